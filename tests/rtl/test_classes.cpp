@@ -1,0 +1,122 @@
+#include "rtl/Classes.h"
+#include "rtl/Messages.h"
+#include "rtl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace rtl;
+
+class ListIndex : public ::testing::TestWithParam<int> {};
+
+TEST_P(ListIndex, OutOfBoundsNamesTheIndex)
+{
+    TList list;
+    TObject a, b;
+    list.Add(&a);
+    list.Add(&b);
+    try {
+        list.Get(GetParam());
+        FAIL() << "no error";
+    } catch (const EListError &e) {
+        EXPECT_EQ(e.Message(), "List index out of bounds (" + std::to_string(GetParam()) + ")");
+    }
+    EXPECT_THROW(list.Put(GetParam(), nullptr), EListError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bad, ListIndex, ::testing::Values(-1, 2, 1000));
+
+TEST(List, AddGetPutClear)
+{
+    TList list;
+    TObject a, b;
+    EXPECT_EQ(list.Add(&a), 0);
+    EXPECT_EQ(list.Add(&b), 1);
+    EXPECT_EQ(list.Get(1), &b);
+    list.Put(0, nullptr);
+    EXPECT_EQ(list.Get(0), nullptr);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(MemoryStream, ShortReadStopsAtTheEnd)
+{
+    TMemoryStream s({1, 2, 3});
+    unsigned char buf[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+    EXPECT_EQ(s.Read(buf, 8), 3u);
+    EXPECT_EQ(buf[2], 3);
+    EXPECT_EQ(buf[3], 9); // the rest stays as it was
+    s.SetPosition(1);
+    EXPECT_THROW(s.ReadBuffer(buf, 3), EReadError);
+}
+
+TEST(MemoryStream, WriteInTheMiddleGrowsOnlyPastTheEnd)
+{
+    TMemoryStream s;
+    s.WriteBuffer("abcd", 4);
+    s.SetPosition(2);
+    s.WriteBuffer("XYZ", 3);
+    EXPECT_EQ(std::string(s.Bytes().begin(), s.Bytes().end()), "abXYZ");
+    EXPECT_EQ(s.Position(), 5);
+}
+
+class FileStreamTest : public ::testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("rtl_fs_" + std::to_string(::getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(FileStreamTest, CreateWriteReadBack)
+{
+    const std::string name = (dir / "a.bin").string();
+    {
+        TFileStream out(name, TFileMode::Create);
+        out.WriteBuffer("hello", 5);
+        out.Close();
+    }
+    TFileStream in(name, TFileMode::OpenRead);
+    EXPECT_EQ(in.Size(), 5);
+    char buf[5];
+    in.ReadBuffer(buf, 5);
+    EXPECT_EQ(std::string(buf, 5), "hello");
+    EXPECT_EQ(in.Remaining(), 0);
+}
+
+TEST_F(FileStreamTest, FailuresCarryThePlatformMessages)
+{
+    const std::string missing = (dir / "none" / "x.ild").string();
+    try {
+        TFileStream s(missing, TFileMode::Create);
+        FAIL();
+    } catch (const EFCreateError &e) {
+        EXPECT_EQ(e.Message(), "Cannot create file " + missing);
+    }
+    EXPECT_THROW(TFileStream(dir.string(), TFileMode::Create), EFCreateError);
+    try {
+        TFileStream s(missing, TFileMode::OpenRead);
+        FAIL();
+    } catch (const EFOpenError &e) {
+        EXPECT_EQ(e.Message(), "Cannot open file " + missing);
+    }
+    EXPECT_THROW(TFileStream(dir.string(), TFileMode::OpenRead), EFOpenError);
+}
+
+TEST(Messages, RecorderCapturesAndRestores)
+{
+    std::vector<std::string> outer;
+    auto previous = SetMessageHandler([&](const std::string &t) { outer.push_back(t); });
+    {
+        MessageRecorder rec;
+        ShowMessage("one");
+        ShowMessage("two");
+        EXPECT_EQ(rec.Messages(), (std::vector<std::string>{"one", "two"}));
+    }
+    ShowMessage("three");
+    EXPECT_EQ(outer, std::vector<std::string>{"three"});
+    SetMessageHandler(previous);
+}

@@ -1,0 +1,45 @@
+// A flat push button: raised frame only under the pointer, an optional
+// glyph whose bottom-left pixel colour is transparent, and, with a group
+// index, a toggle that stays down.
+#pragma once
+
+#include <QImage>
+#include <QToolButton>
+
+namespace toolkit {
+
+class TSpeedButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit TSpeedButton(QWidget *parent = nullptr);
+
+    bool Flat() const { return autoRaise(); }
+    void SetFlat(bool flat) { setAutoRaise(flat); }
+
+    // A group index above 0 makes the button a toggle (alone in its group
+    // when AllowAllUp is set, which is all this program needs).
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int index);
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool allow) { allowAllUp_ = allow; }
+
+    bool Down() const { return isChecked(); }
+    void SetDown(bool down) { setChecked(down); }
+
+    QString Caption() const { return text(); }
+    void SetCaption(const QString &caption) { setText(caption); }
+
+    // The glyph is drawn with its bottom-left pixel's colour transparent.
+    void SetGlyph(const QImage &bitmap);
+    const QImage &Glyph() const { return glyph_; }
+
+private:
+    int groupIndex_ = 0;
+    bool allowAllUp_ = false;
+    QImage glyph_;
+};
+
+// The bitmap with every pixel of its bottom-left colour made transparent.
+QImage TransparentGlyph(const QImage &bitmap);
+
+} // namespace toolkit
