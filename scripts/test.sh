@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: once in a normal
+# build and once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the benchmarks briefly and, when FUZZ_SECONDS is set, the fuzzers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/setup.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build"
+cmake -S . -B build -G Ninja
+cmake --build build -j "$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== build with sanitizers"
+cmake -S . -B build-asan -G Ninja -DLUMIVEX_SANITIZE=ON -DLUMIVEX_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+echo "== tests with sanitizers"
+supp="$root/tests/lsan.supp"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+[ -f "$supp" ] && export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+
+if [ -x build/bin/lumivex-bench ]; then
+  echo "== benchmarks (quick)"
+  build/bin/lumivex-bench --quick
+fi
+
+if [ -n "${FUZZ_SECONDS:-}" ] && [ -x fuzz/run.sh ]; then
+  echo "== fuzzing, ${FUZZ_SECONDS} s per target"
+  fuzz/run.sh "$FUZZ_SECONDS"
+fi
