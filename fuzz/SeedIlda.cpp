@@ -1,0 +1,7 @@
+#include "SeedIlda.h"
+
+namespace fuzzseeds {
+
+void WriteIldaSeeds(const std::filesystem::path &, const SeedWriter &) {}
+
+} // namespace fuzzseeds
