@@ -53,10 +53,16 @@ void listAxis(std::span<const std::uint8_t> samples, SampleBuffer &store, std::v
 
 PointFile DecodePointFile(std::span<const std::uint8_t> bytes)
 {
+    return DecodePointFileHead(bytes, bytes.size());
+}
+
+PointFile DecodePointFileHead(std::span<const std::uint8_t> bytes, std::uint64_t fileSize)
+{
     PointFile file;
-    file.fileSize = bytes.size();
+    file.fileSize = fileSize;
+    const std::uint64_t usable = std::min<std::uint64_t>(bytes.size(), fileSize);
     // The high byte counts 255, not 256: that is how the files were written.
-    if (bytes.size() >= kCountOffset + 2)
+    if (usable >= kCountOffset + 2)
         file.ptCount = static_cast<std::uint16_t>(bytes[kCountOffset] * 255 + bytes[kCountOffset + 1]);
 
     const std::string countLine = std::to_string(file.ptCount) + " Points";
@@ -69,11 +75,11 @@ PointFile DecodePointFile(std::span<const std::uint8_t> bytes)
 
     const std::size_t samples = std::size_t{file.ptCount} + 1;
     const std::size_t needed = kSampleOffset + 2 * samples;
-    if (bytes.size() < needed) {
+    if (usable < needed) {
         file.verdict = PointFileVerdict::Truncated;
         file.listing.push_back(countLine);
         file.message = "Appears to be a truncated file: " + std::to_string(file.ptCount) + " Points need " +
-                       std::to_string(needed) + " bytes, the file holds " + std::to_string(bytes.size()) + ".";
+                       std::to_string(needed) + " bytes, the file holds " + std::to_string(fileSize) + ".";
         return file;
     }
 

@@ -37,6 +37,14 @@ struct PointFile {
 // Never reads outside bytes, whatever the header claims.
 PointFile DecodePointFile(std::span<const std::uint8_t> bytes);
 
+// All that decoding ever reads: the header and 2001 samples per axis.
+constexpr std::size_t kPointFileHeadBytes = 64 + 2 * kSampleCapacity;
+
+// The same from the first bytes of a file of fileSize bytes (head holds at
+// least min(fileSize, kPointFileHeadBytes) of them), so a huge file need not
+// be read whole. A head shorter than the samples need counts as truncated.
+PointFile DecodePointFileHead(std::span<const std::uint8_t> head, std::uint64_t fileSize);
+
 // The file-info texts of the window (lFlNm, pFlNm, lFlSz, lPts, lFlStr).
 struct FileLabels {
     std::string fileName;  // "Filename " + name

@@ -310,3 +310,30 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace lumivex
+
+namespace lumivex {
+namespace {
+
+TEST(PointFileHead, FirstBytesOfALargeFileDecodeAsTheWhole)
+{
+    auto bytes = test::MakeCountFile(2000);
+    bytes.resize(1 << 20, 0x5A);
+    const PointFile whole = DecodePointFile(bytes);
+    const PointFile head = DecodePointFileHead(std::span(bytes).first(kPointFileHeadBytes), bytes.size());
+    ASSERT_TRUE(head.accepted());
+    EXPECT_EQ(head.listing, whole.listing);
+    EXPECT_EQ(head.fileSize, std::uint64_t{1} << 20);
+    EXPECT_EQ(head.xBuf, whole.xBuf);
+    EXPECT_EQ(head.yBuf, whole.yBuf);
+}
+
+TEST(PointFileHead, HeadShorterThanTheSamplesIsTruncated)
+{
+    const auto bytes = test::MakeCountFile(600);
+    const PointFile file = DecodePointFileHead(std::span(bytes).first(100), 5000);
+    EXPECT_EQ(file.verdict, PointFileVerdict::Truncated);
+    EXPECT_EQ(file.message, "Appears to be a truncated file: 600 Points need 1266 bytes, the file holds 5000.");
+}
+
+} // namespace
+} // namespace lumivex
