@@ -1,0 +1,25 @@
+// The sub-commands of `lumivex`. Each takes the arguments after its name
+// and returns the process's exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+using Args = std::vector<std::string>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1; // a file could not be read, was rejected or not written
+constexpr int kExitUsage = 2;
+
+int RunHexdump(const Args &args);
+int RunList(const Args &args);
+int RunInfo(const Args &args);
+int RunConvert(const Args &args);
+int RunIlda(const Args &args);
+
+// Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
+int UsageError(const std::string &problem);
+
+} // namespace cli

@@ -1,0 +1,144 @@
+// convert: the ILDA file that File, Save writes, for each point file named.
+#include "Commands.h"
+#include "FileAccess.h"
+
+#include "lumivex/Colors.h"
+#include "lumivex/Export.h"
+#include <exception>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+namespace cli {
+
+namespace {
+
+struct ConvertOptions {
+    lumivex::TColor color = lumivex::clRed;
+    std::optional<std::string> output;
+    std::optional<std::string> outputDir;
+    bool force = false;
+    std::vector<std::string> inputs;
+};
+
+// Parses the arguments; a problem comes back as its text.
+std::optional<std::string> parse(const Args &args, ConvertOptions &options)
+{
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (arg == "--force" || arg == "-f") {
+            options.force = true;
+            continue;
+        }
+        if (arg != "--color" && arg != "-o" && arg != "--output" && arg != "--output-dir")
+            return "unknown option " + arg;
+        if (i + 1 == args.size())
+            return arg + " needs a value";
+        const std::string &value = args[++i];
+        if (arg == "--color") {
+            const auto color = lumivex::ParseColor(value);
+            if (!color)
+                return "unknown colour " + value +
+                       " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
+            options.color = *color;
+        } else if (arg == "--output-dir") {
+            options.outputDir = value;
+        } else {
+            options.output = value;
+        }
+    }
+    if (options.inputs.empty())
+        return "convert needs at least one FILE";
+    if (options.output && options.outputDir)
+        return "-o and --output-dir exclude each other";
+    if (options.output && options.inputs.size() != 1)
+        return "-o names one output, so it takes one FILE";
+    return std::nullopt;
+}
+
+std::string outputName(const std::string &input, const ConvertOptions &options)
+{
+    if (options.output)
+        return *options.output;
+    std::filesystem::path name(input);
+    name.replace_extension(".ild");
+    if (options.outputDir)
+        return (std::filesystem::path(*options.outputDir) / name.filename()).string();
+    return name.string();
+}
+
+// Two inputs of the same name (a.dat, a.txt) would end in one output: the
+// second must not silently replace the first, even with --force.
+std::string outputKey(const std::string &output)
+{
+    std::error_code error;
+    const auto key = std::filesystem::weakly_canonical(output, error);
+    return error ? output : key.string();
+}
+
+// Converts one file; false when it was rejected or could not be written.
+bool convertOne(const std::string &input, const ConvertOptions &options, std::set<std::string> &written)
+{
+    const auto file = ReadPointFile(input);
+    if (!file) {
+        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+        return false;
+    }
+    if (!file->accepted()) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), file->message.c_str());
+        return false;
+    }
+    const std::string output = outputName(input, options);
+    if (SameFile(input, output)) {
+        std::fprintf(stderr, "%s: the output %s would replace the input; not written.\n", input.c_str(),
+                     output.c_str());
+        return false;
+    }
+    if (written.count(outputKey(output))) {
+        std::fprintf(stderr, "%s: %s was already written in this run; not replaced.\n", input.c_str(),
+                     output.c_str());
+        return false;
+    }
+    if (!options.force && Exists(output)) {
+        std::fprintf(stderr, "%s: %s already exists; use --force to replace it.\n", input.c_str(), output.c_str());
+        return false;
+    }
+    try {
+        const auto ilda = lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color);
+        ilda->SaveToFile(output);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
+        return false;
+    }
+    written.insert(outputKey(output));
+    std::printf("%s -> %s (%d points)\n", input.c_str(), output.c_str(), lumivex::PlottedSampleCount(file->ptCount));
+    return true;
+}
+
+} // namespace
+
+int RunConvert(const Args &args)
+{
+    ConvertOptions options;
+    if (const auto problem = parse(args, options))
+        return UsageError(*problem);
+    bool allConverted = true;
+    std::set<std::string> written;
+    for (const std::string &input : options.inputs)
+        allConverted = convertOne(input, options, written) && allConverted;
+    std::fflush(stdout);
+    return allConverted ? kExitOk : kExitFailed;
+}
+
+} // namespace cli

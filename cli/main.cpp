@@ -1,0 +1,77 @@
+// lumivex: the viewer's point-file reading, hex dump and ILDA export
+// without the window.
+#include "Commands.h"
+
+#include "rtl/Messages.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+constexpr const char *kHelp =
+    "Usage: lumivex COMMAND [ARGS]\n"
+    "\n"
+    "  hexdump FILE     the hex dump the viewer's text pane shows (CR LF line ends)\n"
+    "  list FILE        the X and Y values as the viewer lists them\n"
+    "  info FILE        file name, size, point count and structure\n"
+    "  convert [--color COLOR] [-o OUT | --output-dir DIR] [--force] FILE...\n"
+    "                   write the ILDA file that File, Save writes for each FILE;\n"
+    "                   COLOR is red (default), lime, blue, navy, yellow, aqua,\n"
+    "                   fuchsia, white, black or 0xBBGGRR; OUT defaults to FILE\n"
+    "                   with the extension .ild; existing files are kept unless\n"
+    "                   --force, and an input is never overwritten\n"
+    "  ilda FILE [--json]\n"
+    "                   the frames and points the ILDA reader finds in FILE\n"
+    "\n"
+    "  --help           this text\n"
+    "  --version        the version\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read, was rejected or not\n"
+    "written, 2 wrong arguments.\n";
+
+} // namespace
+
+int UsageError(const std::string &problem)
+{
+    std::fprintf(stderr, "lumivex: %s; try 'lumivex --help'.\n", problem.c_str());
+    return kExitUsage;
+}
+
+} // namespace cli
+
+int main(int argc, char **argv)
+{
+    // Messages the core shows go to stderr, one line each.
+    rtl::SetMessageHandler([](const std::string &text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    });
+
+    if (argc < 2)
+        return cli::UsageError("no command given");
+    const std::string command = argv[1];
+    const cli::Args args(argv + 2, argv + argc);
+
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(cli::kHelp, stdout);
+        return cli::kExitOk;
+    }
+    if (command == "--version") {
+        std::printf("lumivex %s\n", LUMIVEX_VERSION);
+        return cli::kExitOk;
+    }
+    if (command == "hexdump")
+        return cli::RunHexdump(args);
+    if (command == "list")
+        return cli::RunList(args);
+    if (command == "info")
+        return cli::RunInfo(args);
+    if (command == "convert")
+        return cli::RunConvert(args);
+    if (command == "ilda")
+        return cli::RunIlda(args);
+    return cli::UsageError("unknown command " + command);
+}
