@@ -1,0 +1,152 @@
+// Every malformed file of tests/data/malformed through the real `lumivex`:
+// the exit status and the exact message its index (cases.tsv) gives, no
+// crash, and nothing written or changed in the folder.
+#include "RunProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using robustness::RunProgram;
+
+namespace {
+
+struct Case {
+    std::string file;
+    std::vector<std::string> args; // FILE and OUT still unresolved
+    int exitStatus = 0;
+    std::string err;
+    std::string why;
+    int line = 0;
+};
+
+void PrintTo(const Case &c, std::ostream *os) { *os << c.file << " " << c.args[0]; }
+
+std::vector<std::string> Split(const std::string &s, char sep)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(s);
+    while (std::getline(in, part, sep)) parts.push_back(part);
+    if (!s.empty() && s.back() == sep) parts.emplace_back();
+    return parts;
+}
+
+std::string Unescape(const std::string &s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            ++i;
+            out += s[i] == 'n' ? '\n' : s[i] == 't' ? '\t' : s[i];
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::vector<Case> LoadCases()
+{
+    std::vector<Case> cases;
+    std::ifstream in(fs::path(MALFORMED_DIR) / "cases.tsv");
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line.empty() || line[0] == '#') continue;
+        const auto cols = Split(line, '\t');
+        if (cols.size() < 4) {
+            ADD_FAILURE() << "cases.tsv line " << number << " has " << cols.size() << " columns";
+            continue;
+        }
+        Case c;
+        c.file = cols[0];
+        c.args = Split(cols[1], ' ');
+        c.exitStatus = std::stoi(cols[2]);
+        c.err = Unescape(cols[3]);
+        c.why = cols.size() > 4 ? cols[4] : "";
+        c.line = number;
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+// The lines of a stderr text as a JSON list body: "a", "b".
+std::string JsonList(const std::string &lines)
+{
+    std::string list;
+    for (const auto &line : Split(lines, '\n')) {
+        if (line.empty()) continue;
+        list += (list.empty() ? "\"" : ", \"") + line + "\"";
+    }
+    return list;
+}
+
+class MalformedFile : public ::testing::TestWithParam<Case> {};
+
+TEST_P(MalformedFile, GivesItsMessageAndExitStatusAndChangesNothing)
+{
+    const Case &c = GetParam();
+    const fs::path dir = MALFORMED_DIR;
+    ASSERT_TRUE(fs::exists(dir / c.file)) << c.file;
+    robustness::TempDir out;
+    std::vector<std::string> args;
+    for (const auto &a : c.args) args.push_back(a == "FILE" ? c.file : a == "OUT" ? out.Path().string() : a);
+
+    const auto before = robustness::Listing(dir);
+    const std::string input = robustness::ReadFile(dir / c.file);
+    const auto r = RunProgram(dir, LUMIVEX_EXE, args);
+
+    SCOPED_TRACE("cases.tsv line " + std::to_string(c.line) + ": " + c.file + " (" + c.why + ")");
+    EXPECT_EQ(r.exitStatus, c.exitStatus) << "stderr: " << r.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(robustness::Listing(dir), before);
+    EXPECT_EQ(robustness::ReadFile(dir / c.file), input);
+    if (c.exitStatus != 0 && args[0] == "convert") {
+        // A rejected input leaves nothing behind, not even an empty file.
+        EXPECT_TRUE(robustness::Listing(out.Path()).empty());
+    }
+    if (args[0] == "ilda") {
+        // The JSON form carries the same messages instead of stderr.
+        args.push_back("--json");
+        const auto j = RunProgram(dir, LUMIVEX_EXE, args);
+        EXPECT_EQ(j.exitStatus, c.exitStatus);
+        EXPECT_EQ(j.err, "");
+        EXPECT_EQ(j.out.substr(0, 12), "{\"frames\": [");
+        EXPECT_NE(j.out.find("\"messages\": [" + JsonList(c.err) + "]}\n"), std::string::npos) << j.out;
+    }
+}
+
+std::string CaseName(const ::testing::TestParamInfo<Case> &info)
+{
+    std::string name = "line" + std::to_string(info.param.line) + "_" + info.param.args[0] + "_" + info.param.file;
+    for (char &ch : name) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, MalformedFile, ::testing::ValuesIn(LoadCases()), CaseName);
+
+// The index covers the folder: every data file has at least one case, and
+// the corpus keeps its size.
+TEST(MalformedCorpus, EveryFileIsListed)
+{
+    const auto cases = LoadCases();
+    std::size_t files = 0;
+    for (const auto &name : robustness::Listing(MALFORMED_DIR)) {
+        if (name == "cases.tsv" || name == "make_cases.py" || name == "README.md") continue;
+        ++files;
+        bool listed = false;
+        for (const auto &c : cases) listed = listed || c.file == name;
+        EXPECT_TRUE(listed) << name << " has no case in cases.tsv";
+    }
+    EXPECT_GE(files, 40u);
+}
+
+} // namespace
