@@ -1,0 +1,294 @@
+#include "Unit1.h"
+
+#include "FormDescription.h"
+#include "HexConversion.h"
+#include "Open1.xpm"
+
+#include "lumivex/Export.h"
+#include "lumivex/HexDump.h"
+#include "rtl/Messages.h"
+#include "rtl/SysUtils.h"
+#include "toolkit/MessageBoxes.h"
+#include "toolkit/TApplication.h"
+#include "toolkit/WaitCursor.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+constexpr toolkit::TColor clYellow = 0x00FFFF;
+constexpr int kClientWidth = 927;
+constexpr int kClientHeight = 449;
+// Repaints of the progress text closer than this are skipped: the text
+// stays current, the dump is not slowed down by painting.
+constexpr qint64 kProgressPaintMs = 33;
+
+const char *const kHexExtensions[] = {"dat", "ild", "al", "dec", "car", "lib", "bin", "obj", "exe", "txt", "asm"};
+
+QString qs(const std::string &text) { return QString::fromStdString(text); }
+
+// The first bytes of a file, as many as decoding can ever use.
+std::vector<std::uint8_t> readHead(const std::string &path, std::uint64_t size)
+{
+    rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
+    std::vector<std::uint8_t> head(std::min<std::uint64_t>(size, lumivex::kPointFileHeadBytes));
+    head.resize(stream.Read(head.data(), head.size()));
+    return head;
+}
+
+// The name the save dialog proposes: the point file's name with ".ild".
+QString ildaName(const std::string &fileName)
+{
+    std::filesystem::path name(fileName);
+    name.replace_extension(".ild");
+    return qs(name.string());
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), Timer1(new QTimer(this))
+{
+    Form1 = this;
+    ui.setupUi(this);
+    ApplyFormDescription(this);
+    ui.Open1->setIcon(QIcon(QPixmap(Open1_xpm)));
+
+    OD1.SetDefaultExt(QStringLiteral("shw"));
+    OD1.SetFileName(QStringLiteral("Test"));
+    OD1.SetFilter(QStringLiteral("Show Files (*)"));
+    OD1.SetTitle(QStringLiteral("Lumivex dat Files"));
+    SaveDlg.SetOverwritePrompt(true);
+
+    Timer1->setInterval(1000);
+    connectHandlers();
+
+    resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    centreOnScreen();
+    FormCreate();
+    Timer1->start();
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::connectHandlers()
+{
+    for (toolkit::TSpeedButton *button : {ui.SpeedButton2, ui.sbLns, ui.sbPts})
+        connect(button, &QAbstractButton::clicked, this, [this, button] { SpeedButton2Click(button); });
+    connect(ui.sPlay, &QAbstractButton::clicked, this, [this] { sPlayClick(ui.sPlay); });
+    connect(ui.Open1, &QAction::triggered, this, [this] { Open1Click(ui.Open1); });
+    connect(ui.SaveAsIlda1, &QAction::triggered, this, [this] { SaveAsIlda1Click(ui.SaveAsIlda1); });
+    connect(ui.Exit1, &QAction::triggered, this, [this] { Exit1Click(ui.Exit1); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    // The swatches are panels: their mouse-down comes through the filter.
+    for (toolkit::TPanel *swatch : {ui.pd1, ui.pd2, ui.pd3, ui.pd4, ui.pd5, ui.pd6, ui.pd7, ui.pd8, ui.pd9})
+        swatch->installEventFilter(this);
+}
+
+void TForm1::centreOnScreen()
+{
+    if (const QScreen *s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TForm1::FormCreate()
+{
+    ui.pn->SetColor(0x000000);
+    ui.pn->SetAlignClient(true);
+    ui.pb->SetAlignClient(true);
+    ui.pb->Repaint();
+    for (const char *ext : kHexExtensions)
+        toolkit::TTextPane::RegisterExtension(QLatin1String(ext), [] { return std::make_unique<THexConversion>(); });
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && qobject_cast<toolkit::TPanel *>(watched)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        pd1MouseDown(watched, mouse->button(), mouse->modifiers(), at.x(), at.y());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+toolkit::TColor TForm1::CurrentColor() const
+{
+    return ui.pd11->Color();
+}
+
+void TForm1::SpeedButton2Click(QObject *)
+{
+    // Lines and Points have toggled themselves before the click arrives.
+    ShowPointFile();
+}
+
+void TForm1::sPlayClick(QObject *)
+{
+    ui.pb->Repaint();
+    ShowPointFile();
+}
+
+void TForm1::Exit1Click(QObject *)
+{
+    close();
+}
+
+void TForm1::setFileLabels(const lumivex::FileLabels &labels)
+{
+    const std::pair<QLabel *, const std::string *> texts[] = {
+        {ui.lFlNm, &labels.fileName}, {ui.lFlSz, &labels.fileSize},
+        {ui.lPts, &labels.points},    {ui.lFlStr, &labels.structure}};
+    for (const auto &[label, text] : texts) {
+        label->setText(qs(*text));
+        label->adjustSize(); // labels size themselves to their text
+    }
+    ui.pFlNm->SetCaption(qs(labels.panelName));
+}
+
+void TForm1::ShowPointFile()
+{
+    ui.pb->Repaint();
+    const std::string path = curFilePath_.toStdString();
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
+        rtl::ShowMessage("no file");
+        return;
+    }
+    const std::uint64_t size = std::filesystem::file_size(path, error);
+    // A file that cannot be opened is left to the general error handler.
+    const std::vector<std::uint8_t> head = readHead(path, error ? 0 : size);
+    const lumivex::PointFile file = lumivex::DecodePointFileHead(head, error ? head.size() : size);
+
+    PtCount = file.ptCount;
+    ui.lb->clear();
+    for (const std::string &line : file.listing)
+        ui.lb->addItem(qs(line));
+    if (!file.accepted()) {
+        haveImage_ = false;
+        rtl::ShowMessage(file.message);
+        return;
+    }
+    setFileLabels(lumivex::PointFileLabels(CurFileName, file));
+    XBuf = file.xBuf;
+    YBuf = file.yBuf;
+    haveImage_ = true;
+    plot();
+}
+
+void TForm1::plot()
+{
+    toolkit::TCanvas &canvas = ui.pb->Canvas();
+    const bool points = ui.sbPts->Down();
+    const bool lines = ui.sbLns->Down();
+    const int count = lumivex::PlottedSampleCount(PtCount);
+    for (int k = 0; k < count; ++k) {
+        const int x = XBuf[std::size_t(k)];
+        const int y = YBuf[std::size_t(k)];
+        canvas.SetPenColor(clYellow);
+        if (points)
+            canvas.Ellipse(x - 1, y - 1, x + 1, y + 1);
+        canvas.SetPenColor(CurrentColor());
+        if (k == 0)
+            canvas.MoveTo(x, y);
+        else if (lines)
+            canvas.LineTo(x, y);
+    }
+}
+
+void TForm1::loadFile(const QString &path)
+{
+    curFilePath_ = QFileInfo(path).absoluteFilePath();
+    CurFileName = QFileInfo(path).fileName().toStdString();
+    toolkit::TWaitCursor wait;
+    ui.StatusBar->SetSimpleText(QStringLiteral("Reading..."));
+    ui.Rich->clear();
+    // Let the empty pane and the status text show before the long load;
+    // user input waits, so no other command starts in the middle of this one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    progressPainted_.invalidate();
+    try {
+        ui.Rich->LoadFromFile(curFilePath_);
+        ui.StatusBar->SetSimpleText(qs(CurFileName));
+    } catch (const rtl::EFOpenError &) {
+        ui.StatusBar->SetSimpleText(QString());
+        toolkit::ShowErrorBox(QStringLiteral("Can't open file %1.").arg(qs(CurFileName)));
+    }
+}
+
+void TForm1::Open1Click(QObject *)
+{
+    OD1.SetInitialDir(toolkit::TApplication::ExeDir());
+    OD1.SetDefaultExt(QStringLiteral("DAT"));
+    if (OD1.Execute(this)) {
+        loadFile(OD1.FileName());
+        // Proposed the next time.
+        OD1.SetFileName(QFileInfo(OD1.FileName()).fileName());
+    }
+    sPlayClick(this);
+}
+
+void TForm1::Timer1Timer(QObject *)
+{
+    Timer1->stop();
+    const QString demo = QStringLiteral("batman.dat");
+    if (!QFileInfo(demo).isFile())
+        return;
+    loadFile(demo);
+    sPlayClick(this);
+}
+
+void TForm1::ShowProgress(std::int32_t Position)
+{
+    ui.StatusBar->SetSimpleText(qs(lumivex::ProgressText(Position)));
+    if (!progressPainted_.isValid() || progressPainted_.elapsed() >= kProgressPaintMs) {
+        ui.StatusBar->RepaintNow();
+        progressPainted_.start();
+    }
+}
+
+void TForm1::pd1MouseDown(QObject *Sender, Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+{
+    if (const auto *swatch = qobject_cast<const toolkit::TPanel *>(Sender))
+        ui.pd11->SetColor(swatch->Color());
+    ShowPointFile();
+}
+
+void TForm1::SaveAsIlda1Click(QObject *)
+{
+    if (!haveImage_) {
+        rtl::ShowMessage("There appears to be no image to save.");
+        return;
+    }
+    SaveDlg.SetInitialDir(toolkit::TApplication::ExeDir());
+    SaveDlg.SetFilter(QStringLiteral("Ilda files(*.ild)"));
+    SaveDlg.SetDefaultExt(QStringLiteral("ild"));
+    SaveDlg.SetFileName(ildaName(CurFileName));
+    if (!SaveDlg.Execute(this))
+        return;
+    const QFileInfo chosen(SaveDlg.FileName());
+    const std::unique_ptr<TIldaFile> ilda = lumivex::BuildIldaExport(XBuf, YBuf, PtCount, CurrentColor());
+    // A file that cannot be created is left to the general error handler;
+    // the labels then still describe what is shown.
+    ilda->SaveToFile(chosen.absoluteFilePath().toStdString());
+    setFileLabels(lumivex::IldaFileLabels(chosen.fileName().toStdString(), PtCount));
+}
