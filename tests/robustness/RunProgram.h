@@ -39,3 +39,11 @@ void WriteFile(const std::filesystem::path &file, const std::string &bytes);
 std::vector<std::string> Listing(const std::filesystem::path &dir);
 
 } // namespace robustness
+
+namespace robustness {
+
+// A valid point file of n points (n + 1 samples per axis), samples on a
+// figure that uses the whole signed range.
+std::string PointFileBytes(unsigned n);
+
+} // namespace robustness
