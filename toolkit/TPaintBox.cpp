@@ -99,6 +99,7 @@ void TCanvas::fill(const QRect &rect, TColor color)
 
 void TCanvas::LineTo(int x, int y)
 {
+    box_.syncImage();
     line(penPos_, QPoint(x, y), penColor_);
     penPos_ = QPoint(x, y);
     box_.update();
@@ -112,6 +113,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
         std::swap(top, bottom);
     if (left == right || top == bottom)
         return;
+    box_.syncImage();
     // The outline runs on the last column and row inside the box.
     const QPoint corners[4] = {{right - 1, top}, {left, top}, {left, bottom - 1}, {right - 1, bottom - 1}};
     for (int i = 0; i < 4; ++i)
@@ -132,6 +134,7 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom)
         Rectangle(left, top, right, bottom);
         return;
     }
+    box_.syncImage();
     QPainter painter(&box_.image_);
     painter.setPen(ToQColor(penColor_));
     painter.setBrush(ToQColor(box_.Color()));
@@ -143,8 +146,7 @@ TPaintBox::TPaintBox(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    image_ = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    image_.fill(ToQColor(Color()));
+    syncImage();
 }
 
 TColor TPaintBox::Color() const
@@ -164,6 +166,7 @@ void TPaintBox::SetColor(TColor color)
 
 void TPaintBox::Repaint()
 {
+    syncImage();
     image_.fill(ToQColor(Color()));
     repaint();
 }
@@ -192,6 +195,7 @@ void TPaintBox::fillParent()
         setGeometry(panel->ClientRect());
     else
         setGeometry(p->rect());
+    syncImage();
 }
 
 bool TPaintBox::eventFilter(QObject *watched, QEvent *event)
@@ -201,18 +205,24 @@ bool TPaintBox::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void TPaintBox::syncImage()
+{
+    // Keep what is drawn; new area shows the background. Also called while
+    // hidden, when Qt holds the resize event back until the box is shown.
+    const QSize size(std::max(1, width()), std::max(1, height()));
+    if (size == image_.size())
+        return;
+    QImage grown(size, QImage::Format_RGB32);
+    grown.fill(ToQColor(Color()));
+    QPainter painter(&grown);
+    painter.drawImage(0, 0, image_);
+    painter.end();
+    image_ = grown;
+}
+
 void TPaintBox::resizeEvent(QResizeEvent *event)
 {
-    // Keep what is drawn; new area shows the background.
-    const QSize size(std::max(1, event->size().width()), std::max(1, event->size().height()));
-    if (size != image_.size()) {
-        QImage grown(size, QImage::Format_RGB32);
-        grown.fill(ToQColor(Color()));
-        QPainter painter(&grown);
-        painter.drawImage(0, 0, image_);
-        painter.end();
-        image_ = grown;
-    }
+    syncImage();
     QWidget::resizeEvent(event);
 }
 

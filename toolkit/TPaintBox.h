@@ -71,6 +71,7 @@ protected:
 private:
     friend class TCanvas;
     void fillParent();
+    void syncImage();
 
     TCanvas canvas_{*this};
     QImage image_;
