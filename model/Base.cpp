@@ -3,6 +3,7 @@
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -144,8 +145,16 @@ void TBaseList::SaveToFile(const std::string &fileName)
         if (!ec)
             target = resolved;
     }
-    if (fs::is_directory(fs::status(target, ec)))
+    const fs::file_status existing = fs::status(target, ec);
+    if (fs::is_directory(existing))
         CannotCreate(fileName);
+    // A file we may not write stays, as it would if we truncated it in place.
+    if (fs::is_regular_file(existing)) {
+        std::FILE *probe = std::fopen(target.c_str(), "r+b");
+        if (!probe)
+            CannotCreate(fileName);
+        std::fclose(probe);
+    }
 
     const fs::path temporary = TemporaryNameFor(target);
     if (temporary.empty())
@@ -158,9 +167,8 @@ void TBaseList::SaveToFile(const std::string &fileName)
         CannotCreate(fileName);
     }
     // A replaced file keeps its permissions.
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(temporary, old.permissions(), fs::perm_options::replace, ec);
+    if (fs::is_regular_file(existing))
+        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, ec);
 
     try {
         SaveToStream(*stream);

@@ -277,3 +277,49 @@ TEST(SaveToFile, ThroughALinkReplacesTheLinkedFile)
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadAll(real), ImageOf(list));
 }
+
+TEST(SaveToFile, BareNameLandsInTheCurrentFolder)
+{
+    TempFolder dir;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    Saver list(Saver::Mode::Normal);
+    try {
+        list.SaveToFile("bare.bin");
+    } catch (...) {
+        std::filesystem::current_path(previous);
+        throw;
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(list.FileName, "bare.bin");
+    EXPECT_EQ(ReadAll(dir.File("bare.bin")), ImageOf(list));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"bare.bin"});
+}
+
+TEST(SaveToFile, KeepsThePermissionsOfTheFileItReplaces)
+{
+    TempFolder dir;
+    const std::string name = dir.File("mode.bin");
+    WriteAll(name, {1});
+    using std::filesystem::perms;
+    std::filesystem::permissions(name, perms::owner_read | perms::owner_write | perms::group_read);
+    Saver list(Saver::Mode::Normal);
+    list.SaveToFile(name);
+    EXPECT_EQ(std::filesystem::status(name).permissions() & perms::all,
+              perms::owner_read | perms::owner_write | perms::group_read);
+    EXPECT_EQ(ReadAll(name), ImageOf(list));
+}
+
+TEST(SaveToFile, ReadOnlyTargetIsRefusedAndKept)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    TempFolder dir;
+    const std::string name = dir.File("locked.bin");
+    WriteAll(name, {4, 5, 6});
+    std::filesystem::permissions(name, std::filesystem::perms::owner_read);
+    Saver list(Saver::Mode::Normal);
+    EXPECT_THROW(list.SaveToFile(name), rtl::EFCreateError);
+    EXPECT_EQ(ReadAll(name), (std::vector<std::uint8_t>{4, 5, 6}));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"locked.bin"});
+}
