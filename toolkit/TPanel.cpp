@@ -1,7 +1,12 @@
 #include "TPanel.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
 
 namespace toolkit {
 
@@ -63,6 +68,31 @@ QRect TPanel::ClientRect() const
     return rect().adjusted(b, b, -b, -b);
 }
 
+int TPanel::Width() const
+{
+    return std::max(width_, 0) == width() ? width_ : width();
+}
+
+int TPanel::Height() const
+{
+    return std::max(height_, 0) == height() ? height_ : height();
+}
+
+void TPanel::SetBounds(int left, int top, int width, int height)
+{
+    const QSize oldSize = size();
+    const bool sizeChanged = width != Width() || height != Height();
+    width_ = width;
+    height_ = height;
+    setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+    // Qt delivers a resize only to a visible widget whose size it changed.
+    const bool delivered = isVisible() && size() != oldSize;
+    if (sizeChanged && !delivered) {
+        QResizeEvent resize(size(), oldSize);
+        QCoreApplication::sendEvent(this, &resize);
+    }
+}
+
 void TPanel::SetAlignClient(bool fill)
 {
     if (fill == alignClient_)
@@ -83,10 +113,12 @@ void TPanel::fillParent()
     QWidget *p = parentWidget();
     if (!p)
         return;
-    if (auto *panel = qobject_cast<TPanel *>(p))
-        setGeometry(panel->ClientRect());
-    else
+    if (auto *panel = qobject_cast<TPanel *>(p)) {
+        const int b = panel->bevelCount();
+        SetBounds(b, b, panel->Width() - 2 * b, panel->Height() - 2 * b);
+    } else {
         setGeometry(p->rect());
+    }
 }
 
 bool TPanel::eventFilter(QObject *watched, QEvent *event)
@@ -94,6 +126,63 @@ bool TPanel::eventFilter(QObject *watched, QEvent *event)
     if (alignClient_ && watched == parentWidget() && event->type() == QEvent::Resize)
         fillParent();
     return QWidget::eventFilter(watched, event);
+}
+
+void TPanel::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        clicked_ = true;
+    const QPoint p = event->position().toPoint();
+    if (OnMouseDown)
+        OnMouseDown(this, event->button(), {event->modifiers(), event->buttons()}, p.x(), p.y());
+    event->accept(); // keeps the mouse until the release
+}
+
+void TPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnMouseMove)
+        OnMouseMove(this, {event->modifiers(), event->buttons()}, p.x(), p.y());
+    event->accept();
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && clicked_) {
+        clicked_ = false;
+        if (rect().contains(p))
+            Click();
+    }
+    if (OnMouseUp)
+        OnMouseUp(this, event->button(), {event->modifiers(), event->buttons()}, p.x(), p.y());
+    event->accept();
+}
+
+void TPanel::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    // Qt also tells every parent of the widget under the pointer; only the
+    // one whose own area the pointer is on reports.
+    if (pointerInside_ || childAt(event->position().toPoint()))
+        return;
+    pointerInside_ = true;
+    ReportPointer(this, true);
+}
+
+void TPanel::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    if (!pointerInside_)
+        return;
+    pointerInside_ = false;
+    ReportPointer(this, false);
 }
 
 void TPanel::paintEvent(QPaintEvent *)

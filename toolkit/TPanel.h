@@ -1,17 +1,32 @@
 // A panel: a rectangle in one colour with optional 1-pixel outer and inner
 // bevels, a centred caption, and an option to fill its parent's client area.
+// It raises OnClick (left button pressed and released over it), the mouse
+// events, and reports the pointer entering and leaving its own area to
+// itself and then up the parents (ReportPointer).
 #pragma once
 
 #include "Colors.h"
+#include "TComponent.h"
 
 #include <QString>
 #include <QWidget>
+
+#include <functional>
 
 namespace toolkit {
 
 enum class TBevelCut { bvNone, bvLowered, bvRaised };
 
-class TPanel : public QWidget {
+// Keys and mouse buttons held during a mouse event.
+struct TShiftState {
+    Qt::KeyboardModifiers Keys;
+    Qt::MouseButtons Buttons;
+};
+
+using TMouseEvent = std::function<void(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
+
+class TPanel : public QWidget, public TComponent {
     Q_OBJECT
 public:
     explicit TPanel(QWidget *parent = nullptr);
@@ -35,9 +50,37 @@ public:
     void SetAlignClient(bool fill);
     bool AlignClient() const { return alignClient_; }
 
+    // Bounds as last given, which may be zero or negative in size; Qt
+    // itself only holds sizes of zero and more. A resize from outside
+    // (setGeometry, resize) takes over.
+    int Left() const { return x(); }
+    int Top() const { return y(); }
+    int Width() const;
+    int Height() const;
+    // Applies the bounds; a change of size reaches resizeEvent() at once,
+    // also while the panel is hidden.
+    void SetBounds(int left, int top, int width, int height);
+
+    // Whether a form designer may drop controls on the panel.
+    bool AcceptsControls() const { return acceptsControls_; }
+    void SetAcceptsControls(bool accepts) { acceptsControls_ = accepts; }
+
+    // Runs OnClick; a left-button release over the panel calls it.
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void fillParent();
@@ -48,6 +91,11 @@ private:
     TBevelCut bevelInner_ = TBevelCut::bvNone;
     QString caption_;
     bool alignClient_ = false;
+    bool acceptsControls_ = true;
+    bool clicked_ = false;       // left button went down here
+    bool pointerInside_ = false; // the pointer is on the panel's own area
+    int width_ = -1;             // last size given to SetBounds
+    int height_ = -1;
 };
 
 // Draws one 1-pixel bevel just inside rect.

@@ -26,6 +26,25 @@ TSpeedButton::TSpeedButton(QWidget *parent)
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
+    connect(this, &QAbstractButton::clicked, this, [this] { Click(); });
+}
+
+void TSpeedButton::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TSpeedButton::enterEvent(QEnterEvent *event)
+{
+    QToolButton::enterEvent(event);
+    ReportPointer(this, true);
+}
+
+void TSpeedButton::leaveEvent(QEvent *event)
+{
+    QToolButton::leaveEvent(event);
+    ReportPointer(this, false);
 }
 
 void TSpeedButton::SetGroupIndex(int index)

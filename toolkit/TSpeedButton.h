@@ -1,14 +1,18 @@
 // A flat push button: raised frame only under the pointer, an optional
 // glyph whose bottom-left pixel colour is transparent, and, with a group
-// index, a toggle that stays down.
+// index, a toggle that stays down. A click (left button released over it)
+// runs Click(), which raises OnClick; the pointer entering and leaving is
+// reported up the parents (ReportPointer).
 #pragma once
+
+#include "TComponent.h"
 
 #include <QImage>
 #include <QToolButton>
 
 namespace toolkit {
 
-class TSpeedButton : public QToolButton {
+class TSpeedButton : public QToolButton, public TComponent {
     Q_OBJECT
 public:
     explicit TSpeedButton(QWidget *parent = nullptr);
@@ -32,6 +36,15 @@ public:
     // The glyph is drawn with its bottom-left pixel's colour transparent.
     void SetGlyph(const QImage &bitmap);
     const QImage &Glyph() const { return glyph_; }
+
+    // Runs OnClick; the toolkit calls it for every click of the button.
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     int groupIndex_ = 0;

@@ -1,0 +1,310 @@
+// TZelkScrollBar: a scroll bar of our own widget set, built from toolkit
+// panels and flat buttons: two arrow buttons and a track area (TScroller)
+// holding the track (TTraka) and a thumb (TSetac) of fixed pixel length.
+// The track area holds the value model; the bar forwards to it.
+#pragma once
+
+#include "toolkit/TPanel.h"
+#include "toolkit/TSpeedButton.h"
+#include "toolkit/TTimer.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class TZelkScrollBar;
+class TScroller;
+
+enum TKindd : std::uint8_t { tbHorizontal = 0, tbVertical = 1 };
+enum TKind : std::uint8_t { sbHorizontal = 0, sbVertical = 1 };
+using TStep = std::uint16_t;   // a designer holds it to 1 .. 32767
+using TTrk = std::uint16_t;    // a designer holds it to 1 .. 32767
+using Tkoliki = std::uint8_t;  // a designer holds it to 10 .. 100
+using TOnScroll = std::function<void(QObject *Sender, std::int32_t ScrollPos)>;
+using TOnMouseOverEvent = std::function<void(QObject *Sender)>;
+using TOnMouseOutEvent = std::function<void(QObject *Sender)>;
+
+// Shared scratch bitmaps: glyphs are loaded here and copied into a bar's
+// arrows.
+extern QImage ArrowGlyphLT;
+extern QImage ArrowGlyphRD;
+
+// Press-and-hold: a press arms DelayTimer; its tick starts RepeatTimer,
+// whose every tick is one click; any release stops both.
+class TButtonUp : public toolkit::TSpeedButton {
+    Q_OBJECT
+public:
+    explicit TButtonUp(QWidget *owner);
+    ~TButtonUp() override;
+
+    // Steps the bar back by SmallChange, notifies, then raises OnClick.
+    void Click() override;
+    void RepeatTick(QObject *Sender);
+    void DelayTick(QObject *Sender);
+
+    toolkit::TTimer *RepeatTimer;
+    toolkit::TTimer *DelayTimer;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+class TButtonDown : public toolkit::TSpeedButton {
+    Q_OBJECT
+public:
+    explicit TButtonDown(QWidget *owner);
+    ~TButtonDown() override;
+
+    // Steps the bar forward by SmallChange, notifies, then raises OnClick.
+    void Click() override;
+    void RepeatTick(QObject *Sender);
+    void DelayTick(QObject *Sender);
+
+    toolkit::TTimer *RepeatTimer;
+    toolkit::TTimer *DelayTimer;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// The track. A press stores its point and starts the repeat; each click
+// pages towards the stored point.
+class TTraka : public toolkit::TPanel {
+    Q_OBJECT
+public:
+    explicit TTraka(QWidget *owner);
+    ~TTraka() override;
+
+    void Click() override;
+    void RepeatTick(QObject *Sender);
+    void DelayTick(QObject *Sender);
+
+    std::int32_t DownX = 0;
+    std::int32_t DownY = 0;
+    toolkit::TTimer *RepeatTimer;
+    toolkit::TTimer *DelayTimer;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    // Stops the repeat; the report goes no further.
+    void leaveEvent(QEvent *event) override;
+};
+
+// The thumb, dragged with the left button.
+class TSetac : public toolkit::TPanel {
+    Q_OBJECT
+public:
+    explicit TSetac(QWidget *owner) : toolkit::TPanel(owner) {}
+
+    bool Dragging = false;
+    std::int32_t DownX = 0;
+    std::int32_t DownY = 0;
+    std::int32_t DragLow = 0;
+    std::int32_t DragHigh = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// The track area: the value model and the thumb's place.
+class TScroller : public toolkit::TPanel {
+    Q_OBJECT
+    Q_PROPERTY(int Trk READ Trk WRITE SetTrk)
+    Q_PROPERTY(quint32 BojaSetaca READ BojaSetaca WRITE SetBojaSetaca)
+    Q_PROPERTY(quint32 Bojatrake READ Bojatrake WRITE SetBojatrake)
+    Q_PROPERTY(int ThumbSize READ ThumbSize WRITE SetThumbSize)
+    Q_PROPERTY(int Min READ Min WRITE SetMin)
+    Q_PROPERTY(int Max READ Max WRITE SetMax)
+    Q_PROPERTY(int Kind READ kindValue WRITE setKindValue)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
+public:
+    explicit TScroller(QWidget *owner);
+    ~TScroller() override;
+
+    TTrk Trk() const { return FTrk; }
+    void SetTrk(TTrk value);
+    toolkit::TColor BojaSetaca() const { return FBojaSetaca; }
+    void SetBojaSetaca(toolkit::TColor value);
+    toolkit::TColor Bojatrake() const { return FBojatrake; }
+    void SetBojatrake(toolkit::TColor value);
+    Tkoliki ThumbSize() const { return FThumbSize; }
+    void SetThumbSize(Tkoliki value);
+    std::int32_t Min() const { return FMin; }
+    void SetMin(std::int32_t value);
+    std::int32_t Max() const { return FMax; }
+    void SetMax(std::int32_t value);
+    std::int32_t Position() const { return FPosition; }
+    void SetPosition(std::int32_t value);
+    TKind Kind() const { return FKind; }
+    void SetKind(TKind value);
+
+    // The thumb's leading edge for the current Position.
+    int ThumbOffset() const;
+    // The position for the thumb's current place.
+    std::int32_t PositionFromThumb() const;
+    // Focus to the bar, then OnScroll, also when nothing moved.
+    void NotifyChange();
+
+    // The track area's state, in declared order.
+private:
+    TTrk FTrk = 1;
+    toolkit::TColor FBojaSetaca = toolkit::clBtnFace;
+    toolkit::TColor FBojatrake = toolkit::clBtnHighlight;
+
+public:
+    TTraka *Traka = nullptr;
+
+private:
+    std::int32_t FPosition = 0;
+    std::int32_t FMax = 100;
+    std::int32_t FMin = 0;
+    Tkoliki FThumbSize = 25;
+
+public:
+    TSetac *Setac = nullptr;
+    TOnScroll OnScroll;
+
+private:
+    TKind FKind = sbHorizontal;
+
+    friend class TSetac;         // a drag stores the position without the writer
+    friend class TZelkScrollBar; // reading Min in design mode stores it directly
+
+    int travel() const;
+    void placeThumb();
+    int kindValue() const { return FKind; }
+    void setKindValue(int kind) { SetKind(TKind(kind)); }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+};
+
+class TZelkScrollBar : public toolkit::TPanel {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    Q_PROPERTY(QString HintSecondLine READ HintSecondLine WRITE SetHintSecondLine)
+    Q_PROPERTY(int SmallChange READ SmallChange WRITE SetSmallChange)
+    Q_PROPERTY(int LargeChange READ LargeChange WRITE SetLargeChange)
+    Q_PROPERTY(quint32 ColorThumb READ ColorThumb WRITE SetColorThumb)
+    Q_PROPERTY(quint32 ColorBand READ ColorBand WRITE SetColorBand)
+    Q_PROPERTY(int ThumbSize READ ThumbSize WRITE SetThumbSize)
+    Q_PROPERTY(int Min READ Min WRITE SetMin)
+    Q_PROPERTY(int Max READ Max WRITE SetMax)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
+    Q_PROPERTY(int Kind READ kindValue WRITE setKindValue)
+    Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
+    Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
+    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+    Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
+public:
+    static constexpr const char *VersionText = "Version 1.50; Lumivex widget set";
+
+    explicit TZelkScrollBar(QWidget *owner = nullptr);
+    ~TZelkScrollBar() override;
+
+    QString Version() const { return FVersion; }
+    void SetVersion(const QString &) {} // fixed at construction
+    QString HintSecondLine() const { return FHintSecondLine; }
+    void SetHintSecondLine(const QString &value);
+
+    toolkit::TNotifyEvent OnClickBtnLT() const;
+    void SetOnClickBtnLT(toolkit::TNotifyEvent handler);
+    toolkit::TNotifyEvent OnClickBtnRD() const;
+    void SetOnClickBtnRD(toolkit::TNotifyEvent handler);
+    TOnScroll OnChange() const;
+    void SetOnChange(TOnScroll handler);
+
+    TStep SmallChange() const { return FSmallChange; }
+    void SetSmallChange(TStep value);
+    // Reading in design mode first holds Trk to Max.
+    TTrk LargeChange();
+    void SetLargeChange(TTrk value);
+    toolkit::TColor ColorThumb() const;
+    void SetColorThumb(toolkit::TColor value);
+    toolkit::TColor ColorBand() const;
+    void SetColorBand(toolkit::TColor value);
+    Tkoliki ThumbSize() const;
+    void SetThumbSize(Tkoliki value);
+    // Reading in design mode first holds Min to Max.
+    std::int32_t Min();
+    void SetMin(std::int32_t value);
+    std::int32_t Max() const;
+    void SetMax(std::int32_t value);
+    std::int32_t Position() const;
+    void SetPosition(std::int32_t value);
+    TKindd Kind() const { return FKind; }
+    void SetKind(TKindd value);
+
+    // The standard control properties.
+    QString Hint() const { return toolTip(); }
+    void SetHint(const QString &hint) { setToolTip(hint); }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool show) { showHint_ = show; }
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool parentColor);
+    bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
+    void SetTabStop(bool on);
+    // Place among the parent's tab stops, -1 when the bar has no parent.
+    int TabOrder() const;
+    void SetTabOrder(int order);
+
+    // The key actions.
+    void MoveToMin();
+    void MoveToMax();
+    void PageBack();
+    void PageForward();
+
+    // Runs the layout for the current size and Kind.
+    void Layout();
+
+    toolkit::TNotifyEvent OnEnter;
+    toolkit::TNotifyEvent OnExit;
+
+    // The bar's state, in declared order.
+private:
+    QString FHintSecondLine;
+
+public:
+    TOnMouseOverEvent OnMouseEnter;
+    TOnMouseOutEvent OnMouseExit;
+
+private:
+    TStep FSmallChange = 1;
+
+public:
+    TButtonUp *ButtonUp = nullptr;
+    TButtonDown *ButtonDown = nullptr;
+
+private:
+    TKindd FKind = tbHorizontal;
+
+public:
+    TScroller *Scroller = nullptr;
+
+private:
+    QString FVersion;
+
+    bool showHint_ = false;
+    bool parentColor_ = false;
+    bool layoutPending_ = false; // Kind changed before the bar had a parent
+
+    int kindValue() const { return FKind; }
+    void setKindValue(int kind) { SetKind(TKindd(kind)); }
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
