@@ -83,12 +83,20 @@ struct JsonCase {
     std::vector<std::string> messages;
 };
 
+// A 32-byte section header: signature, format code, point count, total frames.
+std::vector<std::uint8_t> header(const char *signature, std::uint8_t format, std::uint8_t points, std::uint8_t frames)
+{
+    std::vector<std::uint8_t> bytes(32, 0);
+    std::copy(signature, signature + 4, bytes.begin());
+    bytes[7] = format;
+    bytes[25] = points;
+    bytes[29] = frames;
+    return bytes;
+}
+
 std::vector<std::uint8_t> formatOneSection()
 {
-    std::vector<std::uint8_t> bytes{'I', 'L', 'D', 'A', 0, 0, 0, 1};
-    bytes.resize(32, 0);
-    bytes[25] = 1; // one point
-    bytes[29] = 1; // one frame
+    std::vector<std::uint8_t> bytes = header("ILDA", 1, 1, 1);
     for (std::uint8_t b : {0x00, 0x64, 0xFF, 0x9C, 0x00, 0x07})
         bytes.push_back(b);
     return bytes;
@@ -96,15 +104,14 @@ std::vector<std::uint8_t> formatOneSection()
 
 std::vector<std::uint8_t> cutShort(std::vector<std::uint8_t> bytes, std::size_t drop)
 {
-    bytes.resize(bytes.size() - drop);
+    bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(drop), bytes.end());
     return bytes;
 }
 
 std::vector<std::uint8_t> wrongSignature()
 {
-    std::vector<std::uint8_t> bytes{'I', 'L', 'D', 'B'};
-    bytes.resize(40, 0);
-    bytes[29] = 1;
+    std::vector<std::uint8_t> bytes = header("ILDB", 0, 1, 1);
+    bytes.insert(bytes.end(), 8, 0);
     return bytes;
 }
 
