@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace lumivex {
@@ -266,47 +263,6 @@ INSTANTIATE_TEST_SUITE_P(Counts, IldaLabels,
                                            // A rejected count never reaches past the 2001 stored samples.
                                            IldaLabelCase{2011, 2001, "File points:   2000"},
                                            IldaLabelCase{65280, 2001, "File points:   2000"}));
-
-// ---- The committed sample inputs decode as their names say
-
-struct DataCase {
-    const char *file;
-    PointFileVerdict verdict;
-    std::uint16_t ptCount;
-};
-
-class DataFiles : public ::testing::TestWithParam<DataCase> {};
-
-TEST_P(DataFiles, DecodeAsNamed)
-{
-    const DataCase &c = GetParam();
-    std::ifstream in(std::string(LUMIVEX_TEST_DATA) + "/" + c.file, std::ios::binary);
-    ASSERT_TRUE(in) << c.file;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const PointFile file = DecodePointFile(bytes);
-    EXPECT_EQ(file.verdict, c.verdict) << file.message;
-    EXPECT_EQ(file.ptCount, c.ptCount);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Committed, DataFiles,
-    ::testing::Values(DataCase{"points-0.dat", PointFileVerdict::Accepted, 0},
-                      DataCase{"points-9.dat", PointFileVerdict::Accepted, 9},
-                      DataCase{"points-10.dat", PointFileVerdict::Accepted, 10},
-                      DataCase{"points-11.dat", PointFileVerdict::Accepted, 11},
-                      DataCase{"points-31.dat", PointFileVerdict::Accepted, 31},
-                      DataCase{"points-32.dat", PointFileVerdict::Accepted, 32},
-                      DataCase{"points-2000.dat", PointFileVerdict::Accepted, 2000},
-                      DataCase{"points-2001.dat", PointFileVerdict::TooManyPoints, 2001},
-                      DataCase{"truncated-100.dat", PointFileVerdict::Truncated, 100},
-                      DataCase{"zeros-4096.bin", PointFileVerdict::Accepted, 0}),
-    [](const auto &info) {
-        std::string name = info.param.file;
-        for (char &ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
 
 } // namespace
 } // namespace lumivex
