@@ -366,26 +366,32 @@ void TZelkScrollBar::changeEvent(QEvent *event)
 
 namespace {
 
-// Focus that only follows the window being activated or a popup is not a
-// move of the focus between controls.
-bool controlFocusChange(const QFocusEvent *event)
+// Focus lost to another window or a popup comes back to the same control;
+// the control stays the window's active one.
+bool leavesTheWindow(const QFocusEvent *event)
 {
-    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+    return event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
 }
 
 } // namespace
 
-void TZelkScrollBar::focusInEvent(QFocusEvent *event)
+void TZelkScrollBar::focusInEvent(QFocusEvent *)
 {
     // No focus mark.
-    if (OnEnter && controlFocusChange(event))
+    if (active_)
+        return;
+    active_ = true;
+    if (OnEnter)
         OnEnter(this);
 }
 
 void TZelkScrollBar::focusOutEvent(QFocusEvent *event)
 {
     Scroller->Setac->SetBevelInner(toolkit::TBevelCut::bvNone);
-    if (OnExit && controlFocusChange(event))
+    if (!active_ || leavesTheWindow(event))
+        return;
+    active_ = false;
+    if (OnExit)
         OnExit(this);
 }
 

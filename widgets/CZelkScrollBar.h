@@ -296,6 +296,7 @@ private:
     bool showHint_ = false;
     bool parentColor_ = false;
     bool layoutPending_ = false; // Kind changed before the bar had a parent
+    bool active_ = false;        // the focused control of its window: OnEnter ran
 
     int kindValue() const { return FKind; }
     void setKindValue(int kind) { SetKind(TKindd(kind)); }

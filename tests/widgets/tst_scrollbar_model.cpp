@@ -381,13 +381,23 @@ void ScrollBarModelTest::colours()
 void ScrollBarModelTest::focusLossClearsThumbBevel()
 {
     ScrollBarFixture f;
-    int exits = 0;
-    f.bar->OnExit = [&exits](QObject *) { ++exits; };
-    f.thumb()->SetBevelInner(TBevelCut::bvLowered);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(f.bar, &out);
+    QStringList focus;
+    f.bar->OnEnter = [&focus](QObject *sender) { focus << "OnEnter " + toolkit::ClassName(sender); };
+    f.bar->OnExit = [&focus](QObject *sender) { focus << "OnExit " + toolkit::ClassName(sender); };
+    const auto send = [&f](QEvent::Type type, Qt::FocusReason reason) {
+        f.thumb()->SetBevelInner(TBevelCut::bvLowered);
+        QFocusEvent event(type, reason);
+        QApplication::sendEvent(f.bar, &event);
+    };
+    send(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCOMPARE(f.thumb()->BevelInner(), TBevelCut::bvLowered); // gaining the focus draws nothing
+    // Another window taking the focus for a while is no exit.
+    send(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCOMPARE(f.thumb()->BevelInner(), TBevelCut::bvNone);
-    QCOMPARE(exits, 1);
+    send(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    send(QEvent::FocusOut, Qt::TabFocusReason);
+    QCOMPARE(f.thumb()->BevelInner(), TBevelCut::bvNone);
+    QCOMPARE(focus, QStringList({"OnEnter TZelkScrollBar", "OnExit TZelkScrollBar"}));
 }
 
 void ScrollBarModelTest::pointerReports_data()
