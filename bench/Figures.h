@@ -1,0 +1,23 @@
+// What lumivex-bench prints, and the window figures, which exist only when
+// the window is built.
+#pragma once
+
+#include "Workloads.h"
+
+#include <string>
+
+namespace bench {
+
+// One line on stdout: "name value unit".
+void Figure(const std::string &name, double value, const std::string &unit);
+
+// Opens a generated file (1 GiB, or 64 MiB with quick) in the real window,
+// each in a fresh process so that its peak memory is the window's alone,
+// and prints the figures. False when a run failed or showed a wrong line.
+bool ViewerFigures(bool quick, const TempDir &dir);
+
+// The child's side: opens path through File, Open and prints its figures,
+// each name prefixed with prefix.
+int RunViewerChild(const std::string &path, const std::string &prefix, int argc, char **argv);
+
+} // namespace bench

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Dumps one generated file with `lumivex hexdump`, xxd, hexdump -C and cat,
+# each five times (best run counts), and prints each tool's time and its
+# ratio to `lumivex hexdump`. Output goes to /dev/null; the file is in the
+# page cache after the first run, so this compares formatting, not the disk.
+#
+#   bench/compare.sh [BUILD_DIR] [SIZE_MIB]     (defaults: build, 256)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+size_mib=${2:-256}
+lumivex=$build/bin/lumivex
+runs=5
+
+[ -x "$lumivex" ] || { echo "compare.sh: $lumivex not found; build the lumivex target first" >&2; exit 1; }
+for tool in xxd hexdump cat; do
+  command -v "$tool" >/dev/null || { echo "compare.sh: $tool is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-compare.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+input=$work/input.bin
+head -c "$((size_mib * 1024 * 1024))" /dev/urandom >"$input"
+
+# Best wall time of $runs runs of a command, in seconds.
+best() {
+  local best_ns= start end ns
+  for _ in $(seq "$runs"); do
+    start=$(date +%s%N)
+    "$@" >/dev/null
+    end=$(date +%s%N)
+    ns=$((end - start))
+    if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
+  done
+  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
+}
+
+# The dump must be right before its speed means anything: check one line.
+head -c 16 "$input" >"$work/line.bin"
+expected=$(python3 -c '
+import sys
+b = open(sys.argv[1], "rb").read()
+hexes = "".join("%02X " % x + (" " if (i + 1) % 4 == 0 else "") for i, x in enumerate(b))
+line = ("00000  " + hexes).ljust(62) + "".join(chr(x) if 32 <= x <= 126 else "." for x in b)
+sys.stdout.write(line + "\r\n")' "$work/line.bin" | od -An -tx1)
+if [ "$("$lumivex" hexdump "$work/line.bin" | od -An -tx1)" != "$expected" ]; then
+  echo "compare.sh: lumivex hexdump does not print the expected line" >&2
+  exit 1
+fi
+
+t_lumivex=$(best "$lumivex" hexdump "$input")
+t_xxd=$(best xxd "$input")
+t_hexdump=$(best hexdump -C "$input")
+t_cat=$(best cat "$input")
+
+echo "file: ${size_mib} MiB of random bytes, best of $runs runs, output to /dev/null"
+awk -v l="$t_lumivex" -v x="$t_xxd" -v h="$t_hexdump" -v c="$t_cat" -v mib="$size_mib" 'BEGIN {
+  printf "%-16s %8s %10s %12s\n", "tool", "seconds", "MiB/s", "vs lumivex"
+  printf "%-16s %8.3f %10.0f %11.2fx\n", "lumivex hexdump", l, mib / l, 1
+  printf "%-16s %8.3f %10.0f %11.2fx\n", "xxd", x, mib / x, x / l
+  printf "%-16s %8.3f %10.0f %11.2fx\n", "hexdump -C", h, mib / h, h / l
+  printf "%-16s %8.3f %10.0f %11.2fx\n", "cat", c, mib / c, c / l
+}'
