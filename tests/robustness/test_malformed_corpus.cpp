@@ -150,3 +150,28 @@ TEST(MalformedCorpus, EveryFileIsListed)
 }
 
 } // namespace
+
+namespace {
+
+// Every format code the reader does not know, 2 to 255, in the first
+// section: the one message, no frame.
+class UnknownFormatCode : public ::testing::TestWithParam<int> {};
+
+TEST_P(UnknownFormatCode, IsRefusedWithItsMessage)
+{
+    robustness::TempDir dir;
+    std::string file = "ILDA";
+    file.resize(32, '\0');
+    file[7] = static_cast<char>(GetParam());
+    file[25] = 1; // one point
+    file[29] = 1; // one frame
+    file += std::string("\x01\x02\x03\x04\x05\x06\x00\x07", 8);
+    robustness::WriteFile(dir.Path() / "code.ild", file);
+    const auto r = RunProgram(dir.Path(), LUMIVEX_EXE, {"ilda", "--json", "code.ild"});
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, "{\"frames\": [], \"messages\": [\"Unfamiliar format code.\"]}\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, UnknownFormatCode, ::testing::Range(2, 256));
+
+} // namespace
