@@ -109,20 +109,24 @@ int RunViewerChild(const std::string &path, const std::string &prefix, int argc,
 
 bool ViewerFigures(bool quick, const TempDir &dir)
 {
-    const std::uint64_t size = quick ? std::uint64_t{64} << 20 : std::uint64_t{1} << 30;
+    const std::uint64_t huge = quick ? std::uint64_t{64} << 20 : std::uint64_t{1} << 30;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     struct Run {
         const char *name;
+        std::uint64_t size;
         bool text;
         const char *prefix;
     };
     // .bin is one of the window's hex-dump extensions; .log is not, so it
-    // shows as plain text.
-    const Run runs[] = {{"open.bin", false, "viewer_open_1gib"}, {"open.log", true, "viewer_open_1gib_text"}};
+    // shows as plain text. The 1 MiB file is the largest the pane still
+    // converts in one go, with the progress texts.
+    const Run runs[] = {{"open.bin", huge, false, "viewer_open_1gib"},
+                        {"open.log", huge, true, "viewer_open_1gib_text"},
+                        {"small.bin", std::uint64_t{1} << 20, false, "viewer_open_1mib"}};
     bool ok = true;
     for (const Run &run : runs) {
         const std::filesystem::path path = dir.Path() / run.name;
-        WriteGeneratedFile(path, size, run.text);
+        WriteGeneratedFile(path, run.size, run.text);
         const std::string command = "'" + self + "' --viewer-child '" + path.string() + "' " + run.prefix;
         std::FILE *child = ::popen(command.c_str(), "r");
         if (!child)
