@@ -1,7 +1,12 @@
 #include "TPanel.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDrag>
 #include <QEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -136,6 +141,11 @@ void TPanel::Click()
 
 void TPanel::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && dragMode_ == TDragMode::dmAutomatic) {
+        event->accept();
+        BeginDrag();
+        return;
+    }
     if (event->button() == Qt::LeftButton)
         clicked_ = true;
     const QPoint p = event->position().toPoint();
@@ -183,6 +193,72 @@ void TPanel::leaveEvent(QEvent *event)
         return;
     pointerInside_ = false;
     ReportPointer(this, false);
+}
+
+void TPanel::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!popupMenu_) {
+        event->ignore(); // the parent's menu, if any
+        return;
+    }
+    popupMenu_->popup(event->globalPos());
+    event->accept();
+}
+
+namespace {
+
+const QString kControlMime = QStringLiteral("application/x-lumivex-control");
+
+} // namespace
+
+void TPanel::BeginDrag()
+{
+    if (OnStartDrag)
+        OnStartDrag(this);
+    auto *drag = new QDrag(this);
+    auto *mime = new QMimeData;
+    mime->setData(kControlMime, objectName().toUtf8());
+    drag->setMimeData(mime);
+    drag->setDragCursor(QCursor(dragCursor_).pixmap(), Qt::MoveAction);
+    const Qt::DropAction action = drag->exec(Qt::MoveAction);
+    QObject *target = action == Qt::IgnoreAction ? nullptr : drag->target();
+    drag->deleteLater();
+    QPoint at;
+    if (auto *w = qobject_cast<QWidget *>(target))
+        at = w->mapFromGlobal(QCursor::pos());
+    if (OnEndDrag)
+        OnEndDrag(this, target, at.x(), at.y());
+}
+
+void TPanel::SetOnDragOver(TDragOverEvent handler)
+{
+    onDragOver_ = std::move(handler);
+    setAcceptDrops(bool(onDragOver_));
+}
+
+void TPanel::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void TPanel::dragMoveEvent(QDragMoveEvent *event)
+{
+    bool accept = false;
+    const QPoint p = event->position().toPoint();
+    if (onDragOver_)
+        onDragOver_(this, event->source(), p.x(), p.y(), accept);
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TPanel::dropEvent(QDropEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    if (OnDragDrop)
+        OnDragDrop(this, event->source(), p.x(), p.y());
+    event->acceptProposedAction();
 }
 
 void TPanel::paintEvent(QPaintEvent *)

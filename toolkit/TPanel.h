@@ -8,6 +8,8 @@
 #include "Colors.h"
 #include "TComponent.h"
 
+#include <QMenu>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -25,6 +27,15 @@ struct TShiftState {
 
 using TMouseEvent = std::function<void(QObject *Sender, Qt::MouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject *Sender, TShiftState Shift, int X, int Y)>;
+
+// Dragging a control onto another: manual (BeginDrag) or at every left press.
+enum class TDragMode { dmManual, dmAutomatic };
+using TStartDragEvent = std::function<void(QObject *Sender)>;
+// Target is null when the drag was not dropped on a control that took it.
+using TEndDragEvent = std::function<void(QObject *Sender, QObject *Target, int X, int Y)>;
+// Source is the dragged control, or null for a drag from outside the program.
+using TDragOverEvent = std::function<void(QObject *Sender, QObject *Source, int X, int Y, bool &Accept)>;
+using TDragDropEvent = std::function<void(QObject *Sender, QObject *Source, int X, int Y)>;
 
 class TPanel : public QWidget, public TComponent {
     Q_OBJECT
@@ -73,6 +84,23 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
 
+    // The menu a right click pops up; not owned.
+    QMenu *PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu *menu) { popupMenu_ = menu; }
+
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode mode) { dragMode_ = mode; }
+    Qt::CursorShape DragCursor() const { return dragCursor_; }
+    void SetDragCursor(Qt::CursorShape cursor) { dragCursor_ = cursor; }
+    // OnStartDrag, then drags the panel until it is dropped, then OnEndDrag.
+    void BeginDrag();
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    // The panel takes drops only while it has an OnDragOver, which decides.
+    const TDragOverEvent &OnDragOver() const { return onDragOver_; }
+    void SetOnDragOver(TDragOverEvent handler);
+    TDragDropEvent OnDragDrop;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,6 +109,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void fillParent();
@@ -96,6 +128,10 @@ private:
     bool pointerInside_ = false; // the pointer is on the panel's own area
     int width_ = -1;             // last size given to SetBounds
     int height_ = -1;
+    QPointer<QMenu> popupMenu_;
+    TDragMode dragMode_ = TDragMode::dmManual;
+    Qt::CursorShape dragCursor_ = Qt::DragMoveCursor;
+    TDragOverEvent onDragOver_;
 };
 
 // Draws one 1-pixel bevel just inside rect.

@@ -2,6 +2,8 @@
 #include "ScrollBarFixture.h"
 
 #include <QFocusEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QtTest>
 
 #include <climits>
@@ -45,6 +47,12 @@ private slots:
     void pointerReports();
     void tabOrder();
     void properties();
+    void standardEvents();
+    void dragAndDrop_data();
+    void dragAndDrop();
+    void popupMenu();
+    void arrowKeysBelongToTheBar_data();
+    void arrowKeysBelongToTheBar();
 };
 
 void ScrollBarModelTest::newBarLayoutAndDefaults()
@@ -472,6 +480,109 @@ void ScrollBarModelTest::properties()
     QCOMPARE(f.bar->ThumbSize(), Tkoliki(44));
     QVERIFY(f.bar->setProperty("TabStop", false));
     QCOMPARE(f.bar->focusPolicy(), Qt::NoFocus);
+}
+
+void ScrollBarModelTest::standardEvents()
+{
+    ScrollBarFixture f;
+    QVERIFY(f.bar->isVisible());
+    QVERIFY(f.bar->isEnabled());
+    QCOMPARE(f.bar->DragMode(), toolkit::TDragMode::dmManual);
+    QCOMPARE(f.bar->DragCursor(), Qt::DragMoveCursor);
+    QVERIFY(!f.bar->PopupMenu());
+    QVERIFY(!f.bar->acceptDrops());
+    QStringList mouse;
+    f.bar->OnMouseDown = [&mouse](QObject *sender, Qt::MouseButton button, toolkit::TShiftState shift, int x, int y) {
+        mouse << QStringLiteral("down %1 %2 %3,%4 %5").arg(toolkit::ClassName(sender)).arg(button).arg(x).arg(y)
+                     .arg(shift.Keys & Qt::ShiftModifier ? "shift" : "");
+    };
+    f.bar->OnMouseUp = [&mouse](QObject *, Qt::MouseButton button, toolkit::TShiftState, int x, int y) {
+        mouse << QStringLiteral("up %1 %2,%3").arg(button).arg(x).arg(y);
+    };
+    int clicks = 0;
+    f.bar->OnClick = [&clicks](QObject *) { ++clicks; };
+    // The parts cover the bar; its own events come from its own area.
+    QTest::mousePress(f.bar, Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 1));
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(60, 1));
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, QPoint(60, 1));
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(400, 1)); // released off it: no click
+    QCOMPARE(mouse, QStringList({"down TZelkScrollBar 1 60,1 shift", "up 1 60,1", "down TZelkScrollBar 1 60,1 ",
+                                 "up 1 400,1"}));
+    QCOMPARE(clicks, 1);
+    QVERIFY(f.log.isEmpty());
+}
+
+void ScrollBarModelTest::dragAndDrop_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("taken") << true;
+    QTest::newRow("refused") << false;
+}
+
+void ScrollBarModelTest::dragAndDrop()
+{
+    QFETCH(bool, accept);
+    ScrollBarFixture f;
+    QStringList seen;
+    f.bar->SetOnDragOver([&seen, accept](QObject *, QObject *, int x, int y, bool &ok) {
+        seen << QStringLiteral("over %1,%2").arg(x).arg(y);
+        ok = accept;
+    });
+    f.bar->OnDragDrop = [&seen](QObject *sender, QObject *, int x, int y) {
+        seen << QStringLiteral("drop %1 %2,%3").arg(toolkit::ClassName(sender)).arg(x).arg(y);
+    };
+    QVERIFY(f.bar->acceptDrops());
+    QMimeData mime;
+    QDragEnterEvent enter(QPoint(30, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.bar, &enter);
+    QCOMPARE(enter.isAccepted(), accept);
+    if (accept) {
+        QDropEvent drop(QPointF(31, 6), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.bar, &drop);
+    }
+    QCOMPARE(seen, accept ? QStringList({"over 30,5", "drop TZelkScrollBar 31,6"}) : QStringList{"over 30,5"});
+    f.bar->SetOnDragOver(nullptr);
+    QVERIFY(!f.bar->acceptDrops());
+}
+
+void ScrollBarModelTest::popupMenu()
+{
+    ScrollBarFixture f;
+    QMenu menu;
+    menu.addAction(QStringLiteral("Reset"));
+    QContextMenuEvent none(QContextMenuEvent::Mouse, QPoint(60, 1), f.bar->mapToGlobal(QPoint(60, 1)));
+    QApplication::sendEvent(f.bar, &none);
+    QVERIFY(!none.isAccepted()); // no menu: the parent's turn
+    f.bar->SetPopupMenu(&menu);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(60, 1), f.bar->mapToGlobal(QPoint(60, 1)));
+    QApplication::sendEvent(f.bar, &event);
+    QVERIFY(event.isAccepted());
+    QVERIFY(menu.isVisible());
+    menu.hide();
+}
+
+void ScrollBarModelTest::arrowKeysBelongToTheBar_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("wanted");
+    QTest::newRow("left") << int(Qt::Key_Left) << true;
+    QTest::newRow("up") << int(Qt::Key_Up) << true;
+    QTest::newRow("right") << int(Qt::Key_Right) << true;
+    QTest::newRow("down") << int(Qt::Key_Down) << true;
+    QTest::newRow("tab") << int(Qt::Key_Tab) << false;
+    QTest::newRow("page down") << int(Qt::Key_PageDown) << false;
+}
+
+void ScrollBarModelTest::arrowKeysBelongToTheBar()
+{
+    QFETCH(int, key);
+    QFETCH(bool, wanted);
+    ScrollBarFixture f;
+    QKeyEvent query(QEvent::ShortcutOverride, key, Qt::NoModifier);
+    query.ignore();
+    QApplication::sendEvent(f.bar, &query);
+    QCOMPARE(query.isAccepted(), wanted);
+    QVERIFY(f.log.isEmpty()); // the query moves nothing
 }
 
 QTEST_MAIN(ScrollBarModelTest)
