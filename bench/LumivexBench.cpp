@@ -67,7 +67,8 @@ void pointFileFigure(bool quick)
     bench::Figure("pointfile_decode_us", t / runs * 1e6, "us");
 }
 
-void ildaFigures(bool quick, const bench::TempDir &dir)
+// False when the round trip lost anything.
+bool ildaFigures(bool quick, const bench::TempDir &dir)
 {
     const int frames = quick ? 200 : 2000;
     const int points = 1000;
@@ -91,13 +92,16 @@ void ildaFigures(bool quick, const bench::TempDir &dir)
     std::vector<bench::FlatPoint> flat;
     std::size_t decoded = 0;
     const double bare = bestOf(3, [&] { decoded = bench::DecodeIldaFlat(bench::ReadWholeFile(path), flat); });
-    if (loaded != frames || decoded != std::size_t(count) || !messages.Messages().empty())
+    if (loaded != frames || decoded != std::size_t(count) || !messages.Messages().empty()) {
         std::cerr << "ILDA round trip lost data: " << loaded << " frames, " << decoded << " points\n";
+        return false;
+    }
 
     bench::Figure("ilda_write_mpts", count / write / 1e6, "Mpts/s");
     bench::Figure("ilda_read_mpts", count / read / 1e6, "Mpts/s");
     bench::Figure("ilda_bare_decode_mpts", count / bare / 1e6, "Mpts/s");
     bench::Figure("ilda_read_vs_bare_ratio", read / bare, "x");
+    return true;
 }
 
 } // namespace
@@ -130,8 +134,9 @@ int main(int argc, char **argv)
         bench::TempDir dir;
         hexdumpFigure(quick);
         pointFileFigure(quick);
-        ildaFigures(quick, dir);
-        if (viewer && !bench::ViewerFigures(quick, dir))
+        const bool ilda = ildaFigures(quick, dir);
+        const bool window = !viewer || bench::ViewerFigures(quick, dir);
+        if (!ilda || !window)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';
