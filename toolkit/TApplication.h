@@ -1,6 +1,6 @@
-// The application object. Its notify() is the general error handler: an
-// exception that no command handler caught ends the event that raised it
-// and shows its message in the error box; the program goes on.
+// The application object and the general error handler: an exception that
+// no command handler caught ends the command that raised it and shows its
+// message in the error box; the program goes on.
 #pragma once
 
 #include <QApplication>
@@ -23,5 +23,18 @@ public:
     // The folder that holds the program's executable.
     static QString ExeDir();
 };
+
+// Runs an event handler under the general error handler. Handlers bound to
+// Qt signals and event filters run through this, so their exceptions stop
+// here and never unwind through Qt's own frames (which would skip Qt's
+// clean-up); notify() is the net for anything else.
+template <class Handler> void RunHandler(Handler &&handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        TApplication::HandleException(error);
+    }
+}
 
 } // namespace toolkit

@@ -14,7 +14,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -89,16 +88,22 @@ TForm1::~TForm1()
 
 void TForm1::connectHandlers()
 {
+    // Every handler runs under the general error handler (RunHandler).
+    auto bind = [this](auto *sender, auto signal, void (TForm1::*handler)(QObject *)) {
+        connect(sender, signal, this, [this, sender, handler] {
+            toolkit::RunHandler([&] { (this->*handler)(sender); });
+        });
+    };
     for (toolkit::TSpeedButton *button : {ui.SpeedButton2, ui.sbLns, ui.sbPts})
-        connect(button, &QAbstractButton::clicked, this, [this, button] { SpeedButton2Click(button); });
-    connect(ui.sPlay, &QAbstractButton::clicked, this, [this] { sPlayClick(ui.sPlay); });
-    connect(ui.Open1, &QAction::triggered, this, [this] { Open1Click(ui.Open1); });
-    connect(ui.SaveAsIlda1, &QAction::triggered, this, [this] { SaveAsIlda1Click(ui.SaveAsIlda1); });
-    connect(ui.Exit1, &QAction::triggered, this, [this] { Exit1Click(ui.Exit1); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
-    // The swatches are panels: their mouse-down comes through the filter.
+        bind(button, &QAbstractButton::clicked, &TForm1::SpeedButton2Click);
+    bind(ui.sPlay, &QAbstractButton::clicked, &TForm1::sPlayClick);
+    bind(ui.Open1, &QAction::triggered, &TForm1::Open1Click);
+    bind(ui.SaveAsIlda1, &QAction::triggered, &TForm1::SaveAsIlda1Click);
+    bind(ui.Exit1, &QAction::triggered, &TForm1::Exit1Click);
+    bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     for (toolkit::TPanel *swatch : {ui.pd1, ui.pd2, ui.pd3, ui.pd4, ui.pd5, ui.pd6, ui.pd7, ui.pd8, ui.pd9})
-        swatch->installEventFilter(this);
+        swatch->OnMouseDown = [this](QObject *Sender, Qt::MouseButton Button, toolkit::TShiftState Shift, int X,
+                                     int Y) { toolkit::RunHandler([&] { pd1MouseDown(Sender, Button, Shift, X, Y); }); };
 }
 
 void TForm1::centreOnScreen()
@@ -118,17 +123,6 @@ void TForm1::FormCreate()
     ui.pb->Repaint();
     for (const char *ext : kHexExtensions)
         toolkit::TTextPane::RegisterExtension(QLatin1String(ext), [] { return std::make_unique<THexConversion>(); });
-}
-
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonPress && qobject_cast<toolkit::TPanel *>(watched)) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        const QPoint at = mouse->position().toPoint();
-        pd1MouseDown(watched, mouse->button(), mouse->modifiers(), at.x(), at.y());
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 toolkit::TColor TForm1::CurrentColor() const
@@ -266,7 +260,7 @@ void TForm1::ShowProgress(std::int32_t Position)
     }
 }
 
-void TForm1::pd1MouseDown(QObject *Sender, Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+void TForm1::pd1MouseDown(QObject *Sender, Qt::MouseButton, toolkit::TShiftState, int, int)
 {
     if (const auto *swatch = qobject_cast<const toolkit::TPanel *>(Sender))
         ui.pd11->SetColor(swatch->Color());

@@ -7,6 +7,7 @@
 #include "lumivex/PointFile.h"
 #include "toolkit/Colors.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/TPanel.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -41,7 +42,8 @@ public:
     void Open1Click(QObject *Sender);
     void Timer1Timer(QObject *Sender);
     void Exit1Click(QObject *Sender);
-    void pd1MouseDown(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // Any button counts; the position is not used.
+    void pd1MouseDown(QObject *Sender, Qt::MouseButton Button, toolkit::TShiftState Shift, int X, int Y);
     void SaveAsIlda1Click(QObject *Sender);
 
     // Reads the current file anew and shows it: labels, listing, plot.
@@ -51,9 +53,6 @@ public:
 
     // The colour of pd11: lines of the plot and the exported points.
     toolkit::TColor CurrentColor() const;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectHandlers();

@@ -142,6 +142,19 @@ private slots:
         QCOMPARE(recorder.Texts(TMessageKind::Error), QStringList({text}));
     }
 
+    void handlerExceptionsStopAtTheHandler()
+    {
+        TMessageBoxRecorder recorder;
+        bool ran = false;
+        RunHandler([&] {
+            ran = true;
+            throw rtl::EFOpenError("Cannot open file a.dat");
+        });
+        QVERIFY(ran);
+        RunHandler([] {});
+        QCOMPARE(recorder.Texts(TMessageKind::Error), QStringList({"Cannot open file a.dat"}));
+    }
+
     void waitCursorComesBackOnEveryPath()
     {
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
