@@ -35,6 +35,7 @@ private slots:
     void kindWithoutParent();
     void kindInDesignMode_data();
     void kindInDesignMode();
+    void trackAreaKindInDesignMode();
     void hintSecondLine_data();
     void hintSecondLine();
     void versionIsFixed();
@@ -264,6 +265,21 @@ void ScrollBarModelTest::kindInDesignMode()
     QCOMPARE(f.bar->ButtonUp->geometry(), QRect(0, 0, size.width(), 15));
     QCOMPARE(f.bar->ButtonDown->geometry(), QRect(0, size.height() - 15, size.width(), 15));
     QCOMPARE(bounds(f.bar->Scroller), QRect(0, 15, size.width(), size.height() - 30));
+}
+
+void ScrollBarModelTest::trackAreaKindInDesignMode()
+{
+    ScrollBarFixture f;
+    TScroller *scroller = f.bar->Scroller;
+    scroller->SetDesigning(true);
+    scroller->SetKind(sbVertical);
+    QCOMPARE(bounds(scroller), QRect(15, 0, 21, 100));
+    QCOMPARE(bounds(f.thumb()), QRect(0, 0, 21, 25)); // laid out for its new shape
+    scroller->SetKind(sbVertical);
+    QCOMPARE(bounds(scroller), QRect(15, 0, 21, 100));
+    scroller->SetDesigning(false);
+    scroller->SetKind(sbHorizontal);
+    QCOMPARE(bounds(scroller), QRect(15, 0, 21, 100));
 }
 
 void ScrollBarModelTest::hintSecondLine_data()
