@@ -337,7 +337,7 @@ bool TZelkScrollBar::event(QEvent *event)
         break;
     case QEvent::ToolTip: {
         if (!showHint_ || Hint().isEmpty()) {
-            event->ignore();
+            QToolTip::hideText(); // and no other control's hint in its place
             return true;
         }
         QString text = Hint();

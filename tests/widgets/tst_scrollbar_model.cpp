@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QToolTip>
 #include <QtTest>
 
 #include <climits>
@@ -38,6 +39,8 @@ private slots:
     void trackAreaKindInDesignMode();
     void hintSecondLine_data();
     void hintSecondLine();
+    void hintShowsBothLines_data();
+    void hintShowsBothLines();
     void versionIsFixed();
     void designModeLimits_data();
     void designModeLimits();
@@ -309,6 +312,30 @@ void ScrollBarModelTest::hintSecondLine()
     QCOMPARE(f.bar->Hint(), result);
     QCOMPARE(f.bar->toolTip(), result);
     QCOMPARE(f.bar->HintSecondLine(), lines.last());
+}
+
+void ScrollBarModelTest::hintShowsBothLines_data()
+{
+    QTest::addColumn<bool>("showHint");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ShowHint") << true << "Vertical\ndrag me";
+    QTest::newRow("no ShowHint") << false << "";
+}
+
+void ScrollBarModelTest::hintShowsBothLines()
+{
+    QFETCH(bool, showHint);
+    QFETCH(QString, shown);
+    ScrollBarFixture f;
+    f.bar->SetHint(QStringLiteral("Vertical"));
+    f.bar->SetHintSecondLine(QStringLiteral("drag me"));
+    f.bar->SetShowHint(showHint);
+    // Asked over a part, the bar answers.
+    const QPoint at(5, 5);
+    QHelpEvent help(QEvent::ToolTip, at, f.thumb()->mapToGlobal(at));
+    QApplication::sendEvent(f.thumb(), &help);
+    QCOMPARE(QToolTip::text(), shown);
+    QToolTip::hideText();
 }
 
 void ScrollBarModelTest::versionIsFixed()
