@@ -312,6 +312,40 @@ private slots:
         QCOMPARE(pane.Text(), upper);
     }
 
+    // The index arrives in pieces of any size; lines cross them.
+    void lineIndexPieces_data()
+    {
+        QTest::addColumn<int>("piece");
+        for (const int piece : {1, 3, 4095, 4096, 4097, 65536, 1 << 20})
+            QTest::newRow(qPrintable(QString::number(piece))) << piece;
+    }
+    void lineIndexPieces()
+    {
+        QFETCH(int, piece);
+        std::string text;
+        std::mt19937 random(5);
+        while (text.size() < 300'000) {
+            const std::size_t length = random() % 10 == 0 ? random() % 10000 : random() % 90;
+            text.append(length, 'x');
+            text += random() % 3 ? "\n" : "\r\n";
+        }
+        toolkit::TLineIndex index;
+        for (std::size_t at = 0; at < text.size(); at += std::size_t(piece))
+            index.Feed(text.data() + at, std::min(std::size_t(piece), text.size() - at));
+        const std::vector<std::string> lines = splitLines(text);
+        QCOMPARE(index.LineCount(), std::uint64_t(lines.size()));
+        std::vector<std::uint64_t> starts{0};
+        for (const std::string &line : lines)
+            starts.push_back(starts.back() + line.size());
+        for (std::uint64_t line = 0; line < lines.size(); line += 37) {
+            const toolkit::TLineIndex::Anchor anchor = index.AnchorFor(line);
+            QVERIFY(anchor.line <= line);
+            QCOMPARE(anchor.offset, starts[anchor.line]);
+            // Anchors are close enough that finding a line stays cheap.
+            QVERIFY(starts[line] - anchor.offset < toolkit::TLineIndex::kAnchorSpacing + 2 * toolkit::kMaxLineBytes);
+        }
+    }
+
     void lazyHexFile()
     {
         const std::size_t size = 40 * 1000 * 1000 + 5; // a short last line
