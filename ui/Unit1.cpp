@@ -213,6 +213,11 @@ void TForm1::loadFile(const QString &path)
 {
     curFilePath_ = QFileInfo(path).absoluteFilePath();
     CurFileName = QFileInfo(path).fileName().toStdString();
+    struct Loading {
+        bool &flag;
+        explicit Loading(bool &f) : flag(f) { flag = true; }
+        ~Loading() { flag = false; }
+    } loading(loading_);
     toolkit::TWaitCursor wait;
     ui.StatusBar->SetSimpleText(QStringLiteral("Reading..."));
     ui.Rich->clear();
@@ -244,6 +249,10 @@ void TForm1::Open1Click(QObject *)
 void TForm1::Timer1Timer(QObject *)
 {
     Timer1->stop();
+    // The tick can arrive while a file the user chose is loading (the load
+    // lets pending events run once); that choice wins over the demo.
+    if (loading_)
+        return;
     const QString demo = QStringLiteral("batman.dat");
     if (!QFileInfo(demo).isFile())
         return;

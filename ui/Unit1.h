@@ -68,6 +68,7 @@ private:
     // XBuf and YBuf hold the samples of an accepted file and PtCount is its
     // count: false at start and after a rejected file.
     bool haveImage_ = false;
+    bool loading_ = false;
     QElapsedTimer progressPainted_;
 };
 

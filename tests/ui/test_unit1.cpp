@@ -228,6 +228,21 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
+    // The start-up tick that arrives while a chosen file loads leaves it be.
+    void startupTickDuringALoad()
+    {
+        TForm1 &f = *w->form;
+        writeFile(w->path("batman.dat"), strokes());
+        writeFile(w->path("mine.dat"), pointFile(20, varied));
+        f.Timer1->start(0);
+        w->open(w->path("mine.dat"));
+        QVERIFY(!f.Timer1->isActive()); // it did tick, inside the load
+        QCOMPARE(f.CurFileName, std::string("mine.dat"));
+        QCOMPARE(f.ui.StatusBar->SimpleText(), QString("mine.dat"));
+        QCOMPARE(f.ui.lPts->text(), QString("File points:   20"));
+        QVERIFY(w->boxes->Shown().empty());
+    }
+
     void openAnswered()
     {
         QVERIFY(QDir(w->dir.path()).mkdir("shapes"));
