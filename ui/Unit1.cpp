@@ -15,12 +15,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 TForm1 *Form1 = nullptr;
@@ -213,11 +213,7 @@ void TForm1::loadFile(const QString &path)
 {
     curFilePath_ = QFileInfo(path).absoluteFilePath();
     CurFileName = QFileInfo(path).fileName().toStdString();
-    struct Loading {
-        bool &flag;
-        explicit Loading(bool &f) : flag(f) { flag = true; }
-        ~Loading() { flag = false; }
-    } loading(loading_);
+    const QScopedValueRollback<bool> loading(loading_, true);
     toolkit::TWaitCursor wait;
     ui.StatusBar->SetSimpleText(QStringLiteral("Reading..."));
     ui.Rich->clear();
