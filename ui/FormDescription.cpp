@@ -4,9 +4,9 @@
 #include "toolkit/Fonts.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TSpeedButton.h"
+#include "toolkit/TTextPane.h"
 
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QStyledItemDelegate>
 #include <QVariant>
 
@@ -25,8 +25,12 @@ private:
     int height_;
 };
 
-toolkit::TColor parseColor(const QString &text)
+// "0xBBGGRR" or a system colour's name; a number as it stands.
+toolkit::TColor parseColor(const QVariant &value)
 {
+    if (value.typeId() != QMetaType::QString)
+        return value.toUInt();
+    const QString text = value.toString();
     if (text == QLatin1String("clBtnFace"))
         return toolkit::clBtnFace;
     if (text == QLatin1String("clWindowText"))
@@ -46,7 +50,7 @@ toolkit::TBevelCut parseBevel(const QString &text)
 void applyPanel(toolkit::TPanel &panel)
 {
     if (const QVariant v = panel.property("Color"); v.isValid())
-        panel.SetColor(parseColor(v.toString()));
+        panel.SetColor(parseColor(v));
     if (const QVariant v = panel.property("BevelOuter"); v.isValid())
         panel.SetBevelOuter(parseBevel(v.toString()));
     if (const QVariant v = panel.property("BevelInner"); v.isValid())
@@ -69,9 +73,9 @@ void applyColors(QWidget &widget)
 {
     QPalette palette = widget.palette();
     if (const QVariant v = widget.property("Color"); v.isValid())
-        palette.setColor(QPalette::Base, toolkit::ToQColor(parseColor(v.toString())));
+        palette.setColor(QPalette::Base, toolkit::ToQColor(parseColor(v)));
     if (const QVariant v = widget.property("FontColor"); v.isValid())
-        palette.setColor(QPalette::Text, toolkit::ToQColor(parseColor(v.toString())));
+        palette.setColor(QPalette::Text, toolkit::ToQColor(parseColor(v)));
     widget.setPalette(palette);
 }
 
@@ -88,7 +92,7 @@ void ApplyFormDescription(QWidget *root)
             applyPanel(*panel);
         else if (auto *button = qobject_cast<toolkit::TSpeedButton *>(widget))
             applyButton(*button);
-        else if (qobject_cast<QPlainTextEdit *>(widget))
+        else if (qobject_cast<toolkit::TTextPane *>(widget))
             applyColors(*widget);
         else if (auto *list = qobject_cast<QListWidget *>(widget)) {
             if (const QVariant v = list->property("ItemHeight"); v.isValid()) {

@@ -100,6 +100,19 @@ private slots:
         QCOMPARE(Form1, &f);
     }
 
+    void paneAndListLook()
+    {
+        TForm1 &f = *w->form;
+        QCOMPARE(f.ui.Rich->palette().color(QPalette::Base), toolkit::ToQColor(toolkit::clBtnFace));
+        QCOMPARE(f.ui.Rich->palette().color(QPalette::Text), QColor(0, 0, 0));
+        QCOMPARE(f.ui.lb->sizeHintForRow(0), 12);
+        QCOMPARE(f.ui.p1->Color(), TColor(0xFF0000));
+        QCOMPARE(f.ui.pn->Color(), kBlack);
+        QCOMPARE(int(f.ui.pd11->BevelOuter()), int(toolkit::TBevelCut::bvNone));
+        QCOMPARE(int(f.ui.pd11->BevelInner()), int(toolkit::TBevelCut::bvLowered));
+        QCOMPARE(f.ui.pd11->toolTip(), QString("Current Color"));
+    }
+
     void startupTimerRunsOnceASecond()
     {
         TForm1 form;
