@@ -34,7 +34,7 @@ int THexConversion::ReadConverted(rtl::TStream &Stream, char *Buffer, int Size)
     Buffer[length] = '\0';
     const std::int64_t after = Stream.Position();
     if (after % kProgressStep == 0 && Form1)
-        Form1->ShowProgress(std::int32_t(after));
+        Form1->ShowProgress(after);
     return int(length);
 }
 

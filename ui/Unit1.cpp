@@ -256,7 +256,7 @@ void TForm1::Timer1Timer(QObject *)
     sPlayClick(this);
 }
 
-void TForm1::ShowProgress(std::int32_t Position)
+void TForm1::ShowProgress(std::int64_t Position)
 {
     ui.StatusBar->SetSimpleText(qs(lumivex::ProgressText(Position)));
     if (!progressPainted_.isValid() || progressPainted_.elapsed() >= kProgressPaintMs) {

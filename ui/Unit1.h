@@ -48,8 +48,9 @@ public:
 
     // Reads the current file anew and shows it: labels, listing, plot.
     void ShowPointFile();
-    // The hex dump's progress in the status bar.
-    void ShowProgress(std::int32_t Position);
+    // The hex dump's progress in the status bar. 64-bit, so positions past
+    // 2 GB do not show as garbage.
+    void ShowProgress(std::int64_t Position);
 
     // The colour of pd11: lines of the plot and the exported points.
     toolkit::TColor CurrentColor() const;

@@ -104,16 +104,17 @@ private slots:
 
     void progressTexts_data()
     {
-        QTest::addColumn<int>("position");
+        QTest::addColumn<qint64>("position");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "Reading...  $00000";
-        QTest::newRow("4096") << 4096 << "Reading...  $01000";
-        QTest::newRow("five digits") << 0xFF000 << "Reading...  $FF000";
-        QTest::newRow("six digits") << 0x100000 << "Reading...  $100000";
+        QTest::newRow("0") << qint64(0) << "Reading...  $00000";
+        QTest::newRow("4096") << qint64(4096) << "Reading...  $01000";
+        QTest::newRow("five digits") << qint64(0xFF000) << "Reading...  $FF000";
+        QTest::newRow("six digits") << qint64(0x100000) << "Reading...  $100000";
+        QTest::newRow("past 4 GB") << qint64(0x100001000) << "Reading...  $100001000";
     }
     void progressTexts()
     {
-        QFETCH(int, position);
+        QFETCH(qint64, position);
         QFETCH(QString, text);
         w->form->ShowProgress(position);
         QCOMPARE(w->form->ui.StatusBar->SimpleText(), text);

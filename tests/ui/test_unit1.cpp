@@ -595,6 +595,7 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<QString>("swatch");
         QTest::addColumn<int>("index");
+        QTest::newRow("N=5 red: a frame without points") << 5 << "" << 0;
         QTest::newRow("N=10 red: one point") << 10 << "" << 0;
         QTest::newRow("N=11 red: two points") << 11 << "" << 0;
         QTest::newRow("navy") << 40 << "pd4" << 40;
@@ -630,7 +631,7 @@ private slots:
         QCOMPARE(f.ui.lFlNm->text(), QString("Filename shape.ild"));
         QCOMPARE(f.ui.pFlNm->Caption(), QString("shape.ild"));
         QCOMPARE(f.ui.lFlSz->text(), QString("File size in bytes: Hmm.."));
-        QCOMPARE(f.ui.lPts->text(), QString("File points:   %1").arg(n - 10));
+        QCOMPARE(f.ui.lPts->text(), QString("File points:   %1").arg(std::max(0, n - 10)));
         QCOMPARE(f.ui.lFlStr->text(), QString("Ilda File Structure: 8 bytes per pt."));
 
         // Redraw still reads the point file, though the current folder moved.
