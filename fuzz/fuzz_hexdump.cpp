@@ -35,24 +35,26 @@ std::uint64_t BasePosition(const std::uint8_t *&data, std::size_t &size)
     }
 }
 
+const char kDigits[] = "0123456789ABCDEF";
+
 void CheckLine(const std::string &line, std::uint64_t position, std::span<const std::uint8_t> chunk)
 {
     FUZZ_CHECK(line.size() <= lumivex::kMaxHexLineLength);
     FUZZ_CHECK(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
 
-    char expectHead[32];
-    const int digits = std::snprintf(expectHead, sizeof expectHead, "%05llX  ",
-                                     static_cast<unsigned long long>(position));
-    FUZZ_CHECK(line.compare(0, static_cast<std::size_t>(digits), expectHead) == 0);
+    std::string head;
+    for (std::uint64_t p = position; p != 0 || head.size() < 5; p >>= 4) head.insert(head.begin(), kDigits[p & 15]);
+    head += "  ";
+    FUZZ_CHECK(line.compare(0, head.size(), head) == 0);
 
     std::string hex;
-    char pair[4];
     for (std::size_t i = 0; i < chunk.size(); ++i) {
-        std::snprintf(pair, sizeof pair, "%02X ", chunk[i]);
-        hex += pair;
+        hex += kDigits[chunk[i] >> 4];
+        hex += kDigits[chunk[i] & 15];
+        hex += ' ';
         if ((i + 1) % 4 == 0) hex += ' ';
     }
-    std::size_t at = static_cast<std::size_t>(digits);
+    std::size_t at = head.size();
     FUZZ_CHECK(line.compare(at, hex.size(), hex) == 0);
     at += hex.size();
     const std::size_t charColumn = std::max<std::size_t>(62, at);

@@ -34,6 +34,27 @@ void CheckAxis(const lumivex::PointFile &pf, std::span<const std::uint8_t> bytes
     }
 }
 
+bool Same(const lumivex::PointFile &a, const lumivex::PointFile &b)
+{
+    return a.verdict == b.verdict && a.ptCount == b.ptCount && a.fileSize == b.fileSize && a.listing == b.listing &&
+           a.message == b.message && a.xBuf == b.xBuf && a.yBuf == b.yBuf;
+}
+
+// The window decodes from the first bytes of a file only: it must come to
+// exactly what decoding the whole file gives.
+void CheckHeadDecoding(std::span<const std::uint8_t> bytes, const lumivex::PointFile &whole)
+{
+    const auto head = bytes.first(std::min(bytes.size(), lumivex::kPointFileHeadBytes));
+    FUZZ_CHECK(Same(lumivex::DecodePointFileHead(head, bytes.size()), whole));
+    if (bytes.size() >= lumivex::kPointFileHeadBytes) {
+        // The same head as the start of a far larger file.
+        lumivex::PointFile bigger = lumivex::DecodePointFileHead(head, bytes.size() + 1000000);
+        FUZZ_CHECK(bigger.fileSize == bytes.size() + 1000000);
+        bigger.fileSize = whole.fileSize;
+        FUZZ_CHECK(Same(bigger, whole));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -42,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const lumivex::PointFile pf = lumivex::DecodePointFile(bytes);
 
     FUZZ_CHECK(pf.fileSize == size);
+    CheckHeadDecoding(bytes, pf);
     const unsigned n = size >= 50 ? bytes[48] * 255u + bytes[49] : 0u;
     FUZZ_CHECK(pf.ptCount == n);
 
