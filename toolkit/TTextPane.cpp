@@ -114,19 +114,22 @@ void TTextPane::LoadFromFile(const QString &fileName)
     auto file = std::make_unique<rtl::TFileStream>(fileName.toStdString(), rtl::TFileMode::OpenRead);
     clear();
     const std::int64_t size = file->Size();
+    // Devices and kernel files report size 0 yet may give bytes, or never
+    // end: read them as small files, but no further than this.
+    const std::int64_t readLimit = std::max(size, kSequentialLimit);
     std::unique_ptr<TLineSource> source;
     if (TConversionClass make = ConversionFor(fileName)) {
         std::unique_ptr<TConversion> conversion = make();
-        if (size <= kSequentialLimit)
-            source = TIndexedLines::FromText(ReadAllConverted(*conversion, *file));
-        else if (conversion->HasLineAccess())
+        if (size <= kSequentialLimit) {
+            TBoundedStream bounded(*file, readLimit);
+            source = TIndexedLines::FromText(ReadAllConverted(*conversion, bounded));
+        } else if (conversion->HasLineAccess()) {
             source = std::make_unique<TConvertedLines>(std::move(conversion), std::move(file));
-        else
+        } else {
             source = TIndexedLines::FromConversion(std::move(conversion), std::move(file));
+        }
     } else if (size <= kSequentialLimit) {
-        std::string text(static_cast<std::size_t>(size), '\0');
-        text.resize(file->Read(text.data(), text.size()));
-        source = TIndexedLines::FromText(std::move(text));
+        source = TIndexedLines::FromText(ReadAllBytes(*file, readLimit));
     } else {
         source = TIndexedLines::FromFile(std::move(file));
     }

@@ -318,6 +318,35 @@ std::string ReadAllConverted(TConversion &conversion, rtl::TStream &stream)
     return text;
 }
 
+std::size_t TBoundedStream::Read(void *buffer, std::size_t count)
+{
+    const std::int64_t room = std::max<std::int64_t>(0, limit_ - position_);
+    const std::size_t n = inner_.Read(buffer, std::min<std::size_t>(count, static_cast<std::size_t>(room)));
+    position_ += static_cast<std::int64_t>(n);
+    return n;
+}
+
+void TBoundedStream::SetPosition(std::int64_t position)
+{
+    inner_.SetPosition(position);
+    position_ = std::max<std::int64_t>(0, position);
+}
+
+std::string ReadAllBytes(rtl::TStream &stream, std::int64_t maxInput)
+{
+    std::string text;
+    std::vector<char> buffer(1 << 16);
+    while (static_cast<std::int64_t>(text.size()) < maxInput) {
+        const auto want = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()),
+                                                 maxInput - static_cast<std::int64_t>(text.size()));
+        const std::size_t n = stream.Read(buffer.data(), static_cast<std::size_t>(want));
+        if (n == 0)
+            break;
+        text.append(buffer.data(), n);
+    }
+    return text;
+}
+
 // ---- Columns
 
 std::size_t ColumnOf(std::string_view line, std::size_t byteIndex)

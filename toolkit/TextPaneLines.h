@@ -195,6 +195,26 @@ int ReadConvertedChecked(TConversion &conversion, rtl::TStream &stream, char *bu
 // Calls ReadConverted until it returns 0 and keeps what it produced.
 std::string ReadAllConverted(TConversion &conversion, rtl::TStream &stream);
 
+// Reads through another stream and ends at limit, counting the position
+// itself: devices report size 0 and position 0 yet may never end (a link
+// to /dev/zero), and a conversion must still meet an end.
+class TBoundedStream : public rtl::TStream {
+public:
+    TBoundedStream(rtl::TStream &inner, std::int64_t limit) : inner_(inner), limit_(limit) {}
+    std::size_t Read(void *buffer, std::size_t count) override;
+    std::size_t Write(const void *, std::size_t) override { return 0; }
+    std::int64_t Position() const override { return position_; }
+    void SetPosition(std::int64_t position) override;
+    std::int64_t Size() const override { return inner_.Size(); }
+
+private:
+    rtl::TStream &inner_;
+    std::int64_t limit_;
+    std::int64_t position_ = 0;
+};
+// The stream's bytes up to its end, at most maxInput of them.
+std::string ReadAllBytes(rtl::TStream &stream, std::int64_t maxInput);
+
 // Display columns of a line, with tabs every 8 columns.
 std::size_t ColumnOf(std::string_view line, std::size_t byteIndex);
 // The byte boundary nearest to column (0 .. line.size()).

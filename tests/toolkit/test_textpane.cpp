@@ -544,6 +544,26 @@ private slots:
         QCOMPARE(calls.created, 0);
     }
 
+    // A name that leads to a device without end still loads, bounded.
+    void endlessDevice_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::uint64_t>("lines");
+        QTest::newRow("hex dump") << "zero.dat" << lumivex::HexLineCount(TTextPane::kSequentialLimit);
+        QTest::newRow("plain text") << "zero.rtf" << std::uint64_t(TTextPane::kSequentialLimit / toolkit::kMaxLineBytes);
+    }
+    void endlessDevice()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::uint64_t, lines);
+        const QString link = dir_.filePath(name);
+        QVERIFY(QFile::link("/dev/zero", link));
+        TTextPane pane;
+        pane.LoadFromFile(link);
+        QCOMPARE(pane.LineCount(), lines);
+        QCOMPARE(pane.Line(0).substr(0, 7), name.endsWith(".dat") ? "00000  " : std::string(7, '\0'));
+    }
+
     void clearEmpties()
     {
         TTextPane pane;
