@@ -10,6 +10,7 @@
 #include "RunProgram.h"
 
 #include "ilda/IldaObj.h"
+#include "lumivex/HexDump.h"
 #include "lumivex/PointFile.h"
 #include "rtl/Classes.h"
 #include "rtl/Messages.h"
@@ -25,6 +26,8 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <deque>
@@ -352,10 +355,28 @@ struct Model {
     bool points = false;
     QStringList labels;
     QStringList listing;
+    std::string pane;   // the text pane's text
+    QString status;     // the status bar's text
     // How the last redraw ended: nothing drawn, or the samples it drew.
     bool redrawn = false;
     bool plotted = false;
 };
+
+// What the pane shows for a file: the hex dump for the registered
+// extensions, the bytes themselves for the others.
+std::string PaneText(const fs::path &file)
+{
+    const std::string bytes = ReadFile(file);
+    std::string ext = file.extension().string();
+    for (char &c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    static const std::vector<std::string> hex = {".dat", ".ild", ".al",  ".dec", ".car", ".lib",
+                                                 ".bin", ".obj", ".exe", ".txt", ".asm"};
+    if (std::find(hex.begin(), hex.end(), ext) == hex.end()) return bytes;
+    std::string dump(lumivex::HexDumpCapacity(bytes.size()), '\0');
+    dump.resize(lumivex::FormatHexLines(0, std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()),
+                                        dump.data()));
+    return dump;
+}
 
 QStringList ToQt(const std::vector<std::string> &lines)
 {
@@ -406,6 +427,15 @@ void TestWindowRobustness::randomUser()
     m.color = form_->CurrentColor();
     m.labels = Labels();
     m.listing = Listing();
+    m.pane = form_->ui.Rich->Text();
+    m.status = form_->ui.StatusBar->SimpleText();
+    // A confirmed open: the pane and the status bar show the file, or
+    // nothing when it could not be opened.
+    auto opened = [&](const fs::path &file) {
+        const bool there = fs::exists(file);
+        m.pane = there ? PaneText(file) : std::string();
+        m.status = there ? QString::fromStdString(file.filename().string()) : QString();
+    };
 
     auto redraw = [&](Messages &want) {
         m.redrawn = true;
@@ -444,6 +474,7 @@ void TestWindowRobustness::randomUser()
                 want.emplace_back(TMessageKind::Error, QStringLiteral("Can't open file %1.")
                                                            .arg(QString::fromStdString(file.filename().string())));
             }
+            opened(file);
             OpenFile(file);
             m.current = file;
             redraw(want);
@@ -458,6 +489,7 @@ void TestWindowRobustness::randomUser()
             what = QStringLiteral("open a file that vanishes");
             Answer(file, true);
             Trigger(form_->ui.Open1);
+            opened(files / "no such file");
             want.emplace_back(TMessageKind::Error, QStringLiteral("Can't open file vanishing.dat."));
             m.current = file;
             redraw(want);
@@ -540,6 +572,10 @@ void TestWindowRobustness::randomUser()
             QFAIL(qPrintable(fail(QStringLiteral("labels %1, want %2").arg(Labels().join('|'), m.labels.join('|')))));
         if (Listing() != m.listing)
             QFAIL(qPrintable(fail(QStringLiteral("listing of %1 lines, want %2").arg(Listing().size()).arg(m.listing.size()))));
+        if (form_->ui.Rich->Text() != m.pane)
+            QFAIL(qPrintable(fail(QStringLiteral("the text pane differs"))));
+        if (form_->ui.StatusBar->SimpleText() != m.status)
+            QFAIL(qPrintable(fail(QStringLiteral("status \"%1\", want \"%2\"").arg(form_->ui.StatusBar->SimpleText(), m.status))));
         if (form_->CurrentColor() != m.color || form_->ui.sbLns->Down() != m.lines || form_->ui.sbPts->Down() != m.points)
             QFAIL(qPrintable(fail(QStringLiteral("colour or toggle state differs"))));
         if (m.redrawn) {
