@@ -86,8 +86,10 @@ void ApplyFormDescription(QWidget *root)
     QList<QWidget *> widgets = root->findChildren<QWidget *>();
     widgets.prepend(root);
     for (QWidget *widget : widgets) {
-        if (const QVariant height = widget->property("FontHeight"); height.isValid())
-            widget->setFont(toolkit::NearestFont(widget->font().family(), height.toInt(), widget->font().bold()));
+        if (const QVariant height = widget->property("FontHeight"); height.isValid()) {
+            const QFont named = widget->font();
+            widget->setFont(toolkit::NearestFont(named.family(), height.toInt(), named.bold()));
+        }
         if (auto *panel = qobject_cast<toolkit::TPanel *>(widget))
             applyPanel(*panel);
         else if (auto *button = qobject_cast<toolkit::TSpeedButton *>(widget))

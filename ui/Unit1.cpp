@@ -34,7 +34,8 @@ constexpr int kClientHeight = 449;
 // stays current, the dump is not slowed down by painting.
 constexpr qint64 kProgressPaintMs = 33;
 
-const char *const kHexExtensions[] = {"dat", "ild", "al", "dec", "car", "lib", "bin", "obj", "exe", "txt", "asm"};
+const char *const kHexExtensions[] = {"dat", "ild", "al",  "dec", "car", "lib",
+                                      "bin", "obj", "exe", "txt", "asm"};
 
 QString qs(const std::string &text) { return QString::fromStdString(text); }
 
@@ -102,8 +103,10 @@ void TForm1::connectHandlers()
     bind(ui.Exit1, &QAction::triggered, &TForm1::Exit1Click);
     bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
     for (toolkit::TPanel *swatch : {ui.pd1, ui.pd2, ui.pd3, ui.pd4, ui.pd5, ui.pd6, ui.pd7, ui.pd8, ui.pd9})
-        swatch->OnMouseDown = [this](QObject *Sender, Qt::MouseButton Button, toolkit::TShiftState Shift, int X,
-                                     int Y) { toolkit::RunHandler([&] { pd1MouseDown(Sender, Button, Shift, X, Y); }); };
+        swatch->OnMouseDown = [this](QObject *Sender, Qt::MouseButton Button, toolkit::TShiftState Shift,
+                                     int X, int Y) {
+            toolkit::RunHandler([&] { pd1MouseDown(Sender, Button, Shift, X, Y); });
+        };
 }
 
 void TForm1::centreOnScreen()
@@ -122,7 +125,8 @@ void TForm1::FormCreate()
     ui.pb->SetAlignClient(true);
     ui.pb->Repaint();
     for (const char *ext : kHexExtensions)
-        toolkit::TTextPane::RegisterExtension(QLatin1String(ext), [] { return std::make_unique<THexConversion>(); });
+        toolkit::TTextPane::RegisterExtension(QLatin1String(ext),
+                                              [] { return std::make_unique<THexConversion>(); });
 }
 
 toolkit::TColor TForm1::CurrentColor() const

@@ -84,7 +84,8 @@ private slots:
         QTest::newRow("down") << QPoint(1, 1) << QPoint(1, 4) << Points{{1, 1}, {1, 2}, {1, 3}};
         QTest::newRow("diagonal") << QPoint(0, 0) << QPoint(3, 3) << Points{{0, 0}, {1, 1}, {2, 2}};
         QTest::newRow("shallow") << QPoint(0, 0) << QPoint(4, 2) << Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}};
-        QTest::newRow("shallow back") << QPoint(4, 2) << QPoint(0, 0) << Points{{4, 2}, {3, 1}, {2, 1}, {1, 0}};
+        QTest::newRow("shallow back") << QPoint(4, 2) << QPoint(0, 0)
+                                      << Points{{4, 2}, {3, 1}, {2, 1}, {1, 0}};
         QTest::newRow("no length") << QPoint(3, 3) << QPoint(3, 3) << Points{};
         QTest::newRow("off the left edge") << QPoint(-2, 0) << QPoint(2, 0) << Points{{0, 0}, {1, 0}};
     }

@@ -71,7 +71,8 @@ private slots:
         QTemporaryDir start;
         TOpenDialog dialog;
         dialog.SetInitialDir(start.path());
-        SetFileDialogHook([](const TFileDialogRequest &) -> std::optional<QString> { return QString("a.dat"); });
+        SetFileDialogHook(
+            [](const TFileDialogRequest &) -> std::optional<QString> { return QString("a.dat"); });
         QVERIFY(dialog.Execute(nullptr));
         QCOMPARE(dialog.FileName(), QDir(start.path()).absoluteFilePath("a.dat"));
         QCOMPARE(QDir::current().canonicalPath(), QDir(start.path()).canonicalPath());

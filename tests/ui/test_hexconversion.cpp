@@ -131,7 +131,8 @@ private slots:
     void loadShowsTheFileNameAtTheEnd()
     {
         const std::vector<std::uint8_t> bytes = bytesOf(5000);
-        writeFile(w->path("big.bin"), QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())));
+        const QByteArray content(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+        writeFile(w->path("big.bin"), content);
         w->open(w->path("big.bin"));
         QCOMPARE(w->form->ui.StatusBar->SimpleText(), QString("big.bin"));
         const std::string text = w->form->ui.Rich->Text();

@@ -342,7 +342,7 @@ private slots:
         w->open(w->path(name));
         const std::string text = w->form->ui.Rich->Text();
         if (hexDump)
-            QCOMPARE(text, std::string("00000  48 65 6C 6C  6F 2C 20 77  6F 72 6C 64  ") + std::string(16, ' ') +
+            QCOMPARE(text, "00000  48 65 6C 6C  6F 2C 20 77  6F 72 6C 64  " + std::string(16, ' ') +
                                "Hello, world\r\n");
         else
             QCOMPARE(text, std::string("Hello, world"));
@@ -427,7 +427,8 @@ private slots:
             QCOMPARE(f.ui.lFlNm->text(), QString("Filename second.dat"));
             QCOMPARE(f.XBuf[0], std::uint8_t(0x85));
         } else {
-            QCOMPARE(w->plain(), QStringList({QString("Appears to be an invalid file with %1 Points.").arg(count)}));
+            const QString message = QString("Appears to be an invalid file with %1 Points.").arg(count);
+            QCOMPARE(w->plain(), QStringList({message}));
             QCOMPARE(w->listing(), QStringList({QString("%1 Points").arg(count)}));
             QCOMPARE(f.ui.lFlNm->text(), QString("Filename first.dat"));
             QCOMPARE(f.XBuf, xBefore);
