@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: once in a normal
-# build and once under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the benchmarks briefly and, when FUZZ_SECONDS is set, the fuzzers.
+# build and once under AddressSanitizer and UndefinedBehaviorSanitizer, then,
+# when FUZZ_SECONDS is set, the fuzzers. The benchmarks run once, briefly,
+# as a test of the normal build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,11 +28,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 [ -f "$supp" ] && export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
-
-if [ -x build/bin/lumivex-bench ]; then
-  echo "== benchmarks (quick)"
-  build/bin/lumivex-bench --quick
-fi
 
 if [ -n "${FUZZ_SECONDS:-}" ] && [ -x fuzz/run.sh ]; then
   echo "== fuzzing, ${FUZZ_SECONDS} s per target"
