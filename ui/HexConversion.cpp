@@ -25,8 +25,8 @@ int THexConversion::ReadConverted(rtl::TStream &Stream, char *Buffer, int Size)
     char line[lumivex::kMaxHexLineLength];
     const std::size_t length = lumivex::FormatHexLine(std::uint64_t(position), {bytes, count}, line);
     if (length + 1 > std::size_t(Size)) {
-        // Only positions beyond 256 MB make a line this long: leave the
-        // bytes unread rather than cut the line.
+        // Only positions of eleven hex digits (past 1 TiB) make a line
+        // this long: leave the bytes unread rather than cut the line.
         Stream.SetPosition(position);
         return 0;
     }
