@@ -1,6 +1,10 @@
 // Runs the built `lumivex` in a scratch folder and captures what it says.
 #pragma once
 
+#include "FileBytes.h"
+#include "RunProgram.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,30 +12,33 @@
 #include <string>
 #include <vector>
 
-namespace clitest {
+namespace clitest
+{
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path &file);
-void WriteBytes(const std::filesystem::path &file, const std::vector<std::uint8_t> &bytes);
+using Result = testsupport::RunResult;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // A test with its own empty folder, removed afterwards.
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
+class CliTest : public ::testing::Test
+{
+  protected:
     // Runs lumivex with args (each passed as one argument) inside Dir().
-    Result Run(const std::vector<std::string> &args) const;
-    const std::filesystem::path &Dir() const { return dir_; }
-    std::filesystem::path Put(const std::string &name, const std::vector<std::uint8_t> &bytes) const;
+    Result Run(const std::vector<std::string> &args) const
+    {
+        return testsupport::RunProgram(Dir(), LUMIVEX_CLI, args);
+    }
+    const std::filesystem::path &Dir() const { return dir_.Path(); }
+    std::filesystem::path Put(const std::string &name, const std::vector<std::uint8_t> &bytes) const
+    {
+        const auto file = Dir() / name;
+        std::filesystem::create_directories(file.parent_path());
+        WriteBytes(file, bytes);
+        return file;
+    }
 
-private:
-    std::filesystem::path dir_;
+  private:
+    testsupport::TempDir dir_{"lumivex-cli"};
 };
 
 } // namespace clitest

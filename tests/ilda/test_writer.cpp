@@ -2,11 +2,17 @@
 #include "rtl/Messages.h"
 
 #include "IldaBytes.h"
-#include "TempFolder.h"
+#include "FileBytes.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+
+using testsupport::Listing;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace {
 
@@ -197,9 +203,9 @@ public:
 
 TEST(IldaSaveToFile, EmptyFileLeavesZeroBytesAndTheMessage)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("empty.ild");
-    WriteAll(name, {1, 2, 3});
+    WriteBytes(name, {1, 2, 3});
     rtl::MessageRecorder messages;
     TIldaFile file;
     file.SaveToFile(name);
@@ -211,46 +217,46 @@ TEST(IldaSaveToFile, EmptyFileLeavesZeroBytesAndTheMessage)
 
 TEST(IldaSaveToFile, WritesTheSameBytesAsTheStream)
 {
-    TempFolder dir;
+    TempDir dir;
     TIldaFile file;
     file.Add(FrameOf(10));
     file.Add(FrameOf(3));
     const std::string name = dir.File("two.ild");
     file.SaveToFile(name);
-    EXPECT_EQ(ReadAll(name), Written(file));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"two.ild"});
+    EXPECT_EQ(ReadBytes(name), Written(file));
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"two.ild"});
 }
 
 TEST(IldaSaveToFile, FailureHalfWayKeepsTheOldFile)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("show.ild");
-    WriteAll(name, TwoPointExample());
+    WriteBytes(name, TwoPointExample());
     FailingIlda file;
     file.Add(FrameOf(2));
     EXPECT_THROW(file.SaveToFile(name), rtl::EWriteError);
-    EXPECT_EQ(ReadAll(name), TwoPointExample());
+    EXPECT_EQ(ReadBytes(name), TwoPointExample());
     EXPECT_TRUE(file.FileName.empty());
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"show.ild"});
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"show.ild"});
 }
 
 TEST(IldaSaveToFile, LimitErrorKeepsTheOldFile)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("big.ild");
-    WriteAll(name, TwoPointExample());
+    WriteBytes(name, TwoPointExample());
     TIldaFile file;
     file.Add(FrameOf(70000));
     EXPECT_THROW(file.SaveToFile(name), EIldaLimitError);
-    EXPECT_EQ(ReadAll(name), TwoPointExample());
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.ild"});
+    EXPECT_EQ(ReadBytes(name), TwoPointExample());
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"big.ild"});
 }
 
 class IldaCannotCreate : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(IldaCannotCreate, RaisesTheCreationError)
 {
-    TempFolder dir;
+    TempDir dir;
     std::filesystem::create_directory(dir.Path() / "out");
     TIldaFile file;
     file.Add(FrameOf(1));
@@ -262,7 +268,7 @@ TEST_P(IldaCannotCreate, RaisesTheCreationError)
         EXPECT_EQ(e.Message(), "Cannot create file " + name);
     }
     EXPECT_TRUE(file.FileName.empty());
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out"});
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"out"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, IldaCannotCreate, ::testing::Values("nowhere/a.ild", "out"));

@@ -1,13 +1,19 @@
 #include "model/Base.h"
 #include "rtl/SysUtils.h"
 
-#include "TempFolder.h"
+#include "FileBytes.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
 #include <stdexcept>
+
+using testsupport::Listing;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace {
 
@@ -198,20 +204,20 @@ private:
 
 TEST(SaveToFile, WritesTheImageAndRemembersTheName)
 {
-    TempFolder dir;
+    TempDir dir;
     Saver list(Saver::Mode::Normal);
     const std::string name = dir.File("list.bin");
     list.SaveToFile(name);
     EXPECT_EQ(list.FileName, name);
-    EXPECT_EQ(ReadAll(name), ImageOf(list));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"list.bin"});
+    EXPECT_EQ(ReadBytes(name), ImageOf(list));
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"list.bin"});
 }
 
 TEST(SaveToFile, ReplacesAnExistingFileEvenWithNothing)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("old.bin");
-    WriteAll(name, std::vector<std::uint8_t>(100, 0xAA));
+    WriteBytes(name, std::vector<std::uint8_t>(100, 0xAA));
     Saver list(Saver::Mode::Nothing);
     list.SaveToFile(name);
     EXPECT_TRUE(std::filesystem::exists(name));
@@ -221,24 +227,24 @@ TEST(SaveToFile, ReplacesAnExistingFileEvenWithNothing)
 
 TEST(SaveToFile, FailureHalfWayLeavesTheOldFileAndNoTemporary)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("keep.bin");
     const std::vector<std::uint8_t> old = {1, 2, 3, 4, 5};
-    WriteAll(name, old);
+    WriteBytes(name, old);
     Saver list(Saver::Mode::ThrowHalfWay);
     list.FileName = "before";
     EXPECT_THROW(list.SaveToFile(name), std::runtime_error);
-    EXPECT_EQ(ReadAll(name), old);
+    EXPECT_EQ(ReadBytes(name), old);
     EXPECT_EQ(list.FileName, "before");
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.bin"});
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"keep.bin"});
 }
 
 TEST(SaveToFile, FailureWithoutAnOldFileLeavesNothing)
 {
-    TempFolder dir;
+    TempDir dir;
     Saver list(Saver::Mode::ThrowHalfWay);
     EXPECT_THROW(list.SaveToFile(dir.File("new.bin")), std::runtime_error);
-    EXPECT_TRUE(dir.Entries().empty());
+    EXPECT_TRUE(Listing(dir.Path()).empty());
 }
 
 // Names that cannot be created: the error names them as given.
@@ -246,7 +252,7 @@ class CannotCreate : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CannotCreate, RaisesWithTheNameAndKeepsFileName)
 {
-    TempFolder dir;
+    TempDir dir;
     std::filesystem::create_directory(dir.Path() / "folder");
     const std::string name = GetParam().empty() ? "" : dir.File(GetParam());
     Saver list(Saver::Mode::Normal);
@@ -258,7 +264,7 @@ TEST_P(CannotCreate, RaisesWithTheNameAndKeepsFileName)
         EXPECT_EQ(e.Message(), "Cannot create file " + name);
     }
     EXPECT_EQ(list.FileName, "before");
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder"});
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"folder"});
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder"));
 }
 
@@ -267,20 +273,20 @@ INSTANTIATE_TEST_SUITE_P(Names, CannotCreate,
 
 TEST(SaveToFile, ThroughALinkReplacesTheLinkedFile)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string real = dir.File("real.bin");
     const std::string link = dir.File("link.bin");
-    WriteAll(real, {9});
+    WriteBytes(real, {9});
     std::filesystem::create_symlink(real, link);
     Saver list(Saver::Mode::Normal);
     list.SaveToFile(link);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadAll(real), ImageOf(list));
+    EXPECT_EQ(ReadBytes(real), ImageOf(list));
 }
 
 TEST(SaveToFile, BareNameLandsInTheCurrentFolder)
 {
-    TempFolder dir;
+    TempDir dir;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     Saver list(Saver::Mode::Normal);
@@ -292,34 +298,34 @@ TEST(SaveToFile, BareNameLandsInTheCurrentFolder)
     }
     std::filesystem::current_path(previous);
     EXPECT_EQ(list.FileName, "bare.bin");
-    EXPECT_EQ(ReadAll(dir.File("bare.bin")), ImageOf(list));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"bare.bin"});
+    EXPECT_EQ(ReadBytes(dir.File("bare.bin")), ImageOf(list));
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"bare.bin"});
 }
 
 TEST(SaveToFile, KeepsThePermissionsOfTheFileItReplaces)
 {
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("mode.bin");
-    WriteAll(name, {1});
+    WriteBytes(name, {1});
     using std::filesystem::perms;
     std::filesystem::permissions(name, perms::owner_read | perms::owner_write | perms::group_read);
     Saver list(Saver::Mode::Normal);
     list.SaveToFile(name);
     EXPECT_EQ(std::filesystem::status(name).permissions() & perms::all,
               perms::owner_read | perms::owner_write | perms::group_read);
-    EXPECT_EQ(ReadAll(name), ImageOf(list));
+    EXPECT_EQ(ReadBytes(name), ImageOf(list));
 }
 
 TEST(SaveToFile, ReadOnlyTargetIsRefusedAndKept)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "the superuser may write any file";
-    TempFolder dir;
+    TempDir dir;
     const std::string name = dir.File("locked.bin");
-    WriteAll(name, {4, 5, 6});
+    WriteBytes(name, {4, 5, 6});
     std::filesystem::permissions(name, std::filesystem::perms::owner_read);
     Saver list(Saver::Mode::Normal);
     EXPECT_THROW(list.SaveToFile(name), rtl::EFCreateError);
-    EXPECT_EQ(ReadAll(name), (std::vector<std::uint8_t>{4, 5, 6}));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"locked.bin"});
+    EXPECT_EQ(ReadBytes(name), (std::vector<std::uint8_t>{4, 5, 6}));
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"locked.bin"});
 }

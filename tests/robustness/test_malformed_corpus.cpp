@@ -1,7 +1,9 @@
 // Every malformed file of tests/data/malformed through the real `lumivex`:
 // the exit status and the exact message its index (cases.tsv) gives, no
 // crash, and nothing written or changed in the folder.
+#include "FileBytes.h"
 #include "RunProgram.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using robustness::RunProgram;
+using testsupport::RunProgram;
 
 namespace {
 
@@ -94,28 +96,28 @@ TEST_P(MalformedFile, GivesItsMessageAndExitStatusAndChangesNothing)
     const Case &c = GetParam();
     const fs::path dir = MALFORMED_DIR;
     ASSERT_TRUE(fs::exists(dir / c.file)) << c.file;
-    robustness::TempDir out;
+    testsupport::TempDir out;
     std::vector<std::string> args;
     for (const auto &a : c.args) args.push_back(a == "FILE" ? c.file : a == "OUT" ? out.Path().string() : a);
 
-    const auto before = robustness::Listing(dir);
-    const std::string input = robustness::ReadFile(dir / c.file);
+    const auto before = testsupport::Listing(dir);
+    const std::string input = testsupport::ReadFile(dir / c.file);
     const auto r = RunProgram(dir, LUMIVEX_EXE, args);
 
     SCOPED_TRACE("cases.tsv line " + std::to_string(c.line) + ": " + c.file + " (" + c.why + ")");
-    EXPECT_EQ(r.exitStatus, c.exitStatus) << "stderr: " << r.err;
+    EXPECT_EQ(r.exitCode, c.exitStatus) << "stderr: " << r.err;
     EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(robustness::Listing(dir), before);
-    EXPECT_EQ(robustness::ReadFile(dir / c.file), input);
+    EXPECT_EQ(testsupport::Listing(dir), before);
+    EXPECT_EQ(testsupport::ReadFile(dir / c.file), input);
     if (c.exitStatus != 0 && args[0] == "convert") {
         // A rejected input leaves nothing behind, not even an empty file.
-        EXPECT_TRUE(robustness::Listing(out.Path()).empty());
+        EXPECT_TRUE(testsupport::Listing(out.Path()).empty());
     }
     if (args[0] == "ilda") {
         // The JSON form carries the same messages instead of stderr.
         args.push_back("--json");
         const auto j = RunProgram(dir, LUMIVEX_EXE, args);
-        EXPECT_EQ(j.exitStatus, c.exitStatus);
+        EXPECT_EQ(j.exitCode, c.exitStatus);
         EXPECT_EQ(j.err, "");
         EXPECT_EQ(j.out.substr(0, 12), "{\"frames\": [");
         EXPECT_NE(j.out.find("\"messages\": [" + JsonList(c.err) + "]}\n"), std::string::npos) << j.out;
@@ -139,7 +141,7 @@ TEST(MalformedCorpus, EveryFileIsListed)
 {
     const auto cases = LoadCases();
     std::size_t files = 0;
-    for (const auto &name : robustness::Listing(MALFORMED_DIR)) {
+    for (const auto &name : testsupport::Listing(MALFORMED_DIR)) {
         if (name == "cases.tsv" || name == "make_cases.py" || name == "README.md") continue;
         ++files;
         bool listed = false;
@@ -159,16 +161,16 @@ class UnknownFormatCode : public ::testing::TestWithParam<int> {};
 
 TEST_P(UnknownFormatCode, IsRefusedWithItsMessage)
 {
-    robustness::TempDir dir;
+    testsupport::TempDir dir;
     std::string file = "ILDA";
     file.resize(32, '\0');
     file[7] = static_cast<char>(GetParam());
     file[25] = 1; // one point
     file[29] = 1; // one frame
     file += std::string("\x01\x02\x03\x04\x05\x06\x00\x07", 8);
-    robustness::WriteFile(dir.Path() / "code.ild", file);
+    testsupport::WriteFile(dir.Path() / "code.ild", file);
     const auto r = RunProgram(dir.Path(), LUMIVEX_EXE, {"ilda", "--json", "code.ild"});
-    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "{\"frames\": [], \"messages\": [\"Unfamiliar format code.\"]}\n");
 }
 

@@ -3,7 +3,10 @@
 // (a file-size limit, which binds root too), targets that cannot be
 // created. Whatever fails, the previous file stays byte for byte and no
 // partial or temporary file is left behind.
+#include "FileBytes.h"
+#include "PointFileSample.h"
 #include "RunProgram.h"
+#include "TempDir.h"
 
 #include "ilda/IldaObj.h"
 #include "lumivex/Export.h"
@@ -23,11 +26,11 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using robustness::Listing;
-using robustness::ReadFile;
-using robustness::RunProgram;
-using robustness::TempDir;
-using robustness::WriteFile;
+using testsupport::Listing;
+using testsupport::ReadFile;
+using testsupport::RunProgram;
+using testsupport::TempDir;
+using testsupport::WriteFile;
 
 namespace {
 
@@ -171,7 +174,7 @@ TEST_P(ConvertUnwritable, ExitsOneWithTheMessageAndLeavesNoFile)
     args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
     args.push_back("bat.dat");
     const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, args);
-    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "bat.dat: Cannot create file " + GetParam().output + "\n");
     EXPECT_EQ(Listing(dir_.Path()), before);
     EXPECT_TRUE(fs::is_empty(dir_.Path() / "folder.ild"));
@@ -191,7 +194,7 @@ TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)
     // The shell's limit is in blocks of at least 512 bytes: 8 of them hold
     // far less than the 16 KB of the export.
     const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"}, "trap '' XFSZ; ulimit -f 8");
-    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.rfind("bat.dat: ", 0), 0u) << r.err;
     EXPECT_GT(r.err.size(), std::string("bat.dat: \n").size());
     EXPECT_EQ(ReadFile(dir_.Path() / "bat.ild"), kPrevious);
@@ -199,14 +202,14 @@ TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)
 
     // And without the limit the same command replaces it.
     const auto ok = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"});
-    EXPECT_EQ(ok.exitStatus, 0) << ok.err;
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(fs::file_size(dir_.Path() / "bat.ild"), 32u + 8u * 1991u);
 }
 
 TEST_F(ConvertFault, FileSystemRefusingBytesLeavesNoNewFile)
 {
     const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "bat.dat"}, "trap '' XFSZ; ulimit -f 8");
-    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(Listing(dir_.Path()), std::vector<std::string>{"bat.dat"});
 }
 

@@ -7,7 +7,9 @@
 //
 // The random session prints its seed; LUMIVEX_RANDOM_SEED=<seed> replays
 // it, LUMIVEX_RANDOM_ACTIONS=<n> changes its length (2000).
-#include "RunProgram.h"
+#include "FileBytes.h"
+#include "PointFileSample.h"
+#include "TempDir.h"
 
 #include "ilda/IldaObj.h"
 #include "lumivex/HexDump.h"
@@ -40,8 +42,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using robustness::ReadFile;
-using robustness::WriteFile;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 using toolkit::TMessageKind;
 
 namespace {
@@ -180,7 +182,7 @@ private:
     QStringList Listing() const;
     QStringList Labels() const;
 
-    std::unique_ptr<robustness::TempDir> dir_;
+    std::unique_ptr<testsupport::TempDir> dir_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<toolkit::TMessageBoxRecorder> boxes_;
     std::optional<fs::path> answer_;
@@ -192,7 +194,7 @@ private:
 void TestWindowRobustness::init()
 {
     startDir_ = QDir::currentPath();
-    dir_ = std::make_unique<robustness::TempDir>();
+    dir_ = std::make_unique<testsupport::TempDir>();
     boxes_ = std::make_unique<toolkit::TMessageBoxRecorder>();
     toolkit::SetFileDialogHook([this](const toolkit::TFileDialogRequest &) -> std::optional<QString> {
         ++dialogs_;
@@ -279,7 +281,7 @@ void TestWindowRobustness::saveWhereNothingCanBeCreated()
     OpenFile(dir / "bat.dat");
     QCOMPARE(Describe(TakeMessages()), Describe({}));
     const QStringList labels = Labels();
-    const auto before = robustness::Listing(dir);
+    const auto before = testsupport::Listing(dir);
 
     const fs::path chosen = dir / target.toStdString();
     Answer(chosen);
@@ -289,7 +291,7 @@ void TestWindowRobustness::saveWhereNothingCanBeCreated()
     const Messages want{{TMessageKind::Error, QStringLiteral("Cannot create file ") + QString::fromStdString(chosen.string())}};
     QCOMPARE(Describe(TakeMessages()), Describe(want));
     QCOMPARE(Labels(), labels);
-    QCOMPARE(robustness::Listing(dir), before);
+    QCOMPARE(testsupport::Listing(dir), before);
     QVERIFY(fs::is_empty(dir / "folder.ild"));
 }
 
@@ -313,7 +315,7 @@ void TestWindowRobustness::saveFailingHalfWayKeepsThePreviousFile()
     QCOMPARE(KindName(shown[0].first), "error");
     QVERIFY(!shown[0].second.isEmpty());
     QCOMPARE(ReadFile(dir / "bat.ild"), previous);
-    QCOMPARE(robustness::Listing(dir), (std::vector<std::string>{"bat.dat", "bat.ild"}));
+    QCOMPARE(testsupport::Listing(dir), (std::vector<std::string>{"bat.dat", "bat.ild"}));
     QCOMPARE(Labels(), labels);
 
     // With room again the same command writes the whole export.

@@ -2,11 +2,11 @@
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace rtl;
@@ -66,9 +66,8 @@ TEST(MemoryStream, WriteInTheMiddleGrowsOnlyPastTheEnd)
 
 class FileStreamTest : public ::testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("rtl_fs_" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
+    testsupport::TempDir scratch{"lumivex-rtl"};
+    const fs::path &dir = scratch.Path();
 };
 
 TEST_F(FileStreamTest, CreateWriteReadBack)

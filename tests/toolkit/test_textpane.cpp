@@ -6,6 +6,8 @@
 #include "toolkit/TTextPane.h"
 #include "toolkit/TextPaneLines.h"
 
+#include "FileBytes.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -15,7 +17,6 @@
 #include <QtTest>
 
 #include <cstring>
-#include <fstream>
 #include <random>
 
 using toolkit::TConversion;
@@ -155,7 +156,7 @@ private:
     QString write(const QString &name, const std::string &bytes)
     {
         const QString path = dir_.filePath(name);
-        std::ofstream(path.toStdString(), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        testsupport::WriteFile(path.toStdString(), bytes);
         return path;
     }
     std::unique_ptr<TTextPane> makePane()
