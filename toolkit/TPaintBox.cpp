@@ -2,7 +2,6 @@
 
 #include "TPanel.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -173,36 +172,14 @@ void TPaintBox::Repaint()
 
 void TPaintBox::SetAlignClient(bool fill)
 {
-    if (fill == alignClient_)
-        return;
-    alignClient_ = fill;
-    if (QWidget *p = parentWidget()) {
-        if (fill)
-            p->installEventFilter(this);
-        else
-            p->removeEventFilter(this);
-    }
-    if (fill)
-        fillParent();
+    alignClient_.SetEnabled(fill);
 }
 
-void TPaintBox::fillParent()
+void TPaintBox::fillParent(QWidget &parent)
 {
-    QWidget *p = parentWidget();
-    if (!p)
-        return;
-    if (auto *panel = qobject_cast<TPanel *>(p))
-        setGeometry(panel->ClientRect());
-    else
-        setGeometry(p->rect());
+    auto *panel = qobject_cast<TPanel *>(&parent);
+    setGeometry(panel ? panel->ClientRect() : parent.rect());
     syncImage();
-}
-
-bool TPaintBox::eventFilter(QObject *watched, QEvent *event)
-{
-    if (alignClient_ && watched == parentWidget() && event->type() == QEvent::Resize)
-        fillParent();
-    return QWidget::eventFilter(watched, event);
 }
 
 void TPaintBox::syncImage()

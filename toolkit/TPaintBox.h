@@ -4,6 +4,7 @@
 // pixel, tiny ellipses as squares).
 #pragma once
 
+#include "AlignClient.h"
 #include "Colors.h"
 
 #include <QImage>
@@ -66,18 +67,17 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class TCanvas;
-    void fillParent();
+    void fillParent(QWidget &parent);
     void syncImage();
 
     TCanvas canvas_{*this};
     QImage image_;
     TColor color_ = 0;
     bool ownColor_ = false;
-    bool alignClient_ = false;
+    TAlignClient alignClient_{*this, [this](QWidget &parent) { fillParent(parent); }};
 };
 
 } // namespace toolkit

@@ -100,37 +100,17 @@ void TPanel::SetBounds(int left, int top, int width, int height)
 
 void TPanel::SetAlignClient(bool fill)
 {
-    if (fill == alignClient_)
-        return;
-    alignClient_ = fill;
-    if (QWidget *p = parentWidget()) {
-        if (fill)
-            p->installEventFilter(this);
-        else
-            p->removeEventFilter(this);
-    }
-    if (fill)
-        fillParent();
+    alignClient_.SetEnabled(fill);
 }
 
-void TPanel::fillParent()
+void TPanel::fillParent(QWidget &parent)
 {
-    QWidget *p = parentWidget();
-    if (!p)
-        return;
-    if (auto *panel = qobject_cast<TPanel *>(p)) {
+    if (auto *panel = qobject_cast<TPanel *>(&parent)) {
         const int b = panel->bevelCount();
         SetBounds(b, b, panel->Width() - 2 * b, panel->Height() - 2 * b);
     } else {
-        setGeometry(p->rect());
+        setGeometry(parent.rect());
     }
-}
-
-bool TPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (alignClient_ && watched == parentWidget() && event->type() == QEvent::Resize)
-        fillParent();
-    return QWidget::eventFilter(watched, event);
 }
 
 void TPanel::Click()

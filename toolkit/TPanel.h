@@ -5,6 +5,7 @@
 // itself and then up the parents (ReportPointer).
 #pragma once
 
+#include "AlignClient.h"
 #include "Colors.h"
 #include "TComponent.h"
 
@@ -59,7 +60,7 @@ public:
     // Keeps the panel filling its parent's client area (inside a parent
     // panel's bevels), now and whenever the parent is resized.
     void SetAlignClient(bool fill);
-    bool AlignClient() const { return alignClient_; }
+    bool AlignClient() const { return alignClient_.Enabled(); }
 
     // Bounds as last given, which may be zero or negative in size; Qt
     // itself only holds sizes of zero and more. A resize from outside
@@ -103,7 +104,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -115,14 +115,14 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void fillParent();
+    void fillParent(QWidget &parent);
     int bevelCount() const;
 
     TColor color_ = clBtnFace;
     TBevelCut bevelOuter_ = TBevelCut::bvRaised;
     TBevelCut bevelInner_ = TBevelCut::bvNone;
     QString caption_;
-    bool alignClient_ = false;
+    TAlignClient alignClient_{*this, [this](QWidget &parent) { fillParent(parent); }};
     bool acceptsControls_ = true;
     bool clicked_ = false;       // left button went down here
     bool pointerInside_ = false; // the pointer is on the panel's own area
