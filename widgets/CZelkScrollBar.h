@@ -31,15 +31,15 @@ using TOnMouseOutEvent = std::function<void(QObject *Sender)>;
 extern QImage ArrowGlyphLT;
 extern QImage ArrowGlyphRD;
 
+// An arrow: each click steps the bar by SmallChange in the arrow's
+// direction, notifies, then raises OnClick.
 // Press-and-hold: a press arms DelayTimer; its tick starts RepeatTimer,
 // whose every tick is one click; any release stops both.
-class TButtonUp : public toolkit::TSpeedButton {
+class TArrowButton : public toolkit::TSpeedButton {
     Q_OBJECT
 public:
-    explicit TButtonUp(QWidget *owner);
-    ~TButtonUp() override;
+    ~TArrowButton() override;
 
-    // Steps the bar back by SmallChange, notifies, then raises OnClick.
     void Click() override;
     void RepeatTick(QObject *Sender);
     void DelayTick(QObject *Sender);
@@ -48,27 +48,27 @@ public:
     toolkit::TTimer *DelayTimer;
 
 protected:
+    // direction: -1 steps back, +1 forward.
+    TArrowButton(QWidget *owner, int direction);
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    int direction_;
 };
 
-class TButtonDown : public toolkit::TSpeedButton {
+// Steps the bar back.
+class TButtonUp : public TArrowButton {
     Q_OBJECT
 public:
-    explicit TButtonDown(QWidget *owner);
-    ~TButtonDown() override;
+    explicit TButtonUp(QWidget *owner) : TArrowButton(owner, -1) {}
+};
 
-    // Steps the bar forward by SmallChange, notifies, then raises OnClick.
-    void Click() override;
-    void RepeatTick(QObject *Sender);
-    void DelayTick(QObject *Sender);
-
-    toolkit::TTimer *RepeatTimer;
-    toolkit::TTimer *DelayTimer;
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+// Steps the bar forward.
+class TButtonDown : public TArrowButton {
+    Q_OBJECT
+public:
+    explicit TButtonDown(QWidget *owner) : TArrowButton(owner, +1) {}
 };
 
 // The track. A press stores its point and starts the repeat; each click

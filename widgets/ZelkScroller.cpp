@@ -1,6 +1,7 @@
 // The track area of TZelkScrollBar with its track and thumb.
 #include "CZelkScrollBar.h"
 
+#include "ZelkRepeat.h"
 #include "ZelkStep.h"
 
 #include <QMouseEvent>
@@ -197,14 +198,7 @@ void TScroller::resizeEvent(QResizeEvent *event)
 TTraka::TTraka(QWidget *owner)
     : toolkit::TPanel(owner)
 {
-    RepeatTimer = new toolkit::TTimer(this);
-    RepeatTimer->SetEnabled(false);
-    RepeatTimer->SetInterval(50);
-    RepeatTimer->OnTimer = [this](QObject *sender) { RepeatTick(sender); };
-    DelayTimer = new toolkit::TTimer(this);
-    DelayTimer->SetEnabled(false);
-    DelayTimer->SetInterval(50);
-    DelayTimer->OnTimer = [this](QObject *sender) { DelayTick(sender); };
+    CreateRepeatTimers(this);
 }
 
 TTraka::~TTraka()
@@ -260,15 +254,13 @@ void TTraka::mousePressEvent(QMouseEvent *event)
 
 void TTraka::mouseReleaseEvent(QMouseEvent *event)
 {
-    RepeatTimer->SetEnabled(false);
-    DelayTimer->SetEnabled(false);
+    StopRepeat(this);
     toolkit::TPanel::mouseReleaseEvent(event);
 }
 
 void TTraka::leaveEvent(QEvent *event)
 {
-    RepeatTimer->SetEnabled(false);
-    DelayTimer->SetEnabled(false);
+    StopRepeat(this);
     QWidget::leaveEvent(event);
 }
 
