@@ -4,6 +4,7 @@
 // created. Whatever fails, the previous file stays byte for byte and no
 // partial or temporary file is left behind.
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "PointFileSample.h"
 #include "RunProgram.h"
 #include "TempDir.h"
@@ -16,9 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -26,6 +24,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using robustness::FileSizeLimit;
 using testsupport::Listing;
 using testsupport::ReadFile;
 using testsupport::RunProgram;
@@ -55,29 +54,6 @@ public:
         stream.WriteBuffer(whole.Bytes().data(), whole.Bytes().size() / 2);
         throw rtl::EWriteError("Stream write error");
     }
-};
-
-// Limits the size of any file this process writes, while it lives. The
-// kernel then refuses the bytes beyond it (EFBIG) instead of signalling.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
 };
 
 class SaveFault : public ::testing::Test {
@@ -114,6 +90,7 @@ TEST_F(SaveFault, FileSystemRefusingBytesKeepsThePreviousFile)
     auto file = ExportOf(2000); // about 16 KB
     {
         const FileSizeLimit limit(4096);
+        EXPECT_TRUE(limit.Applied());
         EXPECT_THROW(file->SaveToFile(target_.string()), rtl::Exception);
     }
     EXPECT_TRUE(file->FileName.empty());

@@ -8,6 +8,7 @@
 // The random session prints its seed; LUMIVEX_RANDOM_SEED=<seed> replays
 // it, LUMIVEX_RANDOM_ACTIONS=<n> changes its length (2000).
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "PointFileSample.h"
 #include "TempDir.h"
 
@@ -26,11 +27,8 @@
 #include <QMetaObject>
 #include <QTest>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -42,6 +40,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using robustness::FileSizeLimit;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 using toolkit::TMessageKind;
@@ -132,28 +131,6 @@ bool AllBlack(const QImage &image)
             if ((image.pixel(x, y) & 0xFFFFFF) != 0) return false;
     return true;
 }
-
-// Limits the size of any file this process writes, while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*handler_)(int) = nullptr;
-};
 
 } // namespace
 
