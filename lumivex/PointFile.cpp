@@ -1,5 +1,7 @@
 #include "PointFile.h"
 
+#include "rtl/Classes.h"
+
 #include <algorithm>
 
 namespace lumivex {
@@ -127,6 +129,18 @@ int PlottedSampleCount(std::uint16_t ptCount)
     if (ptCount < 10)
         return 0;
     return std::min(int{ptCount} - 9, static_cast<int>(kSampleCapacity));
+}
+
+PointFile ReadPointFile(const std::string &fileName)
+{
+    rtl::TFileStream stream(fileName, rtl::TFileMode::OpenRead);
+    const auto size = static_cast<std::uint64_t>(stream.Size());
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPointFileHeadBytes)));
+    const std::size_t got = stream.Read(head.data(), head.size());
+    // A file that shrank since its size was taken is the bytes we saw.
+    const bool cutShort = got < head.size();
+    head.resize(got);
+    return DecodePointFileHead(head, cutShort ? got : size);
 }
 
 } // namespace lumivex

@@ -45,6 +45,10 @@ constexpr std::size_t kPointFileHeadBytes = 64 + 2 * kSampleCapacity;
 // be read whole. A head shorter than the samples need counts as truncated.
 PointFile DecodePointFileHead(std::span<const std::uint8_t> head, std::uint64_t fileSize);
 
+// Reads as much of the file as decoding can use and decodes it. A file that
+// cannot be opened: rtl::EFOpenError "Cannot open file NAME".
+PointFile ReadPointFile(const std::string &fileName);
+
 // The file-info texts of the window (lFlNm, pFlNm, lFlSz, lPts, lFlStr).
 struct FileLabels {
     std::string fileName;  // "Filename " + name

@@ -19,9 +19,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <algorithm>
 #include <filesystem>
-#include <vector>
 
 TForm1 *Form1 = nullptr;
 
@@ -38,15 +36,6 @@ const char *const kHexExtensions[] = {"dat", "ild", "al",  "dec", "car", "lib",
                                       "bin", "obj", "exe", "txt", "asm"};
 
 QString qs(const std::string &text) { return QString::fromStdString(text); }
-
-// The first bytes of a file, as many as decoding can ever use.
-std::vector<std::uint8_t> readHead(const std::string &path, std::uint64_t size)
-{
-    rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
-    std::vector<std::uint8_t> head(std::min<std::uint64_t>(size, lumivex::kPointFileHeadBytes));
-    head.resize(stream.Read(head.data(), head.size()));
-    return head;
-}
 
 // The name the save dialog proposes: the point file's name with ".ild".
 QString ildaName(const std::string &fileName)
@@ -172,10 +161,8 @@ void TForm1::ShowPointFile()
         rtl::ShowMessage("no file");
         return;
     }
-    const std::uint64_t size = std::filesystem::file_size(path, error);
     // A file that cannot be opened is left to the general error handler.
-    const std::vector<std::uint8_t> head = readHead(path, error ? 0 : size);
-    const lumivex::PointFile file = lumivex::DecodePointFileHead(head, error ? head.size() : size);
+    const lumivex::PointFile file = lumivex::ReadPointFile(path);
 
     PtCount = file.ptCount;
     ui.lb->clear();

@@ -2,6 +2,10 @@
 
 #include "PointFileBytes.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+#include "rtl/SysUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -289,6 +293,27 @@ TEST(PointFileHead, HeadShorterThanTheSamplesIsTruncated)
     const PointFile file = DecodePointFileHead(std::span(bytes).first(100), 5000);
     EXPECT_EQ(file.verdict, PointFileVerdict::Truncated);
     EXPECT_EQ(file.message, "Appears to be a truncated file: 600 Points need 1266 bytes, the file holds 5000.");
+}
+
+// ---- Reading from disk: only the head is read, the size is the file's own
+
+TEST(ReadPointFile, LargeFileDecodesFromItsHeadWithItsWholeSize)
+{
+    testsupport::TempDir dir;
+    auto bytes = MakeCountFile(600);
+    bytes.resize(3 << 20, 0xEE);
+    testsupport::WriteBytes(dir.File("big.dat"), bytes);
+    const PointFile file = ReadPointFile(dir.File("big.dat"));
+    EXPECT_TRUE(file.accepted());
+    EXPECT_EQ(file.fileSize, 3u << 20);
+    EXPECT_EQ(file.listing, DecodePointFile(bytes).listing);
+}
+
+TEST(ReadPointFile, MissingFileOrFolderRaisesTheOpenError)
+{
+    testsupport::TempDir dir;
+    EXPECT_THROW(ReadPointFile(dir.File("gone.dat")), rtl::EFOpenError);
+    EXPECT_THROW(ReadPointFile(dir.Path().string()), rtl::EFOpenError);
 }
 
 } // namespace
