@@ -5,13 +5,11 @@ set(CPACK_PACKAGE_NAME lumivex)
 set(CPACK_PACKAGE_VENDOR "Lumivex maintainers")
 set(CPACK_PACKAGE_CONTACT "Lumivex maintainers <maintainers@users.noreply.c-seed-0d37dfb9.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer, player and converter for laser-show point and ILDA files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Lumivex shows Lumivex laser-show point files (hex dump, values, outline),\n"
-    "converts them into ILDA files that today's laser software plays, and\n"
-    "plays ILDA files of every format. lumivex-viewer and lumivex-player are\n"
-    "the desktop programs; lumivex does the same work on the command line.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Lumivex shows Lumivex laser-show point files (hex dump, values, outline),\n"
+  "converts them into ILDA files that today's laser software plays, and\n"
+  "plays ILDA files of every format. lumivex-viewer and lumivex-player are\n"
+  "the desktop programs; lumivex does the same work on the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
