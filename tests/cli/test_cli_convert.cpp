@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Colors, ConvertColor,
                                            ColorCase{{"--color", "navy"}, lumivex::clNavy},
                                            ColorCase{{"--color", "Blue"}, lumivex::clBlue},
                                            ColorCase{{"--color", "black"}, lumivex::clBlack},
-                                           ColorCase{{"--color", "0x123456"}, 0x123456}));
+                                           ColorCase{{"--color", "0x00ffff"}, lumivex::clYellow}));
 
 // ---- Names of the outputs
 
