@@ -5,7 +5,7 @@
 
 namespace ilda {
 
-ByteSource::ByteSource(rtl::TStream &stream) : stream_(stream), buffer_(kCapacity)
+ByteSource::ByteSource(rtl::TStream &stream) : stream_(stream)
 {
     const std::int64_t position = stream.Position();
     const std::int64_t size = stream.Size();
@@ -21,9 +21,13 @@ std::size_t ByteSource::Fill(std::size_t n)
     if (Ready() >= n)
         return n;
     if (begin_ + n > buffer_.size()) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, Ready());
+        if (Ready())
+            std::memmove(buffer_.data(), buffer_.data() + begin_, Ready());
         end_ -= begin_;
         begin_ = 0;
+        // Grows with the largest section met, so small files stay small.
+        if (n > buffer_.size())
+            buffer_.resize(std::max<std::size_t>(n, 1 << 16));
     }
     // Only what is missing: a walk over headers then seeks over the rest.
     while (Ready() < n) {

@@ -13,7 +13,7 @@ namespace ilda {
 
 class ByteSource {
 public:
-    // Holds a whole frame of the largest records (65535 x 10 bytes).
+    // The buffer grows up to a whole frame of the largest records (65535 x 10 bytes).
     static constexpr std::size_t kCapacity = 1 << 20;
 
     // Reads from the stream's position on; offsets count from position 0 of

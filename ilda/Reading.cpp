@@ -74,7 +74,8 @@ public:
         while (Section()) {
         }
         Finish();
-        outcome_.end = source_.Offset();
+        if (!outcome_.endMarker)
+            outcome_.end = source_.Offset();
         return std::move(outcome_);
     }
 
@@ -117,6 +118,7 @@ private:
         if (count == 0) {
             source_.Consume(headerSize);
             outcome_.endMarker = true;
+            outcome_.end = source_.Offset();
             TrailingBytes();
             return false;
         }
@@ -133,12 +135,12 @@ private:
 
     void TrailingBytes()
     {
-        if (const auto left = source_.Remaining()) {
-            if (*left)
-                Warn(source_.Offset(), Plural(*left, "byte follows", "bytes follow") + " the end marker");
-        } else if (source_.Fill(1)) {
-            Warn(source_.Offset(), "data follows the end marker");
-        }
+        const std::int64_t at = source_.Offset();
+        // A stream without a size is read to its end to count them.
+        const auto known = source_.Remaining();
+        const std::uint64_t left = known ? *known : source_.Skip(UINT64_MAX);
+        if (left)
+            Warn(at, Plural(left, "byte follows", "bytes follow") + " the end marker");
     }
 
     // A palette (format 2) or a colour table (format 3).

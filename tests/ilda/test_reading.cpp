@@ -167,11 +167,16 @@ TEST_P(Deviation, IsReportedOnceAtItsOffset)
 {
     const DeviationCase &c = GetParam();
     const auto outcome = ReadBytes(c.bytes).outcome;
-    const auto &list = c.error ? outcome.errors : outcome.warnings;
-    EXPECT_EQ(outcome.warningCount + outcome.errorCount, 1u);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].offset, c.offset);
-    EXPECT_EQ(list[0].text, c.text);
+    PipeStream pipe(c.bytes);
+    ilda::ReadHandler nothing;
+    const auto piped = ilda::Read(pipe, nothing);
+    for (const auto *read : {&outcome, &piped}) {
+        const auto &list = c.error ? read->errors : read->warnings;
+        EXPECT_EQ(read->warningCount + read->errorCount, 1u);
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].offset, c.offset);
+        EXPECT_EQ(list[0].text, c.text);
+    }
 }
 
 Bytes WithByte(Bytes bytes, std::size_t at, std::uint8_t value)

@@ -175,6 +175,11 @@ for name in ("il-empty.ild", "il-hostile-65535x65535.ild"):
 # Reproducers the fuzzers found, committed as they came (fuzz-*.bin, not
 # written by this script): (file, command, exit, stderr, what it is).
 FUZZ_FOUND = [
+    ("fuzz-ilda-standard-trailing-bytes.bin", "ilda FILE", 0,
+     "fuzz-ilda-standard-trailing-bytes.bin: 1 deviation from the ILDA standard; 'lumivex ilda --check' lists them\n",
+     "an end marker and 2 bytes after it: counted alike from a file and a pipe"),
+    ("fuzz-ilda-standard-trailing-bytes.bin", "ilda --check FILE", 1, "",
+     "an end marker and 2 bytes after it"),
 ]
 for case in FUZZ_FOUND:
     assert os.path.exists(os.path.join(HERE, case[0])), case[0]
