@@ -125,25 +125,6 @@ void DecodeColors(const std::uint8_t *in, std::size_t count, Color *out)
         out[i] = Rgb(in[0], in[1], in[2]);
 }
 
-void EncodePoint(std::uint8_t format, const Point &point, std::uint8_t *out)
-{
-    PutU16(out, static_cast<std::uint16_t>(point.x));
-    PutU16(out + 2, static_cast<std::uint16_t>(point.y));
-    std::uint8_t *tail = out + 4;
-    if (Is3d(format)) {
-        PutU16(out + 4, static_cast<std::uint16_t>(point.z));
-        tail = out + 6;
-    }
-    tail[0] = point.status;
-    if (IsIndexed(format)) {
-        tail[1] = point.colorIndex;
-    } else {
-        tail[1] = static_cast<std::uint8_t>(point.color >> 16); // blue first
-        tail[2] = static_cast<std::uint8_t>(point.color >> 8);
-        tail[3] = static_cast<std::uint8_t>(point.color);
-    }
-}
-
 void EncodeColor(Color color, std::uint8_t *out)
 {
     out[0] = static_cast<std::uint8_t>(color);

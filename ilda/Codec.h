@@ -105,7 +105,29 @@ void DecodePoints(std::uint8_t format, const std::uint8_t *in, std::size_t count
 void DecodeColors(const std::uint8_t *in, std::size_t count, Color *out);
 
 // The record of point in frame format; true-colour formats store point.color.
-void EncodePoint(std::uint8_t format, const Point &point, std::uint8_t *out);
+// Inline: writers call it once a point.
+inline void EncodePoint(std::uint8_t format, const Point &point, std::uint8_t *out)
+{
+    auto put16 = [](std::uint8_t *at, std::int16_t v) {
+        at[0] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8);
+        at[1] = static_cast<std::uint8_t>(v);
+    };
+    put16(out, point.x);
+    put16(out + 2, point.y);
+    std::uint8_t *tail = out + 4;
+    if (Is3d(format)) {
+        put16(out + 4, point.z);
+        tail = out + 6;
+    }
+    tail[0] = point.status;
+    if (IsIndexed(format)) {
+        tail[1] = point.colorIndex;
+    } else {
+        tail[1] = static_cast<std::uint8_t>(point.color >> 16); // blue first
+        tail[2] = static_cast<std::uint8_t>(point.color >> 8);
+        tail[3] = static_cast<std::uint8_t>(point.color);
+    }
+}
 void EncodeColor(Color color, std::uint8_t *out);
 
 } // namespace ilda

@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
-  xxd bsdextrautils python3
+  xxd bsdextrautils python3 time
 )
 missing=()
 for p in "${packages[@]}"; do
