@@ -31,6 +31,29 @@ char *PutHexColor(char *at, ilda::Color color)
     return at;
 }
 
+// The texts around a point's six fields: the listing and the JSON differ
+// only in them.
+struct PointLayout {
+    std::string_view open, y, z, status, index, noIndex, color, close;
+    bool hexColor;
+};
+constexpr PointLayout kListingPoint{"  ", " ", " ", "  status ", "  index ", "-", "  color ", "\n", true};
+constexpr PointLayout kJsonPoint{"[", ", ", ", ", ", ", ", ", "null", ", ", "]", false};
+constexpr std::size_t kLongestPoint = 96;
+
+char *PutPoint(char *at, const ilda::Point &p, const PointLayout &layout)
+{
+    at = PutNumber(PutText(at, layout.open), p.x);
+    at = PutNumber(PutText(at, layout.y), p.y);
+    at = PutNumber(PutText(at, layout.z), p.z);
+    at = PutNumber(PutText(at, layout.status), p.status);
+    at = PutText(at, layout.index);
+    at = p.indexed ? PutNumber(at, p.colorIndex) : PutText(at, layout.noIndex);
+    at = PutText(at, layout.color);
+    at = layout.hexColor ? PutHexColor(at, p.color) : PutNumber(at, p.color);
+    return PutText(at, layout.close);
+}
+
 std::string Plural(std::size_t n, const char *one, const char *many)
 {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -53,23 +76,8 @@ public:
              << frame.offset << "\n";
         if (!points_)
             return;
-        for (const ilda::Point &p : points) {
-            char *at = out_.Room(96);
-            at = PutText(at, "  ");
-            at = PutNumber(at, p.x);
-            *at++ = ' ';
-            at = PutNumber(at, p.y);
-            *at++ = ' ';
-            at = PutNumber(at, p.z);
-            at = PutText(at, "  status ");
-            at = PutNumber(at, p.status);
-            at = PutText(at, "  index ");
-            at = p.indexed ? PutNumber(at, p.colorIndex) : PutText(at, "-");
-            at = PutText(at, "  color ");
-            at = PutHexColor(at, p.color);
-            *at++ = '\n';
-            out_.Advance(at);
-        }
+        for (const ilda::Point &p : points)
+            out_.Advance(PutPoint(out_.Room(kLongestPoint), p, kListingPoint));
     }
 
     void OnPalette(const ilda::Palette &palette) override
@@ -103,22 +111,10 @@ public:
             out_ << ", \"points\": [";
             bool first = true;
             for (const ilda::Point &p : points) {
-                char *at = out_.Room(80);
-                at = PutText(at, first ? "[" : ", [");
+                char *at = out_.Room(kLongestPoint);
+                at = PutText(at, first ? "" : ", ");
                 first = false;
-                at = PutNumber(at, p.x);
-                at = PutText(at, ", ");
-                at = PutNumber(at, p.y);
-                at = PutText(at, ", ");
-                at = PutNumber(at, p.z);
-                at = PutText(at, ", ");
-                at = PutNumber(at, p.status);
-                at = PutText(at, ", ");
-                at = p.indexed ? PutNumber(at, p.colorIndex) : PutText(at, "null");
-                at = PutText(at, ", ");
-                at = PutNumber(at, p.color);
-                *at++ = ']';
-                out_.Advance(at);
+                out_.Advance(PutPoint(at, p, kJsonPoint));
             }
             out_ << "]";
         }

@@ -307,22 +307,19 @@ private:
         }
     }
 
-    void Warn(std::int64_t offset, std::string text)
-    {
-        Diagnostic d{offset, std::move(text)};
-        handler_.OnWarning(d);
-        if (outcome_.warnings.size() < options_.keep)
-            outcome_.warnings.push_back(std::move(d));
-        ++outcome_.warningCount;
-    }
+    void Warn(std::int64_t offset, std::string text) { Note(false, {offset, std::move(text)}); }
+    void Fail(std::int64_t offset, std::string text) { Note(true, {offset, std::move(text)}); }
 
-    void Fail(std::int64_t offset, std::string text)
+    void Note(bool error, Diagnostic d)
     {
-        Diagnostic d{offset, std::move(text)};
-        handler_.OnError(d);
-        if (outcome_.errors.size() < options_.keep)
-            outcome_.errors.push_back(std::move(d));
-        ++outcome_.errorCount;
+        if (error)
+            handler_.OnError(d);
+        else
+            handler_.OnWarning(d);
+        auto &kept = error ? outcome_.errors : outcome_.warnings;
+        if (kept.size() < options_.keep)
+            kept.push_back(std::move(d));
+        ++(error ? outcome_.errorCount : outcome_.warningCount);
     }
 
     ByteSource source_;
