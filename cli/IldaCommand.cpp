@@ -69,14 +69,17 @@ int runLegacy(const std::string &name, bool json)
             std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
             return kExitFailed;
         }
-        rtl::MessageRecorder recorder;
+        // The reader tells its messages in LoadMessages too; they are shown
+        // after the listing, or in the JSON.
+        const rtl::MessageRecorder silence;
         try {
             file.LoadFromStream(*stream);
+            messages = file.LoadMessages;
         } catch (const rtl::Exception &error) {
             // The reader keeps the frames it completed; show them with the reason it stopped.
-            rtl::ShowMessage(error.Message());
+            messages = file.LoadMessages;
+            messages.push_back(error.Message());
         }
-        messages = recorder.Messages();
     }
 
     Output out;

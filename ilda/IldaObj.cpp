@@ -4,6 +4,7 @@
 #include "rtl/Messages.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -131,28 +132,50 @@ void TIldaFile::WritePoints(rtl::TStream &stream, int FrameIndex)
 
 // ---- reader
 
-int TIldaFile::ReadFrameCount(rtl::TStream &stream)
+namespace {
+
+// Total frames of the header at the stream's position, which stays where it
+// was; nothing when no ILDA header is there.
+std::optional<int> PeekFrameCount(rtl::TStream &stream)
 {
-    std::uint8_t header[HeaderSize];
+    std::uint8_t header[TIldaFile::HeaderSize];
     std::size_t got;
     {
         PositionGuard guard(stream);
         got = ReadSome(stream, header, sizeof header);
     }
-    if (got < sizeof header || !ilda::HasSignature(header)) {
-        rtl::ShowMessage("File error.  ");
-        return 0;
-    }
+    if (got < sizeof header || !ilda::HasSignature(header))
+        return std::nullopt;
     return ilda::DecodeHeader(header).total;
+}
+
+} // namespace
+
+int TIldaFile::ReadFrameCount(rtl::TStream &stream)
+{
+    const auto total = PeekFrameCount(stream);
+    if (!total)
+        rtl::ShowMessage("File error.  ");
+    return total.value_or(0);
+}
+
+void TIldaFile::Say(const std::string &text)
+{
+    LoadMessages.push_back(text);
+    rtl::ShowMessage(text);
 }
 
 void TIldaFile::LoadFromStream(rtl::TStream &stream)
 {
     ClearItems();
+    LoadMessages.clear();
     RebuildColorTable();
-    const int total = ReadFrameCount(stream);
+    const auto peeked = PeekFrameCount(stream);
+    if (!peeked)
+        Say("File error.  ");
+    const int total = peeked.value_or(0);
     if (total == 0) {
-        rtl::ShowMessage("Total Frames = 0");
+        Say("Total Frames = 0");
         return;
     }
 
@@ -169,7 +192,7 @@ void TIldaFile::LoadFromStream(rtl::TStream &stream)
         }
         const ilda::Header header = ilda::DecodeHeader(bytes);
         if (!ilda::IsIndexed(header.format)) {
-            rtl::ShowMessage("Unfamiliar format code.");
+            Say("Unfamiliar format code.");
             break;
         }
 
@@ -207,7 +230,7 @@ void TIldaFile::LoadFromStream(rtl::TStream &stream)
             OnProgress(false, static_cast<float>(i) / static_cast<float>(total));
     }
     if (cutShort)
-        rtl::ShowMessage("Unexpected end of file.");
+        Say("Unexpected end of file.");
     if (OnProgress)
         OnProgress(true, 0.0f);
 }
