@@ -133,21 +133,31 @@ public:
             out_ << "]}";
         }
         out_ << "]";
-        Messages("warnings", outcome.warnings, outcome.warningCount, outcome.end);
-        Messages("errors", outcome.errors, outcome.errorCount, outcome.end);
+        Messages("warnings", outcome.warnings, outcome.warningCount, outcome.end,
+                 outcome.paletteCount - outcome.palettes.size());
+        Messages("errors", outcome.errors, outcome.errorCount, outcome.end, 0);
         out_ << "}\n";
     }
 
 private:
-    void Messages(const char *key, const std::vector<ilda::Diagnostic> &kept, std::size_t count, std::int64_t end)
+    // The kept messages, then a note of those the reading did not keep
+    // (and of palettes not listed).
+    void Messages(const char *key, const std::vector<ilda::Diagnostic> &kept, std::size_t count, std::int64_t end,
+                  std::size_t palettesLeftOut)
     {
         out_ << ", \"" << key << "\": [";
         for (std::size_t i = 0; i < kept.size(); ++i)
             out_ << (i ? ", " : "") << "{\"offset\": " << kept[i].offset
                  << ", \"text\": " << JsonString(kept[i].text) << "}";
-        if (count > kept.size())
-            out_ << ", {\"offset\": " << end << ", \"text\": \"" << static_cast<long long>(count - kept.size())
-                 << " more not listed\"}";
+        bool first = kept.empty();
+        const auto note = [&](std::size_t n, const char *what) {
+            if (n)
+                out_ << (first ? "" : ", ") << "{\"offset\": " << end << ", \"text\": \""
+                     << static_cast<long long>(n) << what << "\"}";
+            first = first && !n;
+        };
+        note(count - kept.size(), " more not listed");
+        note(palettesLeftOut, " more palettes not listed");
         out_ << "]";
     }
 
