@@ -2,8 +2,10 @@
 #include "Commands.h"
 #include "FileAccess.h"
 
+#include "ilda/Codec.h"
 #include "lumivex/Colors.h"
 #include "lumivex/Export.h"
+
 #include <exception>
 
 #include <cstdio>
@@ -20,6 +22,7 @@ struct ConvertOptions {
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
     bool force = false;
+    std::optional<std::uint8_t> format; // unset: the bytes of File, Save
     std::vector<std::string> inputs;
 };
 
@@ -41,7 +44,7 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
             options.force = true;
             continue;
         }
-        if (arg != "--color" && arg != "-o" && arg != "--output" && arg != "--output-dir")
+        if (arg != "--color" && arg != "-o" && arg != "--output" && arg != "--output-dir" && arg != "--format")
             return "unknown option " + arg;
         if (i + 1 == args.size())
             return arg + " needs a value";
@@ -52,6 +55,10 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                 return "unknown colour " + value +
                        " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
             options.color = *color;
+        } else if (arg == "--format") {
+            if (value != "0" && value != "1" && value != "4" && value != "5")
+                return "--format takes 0, 1, 4 or 5, not " + value;
+            options.format = static_cast<std::uint8_t>(value[0] - '0');
         } else if (arg == "--output-dir") {
             options.outputDir = value;
         } else {
@@ -60,6 +67,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     }
     if (options.inputs.empty())
         return "convert needs at least one FILE";
+    if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color))
+        return "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
     if (options.output && options.outputDir)
         return "-o and --output-dir exclude each other";
     if (options.output && options.inputs.size() != 1)
@@ -76,6 +85,17 @@ std::string outputName(const std::string &input, const ConvertOptions &options)
     if (options.outputDir)
         return (std::filesystem::path(*options.outputDir) / name.filename()).string();
     return name.string();
+}
+
+// The frame name of the standard formats: the input's name without its
+// extension, in printable ASCII.
+std::string frameName(const std::string &input)
+{
+    std::string name = std::filesystem::path(input).stem().string();
+    for (char &c : name)
+        if (c < 0x20 || c > 0x7E)
+            c = '_';
+    return name;
 }
 
 // Two inputs of the same name (a.dat, a.txt) would end in one output: the
@@ -95,8 +115,17 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
         std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
         return false;
     }
+    if (file->ildaSignature) {
+        std::fprintf(stderr, "%s is an ILDA file, not a point file; not converted.\n", input.c_str());
+        return false;
+    }
     if (!file->accepted()) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), file->message.c_str());
+        return false;
+    }
+    if (lumivex::PlottedSampleCount(file->ptCount) == 0) {
+        std::fprintf(stderr, "%s: %u points give no point to export (at least 10 are needed); not converted.\n",
+                     input.c_str(), unsigned{file->ptCount});
         return false;
     }
     const std::string output = outputName(input, options);
@@ -115,8 +144,12 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
         return false;
     }
     try {
-        const auto ilda = lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color);
-        ilda->SaveToFile(output);
+        if (options.format)
+            lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
+                                         frameName(input))
+                ->SaveToFile(output);
+        else
+            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(output);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
         return false;

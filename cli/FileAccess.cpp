@@ -25,6 +25,15 @@ std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
     }
 }
 
+std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
+{
+    try {
+        return std::make_unique<rtl::TFileStream>(fileName, rtl::TFileMode::OpenRead);
+    } catch (const rtl::EFOpenError &) {
+        return nullptr;
+    }
+}
+
 std::string BareName(const std::string &fileName)
 {
     return std::filesystem::path(fileName).filename().string();

@@ -45,6 +45,11 @@ std::uint8_t ColorToIlda(TColor color)
     return 0;
 }
 
+bool IsSwatchColor(TColor color)
+{
+    return std::any_of(kColors.begin(), kColors.end(), [color](const NamedColor &entry) { return entry.color == color; });
+}
+
 std::optional<TColor> ParseColor(const std::string &text)
 {
     const std::string name = lowered(text);

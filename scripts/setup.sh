@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
-  xxd bsdextrautils python3
+  xxd bsdextrautils python3 time
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file
 )
 missing=()
