@@ -1,6 +1,7 @@
 #include "TComponent.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace toolkit {
@@ -56,6 +57,41 @@ void ReportPointer(QWidget *source, bool entered)
         if (report.isAccepted())
             return;
     }
+}
+
+void TPointerPresence::Set(bool inside)
+{
+    if (inside)
+        leftWhileHeld_ = false;
+    if (inside == inside_)
+        return;
+    inside_ = inside;
+    ReportPointer(&control_, inside);
+}
+
+void TPointerPresence::Follow(const QMouseEvent &event)
+{
+    if (event.buttons() == Qt::NoButton)
+        return; // hovering: Qt's own enter and leave are on time
+    // Only crossings Qt holds back: a leave after Qt's enter, and the way
+    // back after such a leave.
+    const bool on = PointerOnOwnArea(control_, event.globalPosition().toPoint());
+    if (inside_ && !on) {
+        Set(false);
+        leftWhileHeld_ = true;
+    } else if (!inside_ && on && leftWhileHeld_) {
+        Set(true);
+    }
+}
+
+bool PointerOnOwnArea(const QWidget &control, QPoint global)
+{
+    const QWidget *top = control.window();
+    const QPoint at = top->mapFromGlobal(global);
+    if (!top->rect().contains(at))
+        return false;
+    const QWidget *under = top->childAt(at);
+    return (under ? under : top) == &control;
 }
 
 } // namespace toolkit
