@@ -3,6 +3,7 @@
 #include "widgets/CZelkScrollBar.h"
 
 #include "toolkit/TComponent.h"
+#include "toolkit/TSpeedButton.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -43,7 +44,8 @@ QString ZelkScrollBarPlugin::includeFile() const
 
 QIcon ZelkScrollBarPlugin::icon() const
 {
-    return QIcon(QPixmap::fromImage(TZelkScrollBar::PalettePicture()));
+    // Magenta around the picture, as around the arrows: see-through.
+    return QIcon(QPixmap::fromImage(toolkit::TransparentGlyph(TZelkScrollBar::PalettePicture())));
 }
 
 bool ZelkScrollBarPlugin::isContainer() const
