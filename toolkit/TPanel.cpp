@@ -157,10 +157,12 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
 
 bool TPanel::event(QEvent *event)
 {
-    // Every move, also those that an override keeps from the base handler.
+    const bool handled = QWidget::event(event);
+    // Every move, also those an override keeps from the base handler, and
+    // after it: a dragged panel has followed the pointer by then.
     if (event->type() == QEvent::MouseMove)
         pointer_.Follow(*static_cast<QMouseEvent *>(event));
-    return QWidget::event(event);
+    return handled;
 }
 
 void TPanel::enterEvent(QEnterEvent *event)

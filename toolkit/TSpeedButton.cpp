@@ -38,9 +38,10 @@ void TSpeedButton::Click()
 
 bool TSpeedButton::event(QEvent *event)
 {
+    const bool handled = QToolButton::event(event);
     if (event->type() == QEvent::MouseMove)
         pointer_.Follow(*static_cast<QMouseEvent *>(event));
-    return QToolButton::event(event);
+    return handled;
 }
 
 void TSpeedButton::enterEvent(QEnterEvent *event)

@@ -213,7 +213,7 @@ class TZelkScrollBar : public toolkit::TPanel {
     Q_PROPERTY(int ThumbSize READ ThumbSize WRITE SetThumbSize)
     Q_PROPERTY(int Min READ Min WRITE SetMin)
     Q_PROPERTY(int Max READ Max WRITE SetMax)
-    Q_PROPERTY(int Position READ Position WRITE SetPosition NOTIFY positionChanged)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
     Q_PROPERTY(TKindd Kind READ Kind WRITE SetKind)
     Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)

@@ -51,6 +51,7 @@ private slots:
     void trackRepeatEndsWhenThePointerLeaves();
     void pointerReportsAtEveryCrossing_data();
     void pointerReportsAtEveryCrossing();
+    void draggedThumbStaysUnderThePointer();
     void frameSliderInAPlainMainWindow();
 };
 
@@ -104,6 +105,20 @@ void ScrollBarPointerTest::pointerReportsAtEveryCrossing()
     QString seen = f.log.join(' ');
     seen.replace("OnMouseEnter TZelkScrollBar", "+").replace("OnMouseExit TZelkScrollBar", "-");
     QCOMPARE(seen, events);
+}
+
+void ScrollBarPointerTest::draggedThumbStaysUnderThePointer()
+{
+    ScrollBarFixture f;
+    QVERIFY(start(f));
+    const QPoint grip = spot(f, "thumb");
+    QTest::mouseMove(f.bar, grip);
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, grip);
+    for (int x : {grip.x() + 40, grip.x() + 70}) // faster than a thumb's length
+        QTest::mouseMove(f.bar, QPoint(x, 10));
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(grip.x() + 70, 10));
+    QCOMPARE(f.thumb()->Left(), 70);
+    QCOMPARE(f.log, QStringList({"OnMouseEnter TZelkScrollBar", change(53), change(93)}));
 }
 
 // The player's frame slider: a horizontal bar in a layout of a plain main
