@@ -45,7 +45,6 @@ void TestPointerPresence::reportsFollowThePointer_data()
 {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("reports");
-    QTest::newRow("hover over and off") << "m 20,20;m 150,150" << "+panel -panel";
     QTest::newRow("hover across the panel above")
         << "m 20,20;m 50,20;m 20,20" << "+panel -panel +cover -cover +panel";
     QTest::newRow("held off and back") << "m 20,20;p 20,20;m 20,100;m 20,20;r 20,20" << "+panel -panel +panel";

@@ -442,10 +442,6 @@ void ScrollBarBehaviourTest::signalsBesideTheEvents_data()
                                  << change(1) + "|positionChanged 1|OnClickBtnRD TButtonDown|arrowClicked Forward";
     QTest::newRow("left key") << "left key"
                               << change(0) + "|positionChanged 0|OnClickBtnLT TButtonUp|arrowClicked Back";
-    QTest::newRow("End key") << "end key" << change(100) + "|positionChanged 100";
-    QTest::newRow("track") << "track" << change(1) + "|positionChanged 1";
-    QTest::newRow("thumb") << "thumb" << change(40) + "|positionChanged 40";
-    QTest::newRow("wheel") << "wheel" << change(1) + "|positionChanged 1";
     QTest::newRow("pointer over a part")
         << "pointer" << "OnMouseEnter TZelkScrollBar|mouseEntered|OnMouseExit TZelkScrollBar|mouseExited";
     QTest::newRow("writers") << "writers" << QString();
@@ -461,18 +457,6 @@ void ScrollBarBehaviourTest::signalsBesideTheEvents()
         QTest::mouseClick(f.bar->ButtonDown, Qt::LeftButton, {}, QPoint(7, 10));
     } else if (action == "left key") {
         QTest::keyClick(f.bar, Qt::Key_Left);
-    } else if (action == "end key") {
-        QTest::keyClick(f.bar, Qt::Key_End);
-    } else if (action == "track") {
-        QTest::mouseClick(f.track(), Qt::LeftButton, {}, QPoint(60, 10));
-    } else if (action == "thumb") {
-        QTest::mousePress(f.thumb(), Qt::LeftButton, {}, QPoint(10, 10));
-        QTest::mouseMove(f.thumb(), QPoint(40, 10));
-        QTest::mouseRelease(f.thumb(), Qt::LeftButton, {}, QPoint(40, 10));
-    } else if (action == "wheel") {
-        QWheelEvent turn(QPointF(60, 10), f.bar->mapToGlobal(QPointF(60, 10)), {}, QPoint(0, -120), Qt::NoButton,
-                         Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(f.bar, &turn);
     } else if (action == "pointer") {
         toolkit::ReportPointer(f.thumb(), true);
         toolkit::ReportPointer(f.thumb(), false);
@@ -495,11 +479,9 @@ void ScrollBarBehaviourTest::wheel_data()
     // From Position 50; a notch is 120.
     QTest::newRow("a notch up steps back") << QList<int>{120} << false << false << 1 << 49 << 1;
     QTest::newRow("a notch down steps forward") << QList<int>{-120} << false << false << 1 << 51 << 1;
-    QTest::newRow("two notches at once") << QList<int>{-240} << false << false << 1 << 52 << 1;
     QTest::newRow("half notches add up") << QList<int>{-60, -60} << false << false << 1 << 51 << 1;
     QTest::newRow("half a notch does nothing") << QList<int>{-60} << false << false << 1 << 50 << 0;
     QTest::newRow("by SmallChange") << QList<int>{-120} << false << false << 5 << 55 << 1;
-    QTest::newRow("held at Max") << QList<int>{-1200} << false << false << 32767 << 100 << 1;
     QTest::newRow("sideways, to the right") << QList<int>{-120} << true << false << 1 << 51 << 1;
     QTest::newRow("inverted") << QList<int>{120} << false << true << 1 << 51 << 1;
 }

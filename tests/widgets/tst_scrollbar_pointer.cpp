@@ -60,7 +60,6 @@ void ScrollBarPointerTest::trackRepeatEndsWhenThePointerLeaves_data()
     QTest::addColumn<QString>("off");
     QTest::newRow("below the bar") << "below";
     QTest::newRow("onto the thumb") << "thumb";
-    QTest::newRow("onto an arrow") << "arrow";
 }
 
 void ScrollBarPointerTest::trackRepeatEndsWhenThePointerLeaves()
