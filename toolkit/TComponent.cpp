@@ -59,6 +59,21 @@ void ReportPointer(QWidget *source, bool entered)
     }
 }
 
+namespace {
+
+// Whether the point (global) is on the control's own area in its window.
+bool pointerOnOwnArea(const QWidget &control, QPoint global)
+{
+    const QWidget *top = control.window();
+    const QPoint at = top->mapFromGlobal(global);
+    if (!top->rect().contains(at))
+        return false;
+    const QWidget *under = top->childAt(at);
+    return (under ? under : top) == &control;
+}
+
+} // namespace
+
 void TPointerPresence::Set(bool inside)
 {
     if (inside)
@@ -75,23 +90,13 @@ void TPointerPresence::Follow(const QMouseEvent &event)
         return; // hovering: Qt's own enter and leave are on time
     // Only crossings Qt holds back: a leave after Qt's enter, and the way
     // back after such a leave.
-    const bool on = PointerOnOwnArea(control_, event.globalPosition().toPoint());
+    const bool on = pointerOnOwnArea(control_, event.globalPosition().toPoint());
     if (inside_ && !on) {
         Set(false);
         leftWhileHeld_ = true;
     } else if (!inside_ && on && leftWhileHeld_) {
         Set(true);
     }
-}
-
-bool PointerOnOwnArea(const QWidget &control, QPoint global)
-{
-    const QWidget *top = control.window();
-    const QPoint at = top->mapFromGlobal(global);
-    if (!top->rect().contains(at))
-        return false;
-    const QWidget *under = top->childAt(at);
-    return (under ? under : top) == &control;
 }
 
 } // namespace toolkit

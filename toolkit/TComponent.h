@@ -6,7 +6,6 @@
 
 #include <QEvent>
 #include <QObject>
-#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -69,7 +68,6 @@ class TPointerPresence {
 public:
     explicit TPointerPresence(QWidget &control) : control_(control) {}
 
-    bool Inside() const { return inside_; }
     // Reports a change; the same state again reports nothing.
     void Set(bool inside);
     // For every mouse move the control receives.
@@ -80,8 +78,5 @@ private:
     bool inside_ = false;
     bool leftWhileHeld_ = false; // so the way back is reported too
 };
-
-// Whether the point (global) is on the control's own area in its window.
-bool PointerOnOwnArea(const QWidget &control, QPoint global);
 
 } // namespace toolkit

@@ -128,9 +128,9 @@ private:
     QString caption_;
     TAlignClient alignClient_{*this, [this](QWidget &parent) { fillParent(parent); }};
     bool acceptsControls_ = true;
-    bool clicked_ = false;       // left button went down here
+    bool clicked_ = false;            // left button went down here
     TPointerPresence pointer_{*this}; // on the panel's own area
-    int width_ = -1;             // last size given to SetBounds
+    int width_ = -1;                  // last size given to SetBounds
     int height_ = -1;
     QPointer<QMenu> popupMenu_;
     TDragMode dragMode_ = TDragMode::dmManual;
