@@ -6,7 +6,6 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 
