@@ -25,6 +25,7 @@ void TArrowButton::Click()
         bar->Scroller->NotifyChange();
     }
     toolkit::TSpeedButton::Click();
+    emit arrowClicked();
 }
 
 void TArrowButton::RepeatTick(QObject *)
