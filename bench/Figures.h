@@ -25,4 +25,12 @@ bool ViewerFigures(bool quick, const TempDir &dir);
 // each name prefixed with prefix.
 int RunViewerChild(const std::string &path, const std::string &prefix, int argc, char **argv);
 
+// The player on a generated 150 MB ILDA file (20 frames with quick), in a
+// child process under GNU time. False when a run failed.
+bool PlayerFigures(bool quick, const TempDir &dir);
+
+// The child's side: opens path in the player's window, offscreen, and
+// prints the figures.
+int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
+
 } // namespace bench

@@ -6,6 +6,7 @@
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace player {
@@ -14,45 +15,47 @@ namespace {
 
 QColor ToQColor(ilda::Color color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
 
-// Consecutive lit segments of one colour go out as one polyline: a frame of
-// one colour is a single call, however many points it has.
+// The lit lines and dots gathered by colour and drawn one colour at a time:
+// a pen change costs more than a line, and frames often change colour at
+// every point. Laser light adds up, so no colour lies "over" another and
+// the order between colours does not matter.
 class Strokes {
 public:
-    explicit Strokes(QPainter &painter) : painter_(painter) {}
-    ~Strokes() { Flush(); }
+    void Line(QPointF from, QPointF to, ilda::Color color) { For(color).lines.emplace_back(from, to); }
+    void Dot(QPointF at, ilda::Color color) { For(color).dots.push_back(at); }
 
-    void Line(QPointF from, QPointF to, ilda::Color color)
+    void Draw(QPainter &painter) const
     {
-        if (run_.empty() || color != color_ || run_.back() != from) {
-            Flush();
-            color_ = color;
-            run_.push_back(from);
+        for (const Bucket &bucket : buckets_) {
+            painter.setPen(QPen(ToQColor(bucket.color), 0));
+            if (!bucket.lines.empty())
+                painter.drawLines(bucket.lines.data(), static_cast<int>(bucket.lines.size()));
+            if (!bucket.dots.empty())
+                painter.drawPoints(bucket.dots.data(), static_cast<int>(bucket.dots.size()));
         }
-        run_.push_back(to);
-    }
-
-    void Dot(QPointF at, ilda::Color color)
-    {
-        if (!run_.empty() && run_.back() == at && color == color_)
-            return; // a dwell on a lit line: already drawn
-        Flush();
-        painter_.setPen(QPen(ToQColor(color), 0));
-        painter_.drawPoint(at);
-    }
-
-    void Flush()
-    {
-        if (run_.empty())
-            return;
-        painter_.setPen(QPen(ToQColor(color_), 0));
-        painter_.drawPolyline(run_.data(), static_cast<int>(run_.size()));
-        run_.clear();
     }
 
 private:
-    QPainter &painter_;
-    std::vector<QPointF> run_;
-    ilda::Color color_ = 0;
+    struct Bucket {
+        ilda::Color color;
+        std::vector<QLineF> lines;
+        std::vector<QPointF> dots;
+    };
+
+    Bucket &For(ilda::Color color)
+    {
+        if (last_ < buckets_.size() && buckets_[last_].color == color)
+            return buckets_[last_];
+        const auto [at, added] = index_.try_emplace(color, buckets_.size());
+        if (added)
+            buckets_.push_back({color, {}, {}});
+        last_ = at->second;
+        return buckets_[last_];
+    }
+
+    std::vector<Bucket> buckets_;
+    std::unordered_map<ilda::Color, std::size_t> index_;
+    std::size_t last_ = 0;
 };
 
 } // namespace
@@ -78,30 +81,29 @@ void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Po
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
-    // Blanked moves first, so the lit lines lie over them.
-    if (options.showBlanked) {
-        painter.setPen(QPen(kBlankedColor, 0));
-        for (std::size_t i = 1; i < points.size(); ++i)
-            if (points[i].Blanked())
-                painter.drawLine(ToPixel(square, points[i - 1].x, points[i - 1].y),
-                                 ToPixel(square, points[i].x, points[i].y));
-    }
-    {
-        Strokes strokes(painter);
-        QPointF previous;
-        bool hasPrevious = false;
-        for (const ilda::Point &point : points) {
-            const QPointF here = ToPixel(square, point.x, point.y);
-            if (!point.Blanked()) {
-                if (hasPrevious && here != previous)
-                    strokes.Line(previous, here, point.color);
-                else
-                    strokes.Dot(here, point.color);
-            }
-            previous = here;
-            hasPrevious = true;
+    Strokes strokes;
+    std::vector<QLineF> blanked;
+    QPointF previous;
+    bool hasPrevious = false;
+    for (const ilda::Point &point : points) {
+        const QPointF here = ToPixel(square, point.x, point.y);
+        if (point.Blanked()) {
+            if (options.showBlanked && hasPrevious)
+                blanked.emplace_back(previous, here);
+        } else if (hasPrevious && here != previous) {
+            strokes.Line(previous, here, point.color);
+        } else {
+            strokes.Dot(here, point.color);
         }
+        previous = here;
+        hasPrevious = true;
     }
+    // Blanked moves first, so the lit lines lie over them.
+    if (!blanked.empty()) {
+        painter.setPen(QPen(kBlankedColor, 0));
+        painter.drawLines(blanked.data(), static_cast<int>(blanked.size()));
+    }
+    strokes.Draw(painter);
     painter.restore();
 }
 
