@@ -1,4 +1,4 @@
-#include "ilda/ByteSource.h"
+#include "ByteSource.h"
 
 #include <algorithm>
 #include <cstring>

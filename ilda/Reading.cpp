@@ -1,6 +1,6 @@
 #include "ilda/Reading.h"
 
-#include "ilda/ByteSource.h"
+#include "ByteSource.h"
 
 #include <algorithm>
 #include <map>

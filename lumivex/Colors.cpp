@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "lumivex/Colors.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "Export.h"
+#include "lumivex/Export.h"
 
 #include "ilda/Reading.h"
 

@@ -1,4 +1,4 @@
-#include "PointFile.h"
+#include "lumivex/PointFile.h"
 
 #include "ilda/Codec.h"
 #include "rtl/Classes.h"

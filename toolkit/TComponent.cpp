@@ -1,4 +1,4 @@
-#include "TComponent.h"
+#include "toolkit/TComponent.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

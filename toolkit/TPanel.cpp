@@ -1,4 +1,4 @@
-#include "TPanel.h"
+#include "toolkit/TPanel.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>

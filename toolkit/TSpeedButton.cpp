@@ -1,4 +1,4 @@
-#include "TSpeedButton.h"
+#include "toolkit/TSpeedButton.h"
 
 #include <QIcon>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "TTextPane.h"
+#include "toolkit/TTextPane.h"
 
-#include "TextPaneLines.h"
+#include "toolkit/TextPaneLines.h"
 #include "rtl/Messages.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "TextPaneLines.h"
+#include "toolkit/TextPaneLines.h"
 
-#include "TTextPane.h"
+#include "toolkit/TTextPane.h"
 #include "rtl/SysUtils.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "HexConversion.h"
+#include "ui/HexConversion.h"
 
-#include "Unit1.h"
+#include "ui/Unit1.h"
 
 #include "lumivex/HexDump.h"
 

@@ -1,4 +1,4 @@
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
 #include "ZelkAxis.h"
 #include "ZelkStep.h"
 

@@ -1,5 +1,5 @@
 // The arrow buttons of TZelkScrollBar and their press-and-hold repeat.
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
 #include "ZelkRepeat.h"
 #include "ZelkStep.h"
 

@@ -1,5 +1,5 @@
 // The track area of TZelkScrollBar with its track and thumb.
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
 
 #include "ZelkAxis.h"
 #include "ZelkRepeat.h"

@@ -5,7 +5,7 @@
 // reported up the parents (ReportPointer).
 #pragma once
 
-#include "TComponent.h"
+#include "toolkit/TComponent.h"
 
 #include <QImage>
 #include <QToolButton>

@@ -5,9 +5,9 @@
 // itself and then up the parents (ReportPointer).
 #pragma once
 
-#include "AlignClient.h"
-#include "Colors.h"
-#include "TComponent.h"
+#include "toolkit/AlignClient.h"
+#include "toolkit/Colors.h"
+#include "toolkit/TComponent.h"
 
 #include <QMenu>
 #include <QPointer>
