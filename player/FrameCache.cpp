@@ -1,4 +1,4 @@
-#include "FrameCache.h"
+#include "player/FrameCache.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "FrameScan.h"
+#include "player/FrameScan.h"
 
 #include "rtl/SysUtils.h"
 

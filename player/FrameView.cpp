@@ -1,4 +1,4 @@
-#include "FrameView.h"
+#include "player/FrameView.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "PlaybackClock.h"
+#include "player/PlaybackClock.h"
 
 #include <algorithm>
 #include <cmath>

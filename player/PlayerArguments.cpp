@@ -1,4 +1,4 @@
-#include "PlayerArguments.h"
+#include "player/PlayerArguments.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "PlayerWindow.h"
+#include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
 #include "widgets/CZelkScrollBar.h"

@@ -1,7 +1,7 @@
-#include "RenderCommand.h"
+#include "player/RenderCommand.h"
 
-#include "FrameScan.h"
-#include "Renderer.h"
+#include "player/FrameScan.h"
+#include "player/Renderer.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "Renderer.h"
+#include "player/Renderer.h"
 
 #include <QPainter>
 #include <QPen>

@@ -3,10 +3,10 @@
 // a FrameScan as it finds them; their points from a small FrameCache.
 #pragma once
 
-#include "FrameCache.h"
-#include "FrameScan.h"
-#include "FrameView.h"
-#include "PlaybackClock.h"
+#include "player/FrameCache.h"
+#include "player/FrameScan.h"
+#include "player/FrameView.h"
+#include "player/PlaybackClock.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -2,8 +2,8 @@
 // text instead when there is no frame.
 #pragma once
 
-#include "FrameCache.h"
-#include "Renderer.h"
+#include "player/FrameCache.h"
+#include "player/Renderer.h"
 
 #include <QString>
 #include <QWidget>
