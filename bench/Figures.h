@@ -11,6 +11,10 @@ namespace bench {
 // One line on stdout: "name value unit".
 void Figure(const std::string &name, double value, const std::string &unit);
 
+// Runs command through the shell, passing on the figures it prints; false
+// when it could not start or did not end with status 0.
+bool RunChildFigures(const std::string &command);
+
 // The standard ILDA reading of a generated 150 MB file (20 frames, not 300,
 // with quick), in this process and through `lumivex ilda` beside this
 // program. False when it went wrong.

@@ -115,6 +115,17 @@ void bench::Figure(const std::string &name, double value, const std::string &uni
     std::cout << name << ' ' << text << ' ' << unit << std::endl;
 }
 
+bool bench::RunChildFigures(const std::string &command)
+{
+    std::FILE *child = ::popen(command.c_str(), "r");
+    if (!child)
+        return false;
+    char line[256];
+    while (std::fgets(line, sizeof line, child))
+        std::cout << line << std::flush;
+    return ::pclose(child) == 0;
+}
+
 int main(int argc, char **argv)
 {
     bool quick = false;

@@ -109,13 +109,7 @@ bool PlayerFigures(bool quick, const TempDir &dir)
     const std::string report = (dir.Path() / "player-time.txt").string();
     const std::string command = "/usr/bin/time -f %M -o '" + report + "' '" + self + "' --player-child '" +
                                 path.string() + "'" + (quick ? " --quick" : "");
-    std::FILE *child = ::popen(command.c_str(), "r");
-    if (!child)
-        return false;
-    char line[256];
-    while (std::fgets(line, sizeof line, child))
-        std::cout << line << std::flush;
-    const bool ok = ::pclose(child) == 0;
+    const bool ok = RunChildFigures(command);
     std::ifstream in(report);
     double kb = 0;
     in >> kb;
