@@ -6,6 +6,7 @@
 #include "widgets/CZelkScrollBar.h"
 
 #include <QLabel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private slots:
     void notIldaSaysWhy();
     void paletteInEffect();
     void exportsTheFrameShown();
+    void droppedFileOpens();
 
 private:
     QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
@@ -182,6 +184,23 @@ void WindowTest::exportsTheFrameShown()
     QVERIFY(written.readAll().contains("line.ild, frame 29"));
     // A folder that is not there: an error, not a success.
     QVERIFY(!window_->ExportPng(QString::fromStdString(dir_.File("no/such/folder.png")), 100).isEmpty());
+}
+
+void WindowTest::droppedFileOpens()
+{
+    const std::string path = dir_.File("dropped.ild");
+    playertest::WriteMovingLine(path, 4);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window_.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window_.get(), &drop);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->FrameCount(), std::size_t(4));
+    QVERIFY(window_->windowTitle().startsWith("dropped.ild"));
 }
 
 QTEST_MAIN(WindowTest)
