@@ -186,7 +186,9 @@ QWidget *PlayerWindow::BuildControls()
                                                      {playAction_, QString()},
                                                      {forwardAction_, QStringLiteral(">")},
                                                      {lastAction_, QStringLiteral(">|")}};
-    for (const auto &[action, face] : buttons) {
+    for (const auto &entry : buttons) {
+        QAction *action = entry.first;
+        const QString face = entry.second; // a copy: clang 14 cannot capture structured bindings
         auto *button = new QToolButton;
         button->setDefaultAction(action);
         button->setFocusPolicy(Qt::NoFocus); // the keys stay with the slider
