@@ -4,6 +4,7 @@
 
 #include "rtl/Messages.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -44,6 +45,9 @@ int UsageError(const std::string &problem)
 
 int main(int argc, char **argv)
 {
+    // Past a file-size limit a write then fails with EFBIG, which we report
+    // and clean up after, instead of the signal ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Messages the core shows go to stderr, one line each.
     rtl::SetMessageHandler([](const std::string &text) {
         std::fprintf(stderr, "%s\n", text.c_str());

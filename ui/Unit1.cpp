@@ -161,8 +161,14 @@ void TForm1::ShowPointFile()
         rtl::ShowMessage("no file");
         return;
     }
-    // A file that cannot be opened is left to the general error handler.
-    const lumivex::PointFile file = lumivex::ReadPointFile(path);
+    // A file that cannot be opened is left to the general error handler,
+    // named as the user chose it.
+    lumivex::PointFile file;
+    try {
+        file = lumivex::ReadPointFile(path);
+    } catch (const rtl::EFOpenError &) {
+        throw rtl::EFOpenError(rtl::CannotOpenText(CurFileName));
+    }
 
     PtCount = file.ptCount;
     ui.lb->clear();
@@ -277,8 +283,8 @@ void TForm1::SaveAsIlda1Click(QObject *)
         return;
     const QFileInfo chosen(SaveDlg.FileName());
     const std::unique_ptr<TIldaFile> ilda = lumivex::BuildIldaExport(XBuf, YBuf, PtCount, CurrentColor());
-    // A file that cannot be created is left to the general error handler;
-    // the labels then still describe what is shown.
-    ilda->SaveToFile(chosen.absoluteFilePath().toStdString());
+    // A file that cannot be written is left to the general error handler,
+    // named as the user chose it; the labels then still describe what is shown.
+    ilda->SaveToFile(chosen.absoluteFilePath().toStdString(), chosen.fileName().toStdString());
     setFileLabels(lumivex::IldaFileLabels(chosen.fileName().toStdString(), PtCount));
 }

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -24,7 +25,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using robustness::FileSizeLimit;
+using testsupport::FileSizeLimit;
 using testsupport::Listing;
 using testsupport::ReadFile;
 using testsupport::RunProgram;
@@ -181,6 +182,19 @@ TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)
     const auto ok = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(fs::file_size(dir_.Path() / "bat.ild"), 32u + 8u * 1991u);
+}
+
+// The same limit with the signal as the shell leaves it: the program itself
+// must turn it into a failed write that names the file and the reason.
+TEST_F(ConvertFault, FileSizeLimitWithTheSignalUntouchedFailsWithAMessage)
+{
+    std::signal(SIGXFSZ, SIG_DFL); // an ignored signal would be inherited
+    WriteFile(dir_.Path() / "bat.ild", kPrevious);
+    const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"}, "ulimit -f 8");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bat.dat: Cannot write bat.ild: File too large\n");
+    EXPECT_EQ(ReadFile(dir_.Path() / "bat.ild"), kPrevious);
+    EXPECT_EQ(Listing(dir_.Path()), (std::vector<std::string>{"bat.dat", "bat.ild"}));
 }
 
 TEST_F(ConvertFault, FileSystemRefusingBytesLeavesNoNewFile)

@@ -709,8 +709,8 @@ private slots:
         QCOMPARE(QDir(w->dir.path()).entryList(QDir::Files), before);
     }
 
-    // The failure travels to the general error handler, and the window
-    // goes on working.
+    // The failure travels to the general error handler, naming the file as
+    // the user chose it, and the window goes on working.
     void saveIntoAMissingFolder()
     {
         TForm1 &f = *w->form;
@@ -718,9 +718,7 @@ private slots:
         w->open(w->path("batman.dat"));
         w->answers.push_back(w->path("missing/shape.ild"));
         f.ui.SaveAsIlda1->trigger();
-        QCOMPARE(w->errors().size(), 1);
-        QVERIFY2(w->errors()[0].startsWith("Cannot create file "), qPrintable(w->errors()[0]));
-        QVERIFY(w->errors()[0].contains("shape.ild"));
+        QCOMPARE(w->errors(), QStringList({"Cannot create file shape.ild"}));
         QCOMPARE(f.ui.lFlNm->text(), QString("Filename batman.dat"));
         QVERIFY(!QFile::exists(w->path("missing/shape.ild")));
         QTest::mouseClick(f.ui.SpeedButton2, Qt::LeftButton);
