@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -113,9 +114,16 @@ void TForm1::FormCreate()
     ui.pn->SetAlignClient(true);
     ui.pb->SetAlignClient(true);
     ui.pb->Repaint();
+    // The registry outlives the window: a load after it has gone reports nowhere.
+    const QPointer<TForm1> form(this);
+    const auto makeHexConversion = [form] {
+        return std::make_unique<THexConversion>([form](std::int64_t Position) {
+            if (form)
+                form->ShowProgress(Position);
+        });
+    };
     for (const char *ext : kHexExtensions)
-        toolkit::TTextPane::RegisterExtension(QLatin1String(ext),
-                                              [] { return std::make_unique<THexConversion>(); });
+        toolkit::TTextPane::RegisterExtension(QLatin1String(ext), makeHexConversion);
 }
 
 toolkit::TColor TForm1::CurrentColor() const
