@@ -5,6 +5,7 @@
 #include "toolkit/TApplication.h"
 
 #include <QCoreApplication>
+#include <QLayout>
 #include <cstring>
 #include <QTimer>
 
@@ -158,10 +159,22 @@ private slots:
         QFETCH(QRect, geometry);
         auto *widget = w->form->findChild<QWidget *>(name);
         QVERIFY(widget);
-        if (name == "centralwidget")
-            QCOMPARE(widget->size(), geometry.size());
+        const int menuHeight = w->form->menuBar()->height();
+        if (name == "centralwidget") // the client area: below the menu, the status bar in it
+            QCOMPARE(QSize(w->form->width(), w->form->height() - menuHeight), geometry.size());
+        else if (name == "StatusBar") // the window's own bar, counted from the client area's top
+            QCOMPARE(widget->geometry().translated(0, -menuHeight), geometry);
         else
             QCOMPARE(widget->geometry(), geometry);
+    }
+
+    // The status bar is the window's: at its bottom, full width, whatever its size.
+    void statusBarStaysAtTheBottom()
+    {
+        TForm1 &f = *w->form;
+        f.resize(1300, 800);
+        f.layout()->activate();
+        QCOMPARE(f.ui.StatusBar->geometry(), QRect(0, f.height() - 19, 1300, 19));
     }
 
     void swatches_data()
