@@ -13,13 +13,13 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build"
-cmake -S . -B build -G Ninja
+cmake -S . -B build -G Ninja -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build -j "$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== build with sanitizers"
-cmake -S . -B build-asan -G Ninja -DLUMIVEX_SANITIZE=ON -DLUMIVEX_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DLUMIVEX_SANITIZE=ON -DLUMIVEX_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 echo "== tests with sanitizers"
 supp="$root/tests/lsan.supp"

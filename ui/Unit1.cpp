@@ -13,7 +13,10 @@
 #include "toolkit/WaitCursor.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
 #include <QScopedValueRollback>
@@ -38,6 +41,16 @@ const char *const kHexExtensions[] = {"dat", "ild", "al",  "dec", "car", "lib",
 
 QString qs(const std::string &text) { return QString::fromStdString(text); }
 
+// The first local file a drag carries; empty when it carries none.
+QString droppedFile(const QMimeData *data)
+{
+    if (data)
+        for (const QUrl &url : data->urls())
+            if (url.isLocalFile())
+                return url.toLocalFile();
+    return {};
+}
+
 // The name the save dialog proposes: the point file's name with ".ild".
 QString ildaName(const std::string &fileName)
 {
@@ -61,6 +74,11 @@ TForm1::TForm1(QWidget *parent)
     OD1.SetFilter(QStringLiteral("Show Files (*)"));
     OD1.SetTitle(QStringLiteral("Lumivex dat Files"));
     SaveDlg.SetOverwritePrompt(true);
+    ui.Open1->setShortcut(QKeySequence::Open);
+    ui.SaveAsIlda1->setShortcut(QKeySequence::Save);
+    // Not QKeySequence::Quit: some platform themes bind nothing to it.
+    ui.Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    setAcceptDrops(true);
 
     Timer1->setInterval(1000);
     connectHandlers();
@@ -239,12 +257,36 @@ void TForm1::Open1Click(QObject *)
 {
     OD1.SetInitialDir(toolkit::TApplication::ExeDir());
     OD1.SetDefaultExt(QStringLiteral("DAT"));
-    if (OD1.Execute(this)) {
-        loadFile(OD1.FileName());
-        // Proposed the next time.
-        OD1.SetFileName(QFileInfo(OD1.FileName()).fileName());
+    if (!OD1.Execute(this)) {
+        sPlayClick(this);
+        return;
     }
+    const QString chosen = OD1.FileName();
+    // Proposed the next time.
+    OD1.SetFileName(QFileInfo(chosen).fileName());
+    OpenFile(chosen);
+}
+
+void TForm1::OpenFile(const QString &path)
+{
+    Timer1->stop();
+    loadFile(path);
     sPlayClick(this);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    toolkit::RunHandler([&] { OpenFile(file); });
 }
 
 void TForm1::Timer1Timer(QObject *)

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QTimer;
 
 class TForm1 : public QMainWindow {
@@ -46,6 +48,10 @@ public:
     void pd1MouseDown(QObject *Sender, Qt::MouseButton Button, toolkit::TShiftState Shift, int X, int Y);
     void SaveAsIlda1Click(QObject *Sender);
 
+    // Opens path as File, Open does after its dialog: the hex dump, then the
+    // point file. A file opened this way also cancels the start-up demo.
+    void OpenFile(const QString &path);
+
     // Reads the current file anew and shows it: labels, listing, plot.
     void ShowPointFile();
     // The hex dump's progress in the status bar. 64-bit, so positions past
@@ -54,6 +60,11 @@ public:
 
     // The colour of pd11: lines of the plot and the exported points.
     toolkit::TColor CurrentColor() const;
+
+protected:
+    // A file dropped on the window is opened as File, Open would.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void connectHandlers();

@@ -5,9 +5,13 @@
 #include "toolkit/TApplication.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLayout>
-#include <cstring>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
+#include <cstring>
 
 using namespace fixture;
 using toolkit::TColor;
@@ -737,6 +741,68 @@ private slots:
         QTest::mouseClick(f.ui.SpeedButton2, Qt::LeftButton);
         QCOMPARE(w->boxes->Shown().size(), std::size_t(1));
         QCOMPARE(w->drawnPixels(), 38);
+    }
+
+    // A file named on the command line opens as File, Open would, and the
+    // start-up demo then stays away.
+    void openFileCancelsTheDemo()
+    {
+        TForm1 &f = *w->form;
+        writeFile(w->path("batman.dat"), strokes());
+        writeFile(w->path("mine.dat"), pointFile(20, varied));
+        f.Timer1->start();
+        f.OpenFile(w->path("mine.dat"));
+        QVERIFY(!f.Timer1->isActive());
+        QCOMPARE(f.CurFileName, std::string("mine.dat"));
+        QCOMPARE(f.ui.lPts->text(), QString("File points:   20"));
+        QCOMPARE(f.ui.StatusBar->SimpleText(), QString("mine.dat"));
+        QVERIFY(w->drawnPixels() > 0);
+        QVERIFY(w->boxes->Shown().empty());
+    }
+
+    // The keys go through the window's own shortcut handling to the commands.
+    void shortcutsRunTheFileCommands()
+    {
+        TForm1 &f = *w->form;
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        writeFile(w->path("outline.dat"), strokes());
+        w->answers.push_back(w->path("outline.dat"));
+        QTest::keyClick(&f, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f.CurFileName, std::string("outline.dat"));
+        w->answers.push_back(std::nullopt);
+        QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(int(w->requests.back().kind), int(toolkit::TDialogKind::Save));
+        QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.isVisible());
+    }
+
+    void dropOpensTheFile_data()
+    {
+        QTest::addColumn<bool>("localFile");
+        QTest::newRow("a local file") << true;
+        QTest::newRow("a web address") << false;
+    }
+    void dropOpensTheFile()
+    {
+        QFETCH(bool, localFile);
+        TForm1 &f = *w->form;
+        writeFile(w->path("dropped.dat"), strokes());
+        QMimeData data;
+        data.setUrls({localFile ? QUrl::fromLocalFile(w->path("dropped.dat"))
+                                : QUrl(QStringLiteral("https://example.org/dropped.dat"))});
+        const QPoint at(400, 200);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &enter);
+        QCOMPARE(enter.isAccepted(), localFile);
+        if (!localFile)
+            return;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(f.CurFileName, std::string("dropped.dat"));
+        QCOMPARE(f.ui.lPts->text(), QString("File points:   12"));
+        QVERIFY(w->drawnPixels() > 0);
     }
 
     void exitClosesTheWindow()

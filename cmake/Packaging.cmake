@@ -1,0 +1,18 @@
+# `cpack -G DEB` in a build folder makes the Debian package of everything
+# `cmake --install` puts in place. Its library dependencies are found from
+# the programs by dpkg-shlibdeps.
+set(CPACK_PACKAGE_NAME lumivex)
+set(CPACK_PACKAGE_VENDOR "Lumivex maintainers")
+set(CPACK_PACKAGE_CONTACT "Lumivex maintainers <maintainers@users.noreply.c-seed-0d37dfb9.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer, player and converter for laser-show point and ILDA files")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Lumivex shows Lumivex laser-show point files (hex dump, values, outline),\n"
+  "converts them into ILDA files that today's laser software plays, and\n"
+  "plays ILDA files of every format. lumivex-viewer and lumivex-player are\n"
+  "the desktop programs; lumivex does the same work on the command line.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+include(CPack)
