@@ -2,8 +2,11 @@
 #pragma once
 
 #include "lumivex/PointFile.h"
+#include "rtl/Classes.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +14,23 @@ namespace cli {
 
 // "Can't open file NAME." — the window's text for a file it cannot open.
 std::string CantOpenMessage(const std::string &fileName);
+
+// Input that is not a regular file is read into memory, up to this much:
+// a pipe cannot go back, and an endless device must still end.
+constexpr std::size_t kMaxStreamedInput = std::size_t{256} << 20;
+
+// "-" names standard input.
+inline bool IsStandardInput(const std::string &fileName) { return fileName == "-"; }
+
+// A descriptor to read fileName from, front to back; standard input for
+// "-". -1 when it cannot be opened or is a folder.
+int OpenInputDescriptor(const std::string &fileName);
+
+// fileName as a stream a reader may move about in: a regular file as it
+// stands; a pipe, a terminal, a device or standard input read into memory
+// first. Nothing when it cannot be opened or read, or gives more than
+// kMaxStreamedInput bytes.
+std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName);
 
 // Reads the head of fileName and decodes it; nothing when the file cannot be
 // opened or read (a folder, a missing file, no permission).
@@ -23,5 +43,12 @@ std::string BareName(const std::string &fileName);
 bool SameFile(const std::string &a, const std::string &b);
 
 bool Exists(const std::string &fileName);
+
+// True when fileName leads to the file this process's standard output is.
+bool IsStandardOutput(const std::string &fileName);
+
+// A terminal, another character device or a FIFO: writing to it replaces
+// no file.
+bool IsStreamDevice(const std::string &fileName);
 
 } // namespace cli

@@ -1,4 +1,5 @@
 // ilda: what the ILDA reader makes of a file, as text or JSON.
+#include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
 #include "Json.h"
@@ -7,6 +8,7 @@
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
@@ -91,31 +93,23 @@ void writeJson(const TIldaFile &file, const std::vector<std::string> &messages, 
 
 int RunIlda(const Args &args)
 {
-    std::string name;
-    bool json = false;
-    for (const std::string &arg : args) {
-        if (arg == "--json")
-            json = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return UsageError("unknown option " + arg);
-        else if (name.empty())
-            name = arg;
-        else
-            return UsageError("ilda takes one FILE");
-    }
-    if (name.empty())
-        return UsageError("ilda needs a FILE");
+    const ParsedArgs parsed = ParseArgs(args, {{"--json"}});
+    if (const std::string problem = OneFileProblem(parsed, "ilda"); !problem.empty())
+        return UsageError(problem);
+    const std::string &name = parsed.files[0];
+    const bool json = !parsed.options.empty();
 
+    const auto stream = OpenInput(name);
+    if (!stream) {
+        std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
+        return kExitFailed;
+    }
     TIldaFile file;
     std::vector<std::string> messages;
     {
         rtl::MessageRecorder recorder;
         try {
-            rtl::TFileStream stream(name, rtl::TFileMode::OpenRead);
-            file.LoadFromStream(stream);
-        } catch (const rtl::EFOpenError &) {
-            std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
-            return kExitFailed;
+            file.LoadFromStream(*stream);
         } catch (const rtl::Exception &error) {
             // The reader keeps the frames it completed; show them with the reason it stopped.
             rtl::ShowMessage(error.Message());
@@ -131,10 +125,8 @@ int RunIlda(const Args &args)
         for (const std::string &message : messages)
             std::fprintf(stderr, "%s\n", message.c_str());
     }
-    if (!out.Flush()) {
-        std::fprintf(stderr, "lumivex: cannot write the listing of %s.\n", name.c_str());
-        return kExitFailed;
-    }
+    if (!out.Flush())
+        return OutputFailed(errno);
     return messages.empty() ? kExitOk : kExitFailed;
 }
 

@@ -3,7 +3,9 @@
 #include "Commands.h"
 
 #include "rtl/Messages.h"
+#include "rtl/SysUtils.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -18,14 +20,18 @@ constexpr const char *kHelp =
     "  hexdump FILE     the hex dump the viewer's text pane shows (CR LF line ends)\n"
     "  list FILE        the X and Y values as the viewer lists them\n"
     "  info FILE        file name, size, point count and structure\n"
-    "  convert [--color COLOR] [-o OUT | --output-dir DIR] [--force] FILE...\n"
+    "  convert [--color COLOR] [-o OUT | --output-dir DIR [--parents]] [--force] FILE...\n"
     "                   write the ILDA file that File, Save writes for each FILE;\n"
     "                   COLOR is red (default), lime, blue, navy, yellow, aqua,\n"
     "                   fuchsia, white, black or 0xBBGGRR; OUT defaults to FILE\n"
-    "                   with the extension .ild; existing files are kept unless\n"
+    "                   with the extension .ild (- is standard output); DIR must\n"
+    "                   exist unless --parents; existing files are kept unless\n"
     "                   --force, and an input is never overwritten\n"
     "  ilda FILE [--json]\n"
     "                   the frames and points the ILDA reader finds in FILE\n"
+    "\n"
+    "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
+    "  names the file -a.dat.\n"
     "\n"
     "  --help           this text\n"
     "  --version        the version\n"
@@ -39,6 +45,12 @@ int UsageError(const std::string &problem)
 {
     std::fprintf(stderr, "lumivex: %s; try 'lumivex --help'.\n", problem.c_str());
     return kExitUsage;
+}
+
+int OutputFailed(int error)
+{
+    std::fprintf(stderr, "lumivex: %s\n", rtl::CannotWriteText("standard output", error != 0 ? error : EIO).c_str());
+    return kExitFailed;
 }
 
 } // namespace cli

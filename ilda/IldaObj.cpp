@@ -57,19 +57,6 @@ std::size_t ReadSome(rtl::TStream &stream, std::uint8_t *buffer, std::size_t cou
     return done;
 }
 
-// Puts the stream back where it was, whatever way the scope is left.
-class PositionGuard {
-public:
-    explicit PositionGuard(rtl::TStream &stream) : stream_(stream), position_(stream.Position()) {}
-    ~PositionGuard() { stream_.SetPosition(position_); }
-    PositionGuard(const PositionGuard &) = delete;
-    PositionGuard &operator=(const PositionGuard &) = delete;
-
-private:
-    rtl::TStream &stream_;
-    std::int64_t position_;
-};
-
 } // namespace
 
 constinit std::array<std::uint32_t, 256> ColorTable = MakeColorTable();
@@ -151,11 +138,11 @@ void TIldaFile::WritePoints(rtl::TStream &stream, int FrameIndex)
 int TIldaFile::ReadFrameCount(rtl::TStream &stream)
 {
     std::uint8_t header[HeaderSize];
-    std::size_t got;
-    {
-        PositionGuard guard(stream);
-        got = ReadSome(stream, header, sizeof header);
-    }
+    const std::int64_t start = stream.Position();
+    const std::size_t got = ReadSome(stream, header, sizeof header);
+    // Not from a destructor: a stream that cannot go back raises, and that
+    // must reach the caller.
+    stream.SetPosition(start);
     if (got < sizeof header || std::memcmp(header, kSignature, sizeof kSignature) != 0) {
         rtl::ShowMessage("File error.  ");
         return 0;

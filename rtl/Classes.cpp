@@ -152,8 +152,9 @@ std::int64_t TFileStream::Position() const
 
 void TFileStream::SetPosition(std::int64_t position)
 {
-    if (file_)
-        ::fseeko(file_, static_cast<off_t>(std::max<std::int64_t>(0, position)), SEEK_SET);
+    // A pipe or a terminal cannot go back: carrying on would read the wrong bytes.
+    if (file_ && ::fseeko(file_, static_cast<off_t>(std::max<std::int64_t>(0, position)), SEEK_SET) != 0)
+        throw EStreamError(CannotSeekText(fileName_, errno));
 }
 
 std::int64_t TFileStream::Size() const

@@ -80,6 +80,7 @@ public:
     std::size_t Read(void *buffer, std::size_t count) override;
     std::size_t Write(const void *buffer, std::size_t count) override;
     std::int64_t Position() const override;
+    // A file that cannot seek (a pipe): EStreamError "Cannot seek in NAME: REASON".
     void SetPosition(std::int64_t position) override;
     std::int64_t Size() const override;
 

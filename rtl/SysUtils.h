@@ -67,4 +67,9 @@ inline std::string CannotWriteText(const std::string &fileName, int error)
     return "Cannot write " + fileName + ": " + std::generic_category().message(error);
 }
 
+inline std::string CannotSeekText(const std::string &fileName, int error)
+{
+    return "Cannot seek in " + fileName + ": " + std::generic_category().message(error);
+}
+
 } // namespace rtl
