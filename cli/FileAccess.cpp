@@ -43,21 +43,21 @@ std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
         }
     }
     std::vector<std::uint8_t> bytes;
-    std::size_t got = 0;
+    std::uint8_t block[1 << 16];
     for (;;) {
-        bytes.resize(got + (1 << 16));
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        const ssize_t n = ::read(fd, block, sizeof block);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0 || got + static_cast<std::size_t>(n) > kMaxStreamedInput) {
+        if (n == 0)
+            break;
+        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxStreamedInput) {
             ::close(fd);
-            if (n != 0)
-                return nullptr;
-            bytes.resize(got);
-            return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
+            return nullptr;
         }
-        got += static_cast<std::size_t>(n);
+        bytes.insert(bytes.end(), block, block + n);
     }
+    ::close(fd);
+    return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
 }
 
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)

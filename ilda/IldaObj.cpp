@@ -138,10 +138,16 @@ void TIldaFile::WritePoints(rtl::TStream &stream, int FrameIndex)
 int TIldaFile::ReadFrameCount(rtl::TStream &stream)
 {
     std::uint8_t header[HeaderSize];
+    // Back to the start on every path, but not from a destructor: a stream
+    // that cannot go back raises, and that must reach the caller.
     const std::int64_t start = stream.Position();
-    const std::size_t got = ReadSome(stream, header, sizeof header);
-    // Not from a destructor: a stream that cannot go back raises, and that
-    // must reach the caller.
+    std::size_t got = 0;
+    try {
+        got = ReadSome(stream, header, sizeof header);
+    } catch (...) {
+        stream.SetPosition(start);
+        throw;
+    }
     stream.SetPosition(start);
     if (got < sizeof header || std::memcmp(header, kSignature, sizeof kSignature) != 0) {
         rtl::ShowMessage("File error.  ");

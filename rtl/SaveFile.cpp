@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <climits>
 #include <filesystem>
 #include <optional>
 #include <random>

@@ -103,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, FullOutput,
                          ::testing::Values(std::vector<std::string>{"hexdump", "bat.dat"},
                                            std::vector<std::string>{"list", "bat.dat"},
                                            std::vector<std::string>{"info", "bat.dat"},
-                                           std::vector<std::string>{"ilda", "bat.ild"}));
+                                           std::vector<std::string>{"ilda", "bat.ild"}),
+                         [](const auto &info) { return info.param[0]; });
 
 } // namespace
