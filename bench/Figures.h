@@ -11,6 +11,11 @@ namespace bench {
 // One line on stdout: "name value unit".
 void Figure(const std::string &name, double value, const std::string &unit);
 
+// The standard ILDA reading of a generated 150 MB file (20 frames, not 300,
+// with quick), in this process and through `lumivex ilda` beside this
+// program. False when it went wrong.
+bool StandardIldaFigures(bool quick, const TempDir &dir);
+
 // Opens a generated file (1 GiB, or 64 MiB with quick) in the real window,
 // each in a fresh process so that its peak memory is the window's alone,
 // and prints the figures. False when a run failed or showed a wrong line.

@@ -1,5 +1,6 @@
 // lumivex-bench: the figures the project tracks, one line each, "name value
-// unit". --quick uses small sizes (for CI); --no-viewer leaves out the window.
+// unit". --quick uses small sizes (for CI); --no-viewer leaves out the window;
+// --write-ilda FILE only writes the large ILDA file of the figures.
 #include "Figures.h"
 #include "Workloads.h"
 
@@ -123,10 +124,14 @@ int main(int argc, char **argv)
             quick = true;
         } else if (arg == "--no-viewer") {
             viewer = false;
+        } else if (arg == "--write-ilda" && i + 1 < argc) {
+            // The large file of the figures, for bench/compare.sh.
+            bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
+            return 0;
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer]\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer] | --write-ilda FILE\n";
             return 2;
         }
     }
@@ -134,7 +139,7 @@ int main(int argc, char **argv)
         bench::TempDir dir;
         hexdumpFigure(quick);
         pointFileFigure(quick);
-        const bool ilda = ildaFigures(quick, dir);
+        const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
         const bool window = !viewer || bench::ViewerFigures(quick, dir);
         if (!ilda || !window)
             return 1;

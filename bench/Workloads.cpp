@@ -1,5 +1,6 @@
 #include "Workloads.h"
 
+#include "ilda/Writing.h"
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
@@ -83,6 +84,33 @@ std::size_t DecodeIldaFlat(const std::vector<std::uint8_t> &bytes, std::vector<F
             break;
     }
     return out.size();
+}
+
+void WriteLargeIldaFile(const std::filesystem::path &path, int frames, int points)
+{
+    std::ofstream out(path, std::ios::binary);
+    std::vector<ilda::Point> frame(static_cast<std::size_t>(points));
+    ilda::Header header;
+    header.name = ilda::NameField("bench");
+    header.total = static_cast<std::uint16_t>(frames);
+    for (int f = 0; f < frames; ++f) {
+        for (int p = 0; p < points; ++p) {
+            ilda::Point &point = frame[static_cast<std::size_t>(p)];
+            point.x = static_cast<std::int16_t>((p * 37 + f * 11) % 65536 - 32768);
+            point.y = static_cast<std::int16_t>((p * 91 + f * 7) % 65536 - 32768);
+            point.status = p + 1 == points ? 0x80 : (p % 8 == 0 ? 0x40 : 0);
+            point.colorIndex = static_cast<std::uint8_t>(p % 64);
+        }
+        header.number = static_cast<std::uint16_t>(f);
+        ilda::SectionWriter section;
+        section.AddFrame(header, frame);
+        if (f + 1 == frames)
+            section.AddEndMarker(header);
+        out.write(reinterpret_cast<const char *>(section.Bytes().data()),
+                  static_cast<std::streamsize>(section.Bytes().size()));
+    }
+    if (!out.flush())
+        throw rtl::EWriteError("Cannot write " + path.string());
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path &path)

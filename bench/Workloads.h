@@ -32,6 +32,10 @@ struct FlatPoint {
 // and 1, every read bounded. The floor TIldaFile's reader is compared to.
 std::size_t DecodeIldaFlat(const std::vector<std::uint8_t> &bytes, std::vector<FlatPoint> &out);
 
+// frames x points in ILDA format 0 that conform to the standard (numbered
+// frames, the last-point bit, the end marker), written frame by frame.
+void WriteLargeIldaFile(const std::filesystem::path &path, int frames, int points);
+
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path &path);
 
 // Writes size bytes to path: text lines of varying length when text is set,

@@ -6,9 +6,45 @@
 # page cache after the first run, so this compares formatting, not the disk.
 #
 #   bench/compare.sh [BUILD_DIR] [SIZE_MIB]     (defaults: build, 256)
+#
+# With `ilda` first, it times `lumivex ilda` in each view on a generated
+# 150 MB ILDA file (300 frames x 65,535 points) against `cat` of the file,
+# best of three, with each run's peak memory (GNU time):
+#   bench/compare.sh ilda [BUILD_DIR]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+
+if [ "${1:-}" = ilda ]; then
+  build=${2:-$here/build}
+  for program in lumivex lumivex-bench; do
+    [ -x "$build/bin/$program" ] || { echo "compare.sh: $build/bin/$program not found; build it first" >&2; exit 1; }
+  done
+  [ -x /usr/bin/time ] || { echo "compare.sh: /usr/bin/time is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-compare.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  "$build/bin/lumivex-bench" --write-ilda "$work/large.ild"
+  echo "file: $(($(stat -c %s "$work/large.ild") / 1000000)) MB, 300 frames x 65,535 points; best of 3, output to /dev/null"
+  printf '%-28s %8s %10s\n' command seconds "peak MB"
+  # The fastest of three runs and the largest peak memory among them.
+  measure() {
+    local label=$1 best= peak=0 line
+    shift
+    for _ in 1 2 3; do
+      /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
+      read -r seconds kb <"$work/time.txt"
+      if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$seconds; fi
+      [ "$kb" -gt "$peak" ] && peak=$kb
+    done
+    printf '%-28s %8s %10.1f\n' "$label" "$best" "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
+  }
+  measure "cat FILE" cat "$work/large.ild"
+  measure "lumivex ilda --summary" "$build/bin/lumivex" ilda --summary "$work/large.ild"
+  measure "lumivex ilda --check" "$build/bin/lumivex" ilda --check "$work/large.ild"
+  measure "lumivex ilda --json" "$build/bin/lumivex" ilda --json "$work/large.ild"
+  measure "lumivex ilda" "$build/bin/lumivex" ilda "$work/large.ild"
+  exit 0
+fi
 build=${1:-$here/build}
 size_mib=${2:-256}
 lumivex=$build/bin/lumivex

@@ -3,8 +3,10 @@
 #include "Commands.h"
 #include "FileAccess.h"
 
+#include "ilda/Codec.h"
 #include "lumivex/Colors.h"
 #include "lumivex/Export.h"
+
 #include <exception>
 
 #include <cstdio>
@@ -22,6 +24,7 @@ struct ConvertOptions {
     std::optional<std::string> outputDir;
     bool force = false;
     bool parents = false;
+    std::optional<std::uint8_t> format; // unset: the bytes of File, Save
     std::vector<std::string> inputs;
 };
 
@@ -29,6 +32,7 @@ struct ConvertOptions {
 std::optional<std::string> parse(const Args &args, ConvertOptions &options)
 {
     const ParsedArgs parsed = ParseArgs(args, {{"--color", true},
+                                               {"--format", true},
                                                {"-o", true},
                                                {"--output", true},
                                                {"--output-dir", true},
@@ -44,6 +48,10 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                 return "unknown colour " + value +
                        " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
             options.color = *color;
+        } else if (name == "--format") {
+            if (value != "0" && value != "1" && value != "4" && value != "5")
+                return "--format takes 0, 1, 4 or 5, not " + value;
+            options.format = static_cast<std::uint8_t>(value[0] - '0');
         } else if (name == "--output-dir") {
             options.outputDir = value;
         } else if (name == "-o" || name == "--output") {
@@ -57,6 +65,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     options.inputs = parsed.files;
     if (options.inputs.empty())
         return "convert needs at least one FILE";
+    if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color))
+        return "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
     if (options.output && options.outputDir)
         return "-o and --output-dir exclude each other";
     if (options.output && options.inputs.size() != 1)
@@ -96,6 +106,17 @@ std::string outputName(const std::string &input, const ConvertOptions &options)
     return name.string();
 }
 
+// The frame name of the standard formats: the input's name without its
+// extension, in printable ASCII.
+std::string frameName(const std::string &input)
+{
+    std::string name = std::filesystem::path(input).stem().string();
+    for (char &c : name)
+        if (c < 0x20 || c > 0x7E)
+            c = '_';
+    return name;
+}
+
 // Two inputs of the same name (a.dat, a.txt) would end in one output: the
 // second must not silently replace the first, even with --force.
 std::string outputKey(const std::string &output)
@@ -113,8 +134,17 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
         std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
         return false;
     }
+    if (file->ildaSignature) {
+        std::fprintf(stderr, "%s is an ILDA file, not a point file; not converted.\n", input.c_str());
+        return false;
+    }
     if (!file->accepted()) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), file->message.c_str());
+        return false;
+    }
+    if (lumivex::PlottedSampleCount(file->ptCount) == 0) {
+        std::fprintf(stderr, "%s: %u points give no point to export (at least 10 are needed); not converted.\n",
+                     input.c_str(), unsigned{file->ptCount});
         return false;
     }
     const std::string output = outputName(input, options);
@@ -137,8 +167,13 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
     const std::string target = output == "-" ? "/dev/stdout" : output;
     const bool toStdout = IsStandardOutput(target);
     try {
-        const auto ilda = lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color);
-        ilda->SaveToFile(target, output == "-" ? "standard output" : output);
+        const std::string shown = output == "-" ? "standard output" : output;
+        if (options.format)
+            lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
+                                         frameName(input))
+                ->SaveToFile(target, shown);
+        else
+            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(target, shown);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
         return false;

@@ -27,7 +27,7 @@ int OpenInputDescriptor(const std::string &fileName)
     return fd;
 }
 
-std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
 {
     const int fd = OpenInputDescriptor(fileName);
     if (fd < 0)
@@ -62,13 +62,23 @@ std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
 
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 {
-    const auto input = OpenInput(fileName);
+    const auto input = OpenSeekableInput(fileName);
     if (!input)
         return std::nullopt;
     try {
         return lumivex::ReadPointFile(*input);
     } catch (const rtl::EStreamError &) {
         return std::nullopt;
+    }
+}
+
+std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
+{
+    try {
+        return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
+                                                  rtl::TFileMode::OpenRead);
+    } catch (const rtl::EFOpenError &) {
+        return nullptr;
     }
 }
 

@@ -30,11 +30,16 @@ int OpenInputDescriptor(const std::string &fileName);
 // stands; a pipe, a terminal, a device or standard input read into memory
 // first. Nothing when it cannot be opened or read, or gives more than
 // kMaxStreamedInput bytes.
-std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName);
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName);
 
 // Reads the head of fileName and decodes it; nothing when the file cannot be
 // opened or read (a folder, a missing file, no permission).
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName);
+
+// Opens fileName, standard input for "-", for reading front to back as it
+// comes: a pipe stays a pipe (it tells no position, and going back raises).
+// Null when it cannot be opened (a folder, a missing file, no permission).
+std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName);
 
 // The name without its folder, as the window keeps it.
 std::string BareName(const std::string &fileName);

@@ -1,52 +1,23 @@
-// ilda: what the ILDA reader makes of a file, as text or JSON.
+// ilda: what the standard reading makes of ILDA files, or with --legacy
+// what TIldaFile's reader makes of one, as text or JSON.
 #include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
+#include "IldaReport.h"
 #include "Json.h"
+#include "Output.h"
 
 #include "ilda/IldaObj.h"
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
+#include <optional>
 
 namespace cli {
 
 namespace {
-
-// Collects output and hands it to stdout in large pieces: a big file has
-// millions of points.
-class Output {
-public:
-    ~Output() { Flush(); }
-    Output &operator<<(std::string_view text)
-    {
-        buffer_ += text;
-        if (buffer_.size() >= kChunk)
-            Flush();
-        return *this;
-    }
-    Output &operator<<(long long value)
-    {
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        return *this << std::string_view(digits, static_cast<std::size_t>(result.ptr - digits));
-    }
-    bool Flush()
-    {
-        if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
-        return !failed_ && std::fflush(stdout) == 0;
-    }
-
-private:
-    static constexpr std::size_t kChunk = 1 << 20;
-    std::string buffer_;
-    bool failed_ = false;
-};
 
 std::string hexColor(std::uint32_t color)
 {
@@ -89,32 +60,29 @@ void writeJson(const TIldaFile &file, const std::vector<std::string> &messages, 
     out << "]}\n";
 }
 
-} // namespace
-
-int RunIlda(const Args &args)
+// TIldaFile's reading, its messages and exit status, as they always were.
+int runLegacy(const std::string &name, bool json)
 {
-    const ParsedArgs parsed = ParseArgs(args, {{"--json"}});
-    if (const std::string problem = OneFileProblem(parsed, "ilda"); !problem.empty())
-        return UsageError(problem);
-    const std::string &name = parsed.files[0];
-    const bool json = !parsed.options.empty();
-
-    const auto stream = OpenInput(name);
-    if (!stream) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
-        return kExitFailed;
-    }
     TIldaFile file;
     std::vector<std::string> messages;
     {
-        rtl::MessageRecorder recorder;
+        // The reader looks at the first header and goes back: a pipe is read into memory first.
+        const auto stream = OpenSeekableInput(name);
+        if (!stream) {
+            std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
+            return kExitFailed;
+        }
+        // The reader tells its messages in LoadMessages too; they are shown
+        // after the listing, or in the JSON.
+        const rtl::MessageRecorder silence;
         try {
             file.LoadFromStream(*stream);
+            messages = file.LoadMessages;
         } catch (const rtl::Exception &error) {
             // The reader keeps the frames it completed; show them with the reason it stopped.
-            rtl::ShowMessage(error.Message());
+            messages = file.LoadMessages;
+            messages.push_back(error.Message());
         }
-        messages = recorder.Messages();
     }
 
     Output out;
@@ -128,6 +96,81 @@ int RunIlda(const Args &args)
     if (!out.Flush())
         return OutputFailed(errno);
     return messages.empty() ? kExitOk : kExitFailed;
+}
+
+struct IldaOptions {
+    IldaRequest request;
+    bool summary = false;
+    bool check = false;
+    bool legacy = false;
+    std::vector<std::string> files;
+};
+
+// Parses the arguments; a problem comes back as its text.
+std::optional<std::string> parse(const Args &args, IldaOptions &options)
+{
+    const ParsedArgs parsed = ParseArgs(args, {{"--json"}, {"--summary"}, {"--check"}, {"--legacy"}});
+    if (!parsed.problem.empty())
+        return parsed.problem;
+    for (const auto &option : parsed.options) {
+        const std::string &name = option.first;
+        if (name == "--json")
+            options.request.json = true;
+        else if (name == "--summary")
+            options.summary = true;
+        else if (name == "--check")
+            options.check = true;
+        else
+            options.legacy = true;
+    }
+    options.files = parsed.files;
+    if (options.files.empty())
+        return "ilda needs a FILE";
+    if (options.legacy && (options.summary || options.check))
+        return "--legacy goes with --json only";
+    if (options.legacy && options.files.size() > 1)
+        return "ilda takes one FILE";
+    if (options.check && (options.summary || options.request.json))
+        return "--check makes its own report; leave out --summary and --json";
+    options.request.view = options.check ? IldaView::Check : options.summary ? IldaView::Summary : IldaView::Listing;
+    return std::nullopt;
+}
+
+} // namespace
+
+int RunIlda(const Args &args)
+{
+    IldaOptions options;
+    if (const auto problem = parse(args, options))
+        return UsageError(*problem);
+    if (options.legacy)
+        return runLegacy(options.files.front(), options.request.json);
+
+    const bool named = options.files.size() > 1 && !options.request.json && options.request.view != IldaView::Check;
+    int status = kExitOk;
+    Output out;
+    for (const std::string &name : options.files) {
+        const auto stream = OpenInput(name);
+        if (!stream) {
+            out.Flush();
+            std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
+            status = kExitFailed;
+            continue;
+        }
+        if (named)
+            out << name << ":\n";
+        try {
+            if (ReportIlda(name, *stream, options.request, out) != kExitOk)
+                status = kExitFailed;
+        } catch (const rtl::Exception &error) {
+            out.Flush();
+            std::fprintf(stderr, "%s: %s\n", name.c_str(), error.what());
+            status = kExitFailed;
+        }
+    }
+    if (!out.Flush())
+        return OutputFailed(errno);
+    return status;
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "SeedIlda.h"
 
 #include "ilda/IldaObj.h"
+#include "ilda/Writing.h"
 #include "model/PtObject.h"
 #include "rtl/Classes.h"
 #include "rtl/Messages.h"
@@ -35,6 +36,12 @@ std::unique_ptr<TIldaFile> Frames(int frames, int points)
         file->Add(std::move(frame));
     }
     return file;
+}
+
+Bytes operator+(Bytes a, const Bytes &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 Bytes Cut(const Bytes &b, std::size_t n) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(std::min(n, b.size()))); }
@@ -104,6 +111,40 @@ void WriteIldaSeeds(const std::filesystem::path &out, const SeedWriter &write)
     write(native, "frame-list", WithSelector(2, fl));
     write(native, "frame-list-cut120", WithSelector(2, Cut(fl, 120)));
     write(native, "point", WithSelector(3, Cut(Bytes(frm.begin() + 37, frm.end()), 20)));
+
+    // The standard reading: every format, a palette, colour tables with
+    // either header, the end marker, and cuts.
+    const auto standard = out / "ilda_standard";
+    ilda::SectionWriter sections;
+    std::vector<ilda::Point> points(20);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        points[k].x = static_cast<std::int16_t>(1000 * k);
+        points[k].y = static_cast<std::int16_t>(-700 * k);
+        points[k].z = static_cast<std::int16_t>(k);
+        points[k].status = k + 1 == points.size() ? 0x80 : (k % 4 == 0 ? 0x40 : 0);
+        points[k].colorIndex = static_cast<std::uint8_t>(k * 3);
+        points[k].color = static_cast<ilda::Color>(0x10203 * k);
+    }
+    Bytes palette = Cut(Image(*Frames(1, 0)), 32);
+    palette[7] = 2;
+    palette[25] = 4;
+    for (int c = 0; c < 12; ++c) palette.push_back(static_cast<std::uint8_t>(c * 20));
+    const Bytes table = {'I', 'L', 'D', 'A', 0, 0, 0, 3, 0, 0, 0, 10, 0, 0, 0, 2, 255, 0, 0, 0, 255, 0};
+    for (const std::uint8_t format : {0, 1, 4, 5}) {
+        ilda::Header header;
+        header.format = format;
+        header.number = format;
+        header.total = 4;
+        header.name = ilda::NameField("seed");
+        sections.AddFrame(header, points);
+    }
+    sections.AddEndMarker({});
+    Bytes mixed = palette + table;
+    mixed.insert(mixed.end(), sections.Bytes().begin(), sections.Bytes().end());
+    write(standard, "mixed", mixed);
+    for (const std::size_t cut : {20u, 50u, 70u, 90u, 300u, 500u})
+        write(standard, "mixed-cut" + std::to_string(cut), Cut(mixed, cut));
+    write(standard, "legacy-three-frames", three);
 
     // Byte strings for the round trip: any bytes make frames.
     const auto round = out / "ilda_roundtrip";

@@ -1,9 +1,10 @@
 #include "ilda/IldaObj.h"
 
+#include "ilda/Codec.h"
 #include "rtl/Messages.h"
 
 #include <algorithm>
-#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -18,30 +19,11 @@ constexpr std::array<std::uint32_t, 256> MakeColorTable()
 
 // Records travel in blocks rather than one stream call each.
 constexpr std::size_t kRecordBlock = 4096;
-constexpr std::size_t kFormat0Record = 8;
-constexpr std::size_t kFormat1Record = 6;
+constexpr std::size_t kLargestRecord = 8;
 
-constexpr char kSignature[4] = {'I', 'L', 'D', 'A'};
-
-void PutBE16(std::uint8_t *out, unsigned v)
+std::int16_t Clamp16(std::int32_t v)
 {
-    out[0] = static_cast<std::uint8_t>(v >> 8);
-    out[1] = static_cast<std::uint8_t>(v);
-}
-
-unsigned GetBE16(const std::uint8_t *in)
-{
-    return static_cast<unsigned>(in[0]) << 8 | in[1];
-}
-
-std::int32_t GetSignedBE16(const std::uint8_t *in)
-{
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(GetBE16(in)));
-}
-
-std::uint16_t Clamp16(std::int32_t v)
-{
-    return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767)));
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
 }
 
 // Reads up to count bytes, as many as the stream holds.
@@ -99,16 +81,15 @@ void TIldaFile::SaveToStream(rtl::TStream &stream)
 void TIldaFile::WriteHeader(rtl::TStream &stream, int FrameIndex)
 {
     const TFrm *frame = GetFrame(FrameIndex);
-    std::uint8_t header[HeaderSize] = {};
-    std::memcpy(header, kSignature, sizeof kSignature);
-    std::copy(Header.begin() + 4, Header.begin() + 7, header + 4);
-    std::copy(Header.begin() + 8, Header.begin() + 24, header + 8);
-    PutBE16(header + 24, static_cast<unsigned>(frame ? frame->Count() : 0));
-    PutBE16(header + 26, static_cast<unsigned>(FrameIndex));
-    PutBE16(header + 28, static_cast<unsigned>(Count()));
-    header[30] = Header[30];
-    header[31] = Header[31];
-    stream.WriteBuffer(header, sizeof header);
+    // The template is laid out like a header; the writer sets the rest.
+    ilda::Header header = ilda::DecodeHeader(Header.data());
+    header.format = ilda::kFormat3dIndexed;
+    header.recordCount = static_cast<std::uint16_t>(frame ? frame->Count() : 0);
+    header.number = static_cast<std::uint16_t>(FrameIndex);
+    header.total = static_cast<std::uint16_t>(Count());
+    std::uint8_t bytes[HeaderSize];
+    ilda::EncodeHeader(header, bytes);
+    stream.WriteBuffer(bytes, sizeof bytes);
 }
 
 void TIldaFile::WritePoints(rtl::TStream &stream, int FrameIndex)
@@ -116,28 +97,35 @@ void TIldaFile::WritePoints(rtl::TStream &stream, int FrameIndex)
     const TFrm *frame = GetFrame(FrameIndex);
     if (!frame)
         return;
+    constexpr std::size_t recordSize = ilda::RecordSize(ilda::kFormat3dIndexed);
     const std::vector<Tpt> &points = frame->Points();
-    std::uint8_t block[kRecordBlock * kFormat0Record];
+    std::uint8_t block[kRecordBlock * recordSize];
     for (std::size_t first = 0; first < points.size(); first += kRecordBlock) {
         const std::size_t n = std::min(kRecordBlock, points.size() - first);
         std::uint8_t *out = block;
-        for (std::size_t i = 0; i < n; ++i, out += kFormat0Record) {
+        for (std::size_t i = 0; i < n; ++i, out += recordSize) {
             const TPtRec &p = points[first + i].Data;
-            PutBE16(out, Clamp16(p.X));
-            PutBE16(out + 2, Clamp16(p.Y));
-            PutBE16(out + 4, Clamp16(p.Z));
-            out[6] = p.Status;
-            out[7] = p.ColorIndex;
+            ilda::Point record;
+            record.x = Clamp16(p.X);
+            record.y = Clamp16(p.Y);
+            record.z = Clamp16(p.Z);
+            record.status = p.Status;
+            record.colorIndex = p.ColorIndex;
+            ilda::EncodePoint(ilda::kFormat3dIndexed, record, out);
         }
-        stream.WriteBuffer(block, n * kFormat0Record);
+        stream.WriteBuffer(block, n * recordSize);
     }
 }
 
 // ---- reader
 
-int TIldaFile::ReadFrameCount(rtl::TStream &stream)
+namespace {
+
+// Total frames of the header at the stream's position, which stays where it
+// was; nothing when no ILDA header is there.
+std::optional<int> PeekFrameCount(rtl::TStream &stream)
 {
-    std::uint8_t header[HeaderSize];
+    std::uint8_t header[TIldaFile::HeaderSize];
     // Back to the start on every path, but not from a destructor: a stream
     // that cannot go back raises, and that must reach the caller.
     const std::int64_t start = stream.Position();
@@ -149,65 +137,79 @@ int TIldaFile::ReadFrameCount(rtl::TStream &stream)
         throw;
     }
     stream.SetPosition(start);
-    if (got < sizeof header || std::memcmp(header, kSignature, sizeof kSignature) != 0) {
+    if (got < sizeof header || !ilda::HasSignature(header))
+        return std::nullopt;
+    return ilda::DecodeHeader(header).total;
+}
+
+} // namespace
+
+int TIldaFile::ReadFrameCount(rtl::TStream &stream)
+{
+    const auto total = PeekFrameCount(stream);
+    if (!total)
         rtl::ShowMessage("File error.  ");
-        return 0;
-    }
-    return static_cast<int>(GetBE16(header + 28));
+    return total.value_or(0);
+}
+
+void TIldaFile::Say(const std::string &text)
+{
+    LoadMessages.push_back(text);
+    rtl::ShowMessage(text);
 }
 
 void TIldaFile::LoadFromStream(rtl::TStream &stream)
 {
     ClearItems();
+    LoadMessages.clear();
     RebuildColorTable();
-    const int total = ReadFrameCount(stream);
+    const auto peeked = PeekFrameCount(stream);
+    if (!peeked)
+        Say("File error.  ");
+    const int total = peeked.value_or(0);
     if (total == 0) {
-        rtl::ShowMessage("Total Frames = 0");
+        Say("Total Frames = 0");
         return;
     }
 
+    // This reading takes its colours from ColorTable, not from a palette.
+    static const ilda::ColorMap noColors{};
     std::vector<std::uint8_t> block;
+    std::vector<ilda::Point> decoded;
     bool cutShort = false;
     for (int i = 0; i < total && !cutShort; ++i) {
-        std::uint8_t header[HeaderSize];
-        if (ReadSome(stream, header, sizeof header) < sizeof header) {
+        std::uint8_t bytes[HeaderSize];
+        if (ReadSome(stream, bytes, sizeof bytes) < sizeof bytes) {
             cutShort = true;
             break;
         }
-        const std::uint8_t format = header[7];
-        if (format > 1) {
-            rtl::ShowMessage("Unfamiliar format code.");
+        const ilda::Header header = ilda::DecodeHeader(bytes);
+        if (!ilda::IsIndexed(header.format)) {
+            Say("Unfamiliar format code.");
             break;
         }
 
         auto frame = std::make_unique<TFrm>();
         frame->Name.Assign("Frame " + std::to_string(i));
-        const std::size_t recordSize = format == 1 ? kFormat1Record : kFormat0Record;
-        std::size_t left = GetBE16(header + 24);
+        const std::size_t recordSize = ilda::RecordSize(header.format);
+        std::size_t left = header.recordCount;
         // Room for the points the data can still hold, not for what the
         // header claims.
         frame->Reserve(std::min(left, static_cast<std::size_t>(stream.Remaining()) / recordSize));
-        if (block.empty() && left > 0)
-            block.resize(kRecordBlock * kFormat0Record);
+        if (block.empty() && left > 0) {
+            block.resize(kRecordBlock * kLargestRecord);
+            decoded.resize(kRecordBlock);
+        }
 
         while (left > 0) {
             const std::size_t want = std::min(left, kRecordBlock);
             const std::size_t got = ReadSome(stream, block.data(), want * recordSize) / recordSize;
-            const std::uint8_t *in = block.data();
-            for (std::size_t r = 0; r < got; ++r, in += recordSize) {
-                const std::int32_t x = GetSignedBE16(in);
-                const std::int32_t y = GetSignedBE16(in + 2);
-                std::int32_t z = 0;
-                const std::uint8_t *tail = in + 4;
-                if (format == 0) {
-                    z = GetSignedBE16(in + 4);
-                    tail = in + 6;
-                }
-                const std::uint8_t status = tail[0];
-                const std::uint8_t colorIndex = tail[1];
+            ilda::DecodePoints(header.format, block.data(), got, noColors, decoded.data());
+            for (std::size_t r = 0; r < got; ++r) {
+                const ilda::Point &p = decoded[r];
                 const std::uint32_t color =
-                    (status == 0x40 || status == 0xC0) ? 0u : IndexToColor(colorIndex);
-                frame->AddPoint(x, y, z, color, status, colorIndex);
+                    (p.status == 0x40 || p.status == 0xC0) ? 0u : IndexToColor(p.colorIndex);
+                frame->AddPoint(p.x, p.y, p.z, color, p.status, p.colorIndex);
             }
             if (got < want) {
                 cutShort = true;
@@ -221,7 +223,7 @@ void TIldaFile::LoadFromStream(rtl::TStream &stream)
             OnProgress(false, static_cast<float>(i) / static_cast<float>(total));
     }
     if (cutShort)
-        rtl::ShowMessage("Unexpected end of file.");
+        Say("Unexpected end of file.");
     if (OnProgress)
         OnProgress(true, 0.0f);
 }

@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "lumivex/Colors.h"
 
 #include <algorithm>
 #include <array>
@@ -43,6 +43,11 @@ std::uint8_t ColorToIlda(TColor color)
         if (entry.color == color)
             return entry.ildaIndex;
     return 0;
+}
+
+bool IsSwatchColor(TColor color)
+{
+    return std::any_of(kColors.begin(), kColors.end(), [color](const NamedColor &entry) { return entry.color == color; });
 }
 
 std::optional<TColor> ParseColor(const std::string &text)

@@ -1,4 +1,4 @@
-#include "HexDump.h"
+#include "lumivex/HexDump.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,6 @@
-#include "PointFile.h"
+#include "lumivex/PointFile.h"
 
+#include "ilda/Codec.h"
 #include "rtl/Classes.h"
 
 #include <algorithm>
@@ -63,6 +64,7 @@ PointFile DecodePointFileHead(std::span<const std::uint8_t> bytes, std::uint64_t
     PointFile file;
     file.fileSize = fileSize;
     const std::uint64_t usable = std::min<std::uint64_t>(bytes.size(), fileSize);
+    file.ildaSignature = usable >= 4 && ilda::HasSignature(bytes.data());
     // The high byte counts 255, not 256: that is how the files were written.
     if (usable >= kCountOffset + 2)
         file.ptCount = static_cast<std::uint16_t>(bytes[kCountOffset] * 255 + bytes[kCountOffset + 1]);

@@ -1,6 +1,6 @@
-#include "Classes.h"
+#include "rtl/Classes.h"
 
-#include "SysUtils.h"
+#include "rtl/SysUtils.h"
 
 #include <algorithm>
 #include <cerrno>

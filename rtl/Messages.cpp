@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "rtl/Messages.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "SaveFile.h"
+#include "rtl/SaveFile.h"
 
-#include "SysUtils.h"
+#include "rtl/SysUtils.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,11 +6,12 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev libqt6opengl6-dev designer-qt6
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
-  xxd bsdextrautils python3
+  xxd bsdextrautils python3 time
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file
 )
 missing=()

@@ -33,3 +33,17 @@ if [ -n "${FUZZ_SECONDS:-}" ] && [ -x fuzz/run.sh ]; then
   echo "== fuzzing, ${FUZZ_SECONDS} s per target"
   fuzz/run.sh "$FUZZ_SECONDS"
 fi
+
+echo "== Release build with clang++, its Debian package, installed"
+cmake -S . -B build-release -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DLUMIVEX_BENCH=OFF
+cmake --build build-release -j "$jobs"
+ctest --test-dir build-release --output-on-failure -j "$jobs"
+rm -f build-release/lumivex_*.deb
+(cd build-release && cpack -G DEB)
+# Leave the machine as it was: remove the package unless it was there before.
+was_installed=$(dpkg-query -W -f='${Status}' lumivex 2>/dev/null | grep -c 'install ok installed' || true)
+dpkg -i build-release/lumivex_*.deb
+/usr/bin/lumivex --version
+/usr/bin/lumivex-viewer --version
+[ "$was_installed" -gt 0 ] || dpkg -r lumivex

@@ -1,4 +1,4 @@
-#include "TextLines.h"
+#include "textlines/TextLines.h"
 
 #include "rtl/SysUtils.h"
 

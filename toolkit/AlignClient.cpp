@@ -1,4 +1,4 @@
-#include "AlignClient.h"
+#include "toolkit/AlignClient.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "toolkit/Colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

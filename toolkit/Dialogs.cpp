@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "toolkit/Dialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

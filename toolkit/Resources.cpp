@@ -1,4 +1,4 @@
-#include "Resources.h"
+#include "toolkit/Resources.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

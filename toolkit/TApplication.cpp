@@ -1,6 +1,6 @@
-#include "TApplication.h"
+#include "toolkit/TApplication.h"
 
-#include "MessageBoxes.h"
+#include "toolkit/MessageBoxes.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,7 @@
-#include "TComponent.h"
+#include "toolkit/TComponent.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace toolkit {
@@ -55,6 +56,46 @@ void ReportPointer(QWidget *source, bool entered)
         QCoreApplication::sendEvent(w, &report);
         if (report.isAccepted())
             return;
+    }
+}
+
+namespace {
+
+// Whether the point (global) is on the control's own area in its window.
+bool pointerOnOwnArea(const QWidget &control, QPoint global)
+{
+    const QWidget *top = control.window();
+    const QPoint at = top->mapFromGlobal(global);
+    if (!top->rect().contains(at))
+        return false;
+    const QWidget *under = top->childAt(at);
+    return (under ? under : top) == &control;
+}
+
+} // namespace
+
+void TPointerPresence::Set(bool inside)
+{
+    if (inside)
+        leftWhileHeld_ = false;
+    if (inside == inside_)
+        return;
+    inside_ = inside;
+    ReportPointer(&control_, inside);
+}
+
+void TPointerPresence::Follow(const QMouseEvent &event)
+{
+    if (event.buttons() == Qt::NoButton)
+        return; // hovering: Qt's own enter and leave are on time
+    // Only crossings Qt holds back: a leave after Qt's enter, and the way
+    // back after such a leave.
+    const bool on = pointerOnOwnArea(control_, event.globalPosition().toPoint());
+    if (inside_ && !on) {
+        Set(false);
+        leftWhileHeld_ = true;
+    } else if (!inside_ && on && leftWhileHeld_) {
+        Set(true);
     }
 }
 

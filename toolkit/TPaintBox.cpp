@@ -1,6 +1,6 @@
-#include "TPaintBox.h"
+#include "toolkit/TPaintBox.h"
 
-#include "TPanel.h"
+#include "toolkit/TPanel.h"
 
 #include <QPainter>
 #include <QResizeEvent>

@@ -1,4 +1,4 @@
-#include "TPanel.h"
+#include "toolkit/TPanel.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -155,24 +155,29 @@ void TPanel::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
 }
 
+bool TPanel::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // Every move, also those an override keeps from the base handler, and
+    // after it: a dragged panel has followed the pointer by then.
+    if (event->type() == QEvent::MouseMove)
+        pointer_.Follow(*static_cast<QMouseEvent *>(event));
+    return handled;
+}
+
 void TPanel::enterEvent(QEnterEvent *event)
 {
     QWidget::enterEvent(event);
     // Qt also tells every parent of the widget under the pointer; only the
     // one whose own area the pointer is on reports.
-    if (pointerInside_ || childAt(event->position().toPoint()))
-        return;
-    pointerInside_ = true;
-    ReportPointer(this, true);
+    if (!childAt(event->position().toPoint()))
+        pointer_.Set(true);
 }
 
 void TPanel::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
-    if (!pointerInside_)
-        return;
-    pointerInside_ = false;
-    ReportPointer(this, false);
+    pointer_.Set(false);
 }
 
 void TPanel::contextMenuEvent(QContextMenuEvent *event)

@@ -1,6 +1,7 @@
-#include "TSpeedButton.h"
+#include "toolkit/TSpeedButton.h"
 
 #include <QIcon>
+#include <QMouseEvent>
 #include <QPixmap>
 
 namespace toolkit {
@@ -35,16 +36,24 @@ void TSpeedButton::Click()
         OnClick(this);
 }
 
+bool TSpeedButton::event(QEvent *event)
+{
+    const bool handled = QToolButton::event(event);
+    if (event->type() == QEvent::MouseMove)
+        pointer_.Follow(*static_cast<QMouseEvent *>(event));
+    return handled;
+}
+
 void TSpeedButton::enterEvent(QEnterEvent *event)
 {
     QToolButton::enterEvent(event);
-    ReportPointer(this, true);
+    pointer_.Set(true);
 }
 
 void TSpeedButton::leaveEvent(QEvent *event)
 {
     QToolButton::leaveEvent(event);
-    ReportPointer(this, false);
+    pointer_.Set(false);
 }
 
 void TSpeedButton::SetGroupIndex(int index)

@@ -1,4 +1,4 @@
-#include "TStatusBar.h"
+#include "toolkit/TStatusBar.h"
 
 #include <QLabel>
 

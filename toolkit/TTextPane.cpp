@@ -1,4 +1,4 @@
-#include "TTextPane.h"
+#include "toolkit/TTextPane.h"
 
 #include "rtl/Messages.h"
 #include "textlines/TextLines.h"

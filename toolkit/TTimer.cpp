@@ -1,4 +1,4 @@
-#include "TTimer.h"
+#include "toolkit/TTimer.h"
 
 namespace toolkit {
 

@@ -1,4 +1,4 @@
-#include "HexConversion.h"
+#include "ui/HexConversion.h"
 
 #include "lumivex/HexDump.h"
 

@@ -1,7 +1,7 @@
-#include "Unit1.h"
+#include "ui/Unit1.h"
 
 #include "FormDescription.h"
-#include "HexConversion.h"
+#include "ui/HexConversion.h"
 #include "Open1.xpm"
 
 #include "lumivex/Export.h"

@@ -1,4 +1,5 @@
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
+#include "ZelkAxis.h"
 #include "ZelkStep.h"
 
 #include "toolkit/Resources.h"
@@ -6,7 +7,9 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QList>
+#include <QSizePolicy>
 #include <QToolTip>
+#include <QWheelEvent>
 
 // Qt resources of a static library are registered by hand, outside any
 // namespace.
@@ -42,7 +45,9 @@ TZelkScrollBar::TZelkScrollBar(QWidget *owner)
     : toolkit::TPanel(owner)
 {
     initZelkResources();
-    SetBounds(0, 0, 130, 21);
+    SetBounds(0, 0, DefaultLength, DefaultThickness);
+    // Long and thin in a layout: it stretches along, keeps its thickness.
+    setSizePolicy(QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed, QSizePolicy::Slider));
     SetBevelOuter(toolkit::TBevelCut::bvRaised);
     FSmallChange = 1;
     SetCaption(QStringLiteral(" "));
@@ -57,6 +62,16 @@ TZelkScrollBar::TZelkScrollBar(QWidget *owner)
     ButtonDown->SetFlat(true);
     ButtonDown->SetGlyph(ArrowGlyphRD);
     SetAcceptsControls(false);
+
+    connect(Scroller, &TScroller::positionChanged, this, &TZelkScrollBar::positionChanged);
+    connect(ButtonUp, &TArrowButton::arrowClicked, this, [this] { emit arrowClicked(Arrow::Back); });
+    connect(ButtonDown, &TArrowButton::arrowClicked, this, [this] { emit arrowClicked(Arrow::Forward); });
+}
+
+QImage TZelkScrollBar::PalettePicture()
+{
+    initZelkResources();
+    return toolkit::LoadBitmapResource(QStringLiteral("TZELKSCROLLBAR"));
 }
 
 TZelkScrollBar::~TZelkScrollBar()
@@ -147,6 +162,36 @@ void TZelkScrollBar::SetColorBand(toolkit::TColor value)
     Scroller->SetBojatrake(value);
 }
 
+QColor TZelkScrollBar::thumbColor() const
+{
+    return toolkit::ToQColor(ColorThumb());
+}
+
+void TZelkScrollBar::setThumbColor(const QColor &color)
+{
+    SetColorThumb(toolkit::FromQColor(color));
+}
+
+void TZelkScrollBar::resetThumbColor()
+{
+    SetColorThumb(toolkit::clBtnFace);
+}
+
+QColor TZelkScrollBar::bandColor() const
+{
+    return toolkit::ToQColor(ColorBand());
+}
+
+void TZelkScrollBar::setBandColor(const QColor &color)
+{
+    SetColorBand(toolkit::FromQColor(color));
+}
+
+void TZelkScrollBar::resetBandColor()
+{
+    SetColorBand(toolkit::clBtnHighlight);
+}
+
 Tkoliki TZelkScrollBar::ThumbSize() const
 {
     return Scroller->ThumbSize();
@@ -195,6 +240,8 @@ void TZelkScrollBar::SetKind(TKindd value)
         return;
     FKind = value;
     Scroller->SetKind(value == tbHorizontal ? sbHorizontal : sbVertical);
+    setSizePolicy(sizePolicy().transposed());
+    updateGeometry();
     // Without a parent the layout waits for the parent and a size.
     if (parentWidget())
         Layout();
@@ -292,20 +339,25 @@ void TZelkScrollBar::Layout()
     if (!ButtonUp || !ButtonDown || !Scroller)
         return; // still being built or taken apart
     layoutPending_ = false;
-    const int w = Width();
-    const int h = Height();
+    const TZelkAxis axis(FKind == tbHorizontal);
+    const int length = axis.Along(Width(), Height());
+    const int thickness = axis.Across(Width(), Height());
     loadGlyphs(FKind);
-    if (FKind == tbHorizontal) {
-        ButtonUp->setGeometry(0, 0, 15, h);
-        ButtonDown->setGeometry(w - 15, 0, 15, h);
-        Scroller->SetBounds(15, 0, w - 30, h);
-    } else {
-        ButtonUp->setGeometry(0, 0, w, 15);
-        ButtonDown->setGeometry(0, h - 15, w, 15);
-        Scroller->SetBounds(0, 15, w, h - 30);
-    }
+    ButtonUp->setGeometry(axis.Box(0, 0, ArrowLength, thickness));
+    ButtonDown->setGeometry(axis.Box(length - ArrowLength, 0, ArrowLength, thickness));
+    Scroller->SetBounds(axis.Box(ArrowLength, 0, length - 2 * ArrowLength, thickness));
     ButtonUp->SetGlyph(ArrowGlyphLT);
     ButtonDown->SetGlyph(ArrowGlyphRD);
+}
+
+QSize TZelkScrollBar::sizeHint() const
+{
+    return TZelkAxis(FKind == tbHorizontal).Box(0, 0, DefaultLength, DefaultThickness).size();
+}
+
+QSize TZelkScrollBar::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void TZelkScrollBar::resizeEvent(QResizeEvent *event)
@@ -321,8 +373,11 @@ bool TZelkScrollBar::event(QEvent *event)
         if (static_cast<toolkit::TPointerReport *>(event)->Entered()) {
             if (OnMouseEnter)
                 OnMouseEnter(this);
-        } else if (OnMouseExit) {
-            OnMouseExit(this);
+            emit mouseEntered();
+        } else {
+            if (OnMouseExit)
+                OnMouseExit(this);
+            emit mouseExited();
         }
         event->accept();
         return true;
@@ -423,4 +478,22 @@ void TZelkScrollBar::keyPressEvent(QKeyEvent *event)
     }
     toolkit::TPanel::keyPressEvent(event);
     event->ignore(); // the key goes on
+}
+
+void TZelkScrollBar::wheelEvent(QWheelEvent *event)
+{
+    // As on QScrollBar: turning up or left steps back. A notch is one
+    // SmallChange; finer wheels add up to whole notches.
+    const QPoint turn = event->angleDelta();
+    int delta = turn.y() != 0 ? turn.y() : turn.x();
+    if (event->inverted())
+        delta = -delta;
+    const std::int64_t total = std::int64_t(wheelDelta_) + delta;
+    const std::int64_t notches = total / QWheelEvent::DefaultDeltasPerStep;
+    wheelDelta_ = int(total - notches * QWheelEvent::DefaultDeltasPerStep);
+    event->accept();
+    if (notches == 0)
+        return;
+    SetPosition(StepFrom(Position(), -notches * std::int64_t(FSmallChange)));
+    Scroller->NotifyChange();
 }

@@ -1,5 +1,5 @@
 // The arrow buttons of TZelkScrollBar and their press-and-hold repeat.
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
 #include "ZelkRepeat.h"
 #include "ZelkStep.h"
 
@@ -25,6 +25,7 @@ void TArrowButton::Click()
         bar->Scroller->NotifyChange();
     }
     toolkit::TSpeedButton::Click();
+    emit arrowClicked();
 }
 
 void TArrowButton::RepeatTick(QObject *)

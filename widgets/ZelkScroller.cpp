@@ -1,11 +1,11 @@
 // The track area of TZelkScrollBar with its track and thumb.
-#include "CZelkScrollBar.h"
+#include "widgets/CZelkScrollBar.h"
 
+#include "ZelkAxis.h"
 #include "ZelkRepeat.h"
 #include "ZelkStep.h"
 
 #include <QMouseEvent>
-
 
 #include <cmath>
 #include <cstdlib>
@@ -30,6 +30,11 @@ std::int32_t roundHalfEven(double value)
 double span(std::int32_t min, std::int32_t max)
 {
     return std::fabs(double(max) - double(min));
+}
+
+TZelkAxis axisOf(const TScroller &scroller)
+{
+    return TZelkAxis(scroller.Kind() == sbHorizontal);
 }
 
 } // namespace
@@ -91,10 +96,7 @@ void TScroller::SetThumbSize(Tkoliki value)
         return;
     FThumbSize = value;
     // The leading edge stays until the next placement.
-    if (FKind == sbHorizontal)
-        Setac->SetBounds(Setac->Left(), Setac->Top(), value, Setac->Height());
-    else
-        Setac->SetBounds(Setac->Left(), Setac->Top(), Setac->Width(), value);
+    Setac->SetBounds(axisOf(*this).WithLength(Setac->Bounds(), value));
 }
 
 void TScroller::SetPosition(std::int32_t value)
@@ -142,7 +144,8 @@ void TScroller::SetKind(TKind value)
 
 int TScroller::travel() const
 {
-    return FKind == sbHorizontal ? Width() - Setac->Width() : Height() - Setac->Height();
+    const TZelkAxis axis = axisOf(*this);
+    return axis.Length(Bounds()) - axis.Length(Setac->Bounds());
 }
 
 int TScroller::ThumbOffset() const
@@ -160,17 +163,13 @@ std::int32_t TScroller::PositionFromThumb() const
     const int t = travel();
     if (t <= 0) // no room to move: the thumb stands for Min
         return FMin;
-    const int p = FKind == sbHorizontal ? Setac->Left() : Setac->Top();
+    const int p = axisOf(*this).Start(Setac->Bounds());
     return roundHalfEven(double(FMin) + std::nearbyint(double(p) / t * span(FMin, FMax)));
 }
 
 void TScroller::placeThumb()
 {
-    const int offset = ThumbOffset();
-    if (FKind == sbHorizontal)
-        Setac->SetBounds(offset, Setac->Top(), Setac->Width(), Setac->Height());
-    else
-        Setac->SetBounds(Setac->Left(), offset, Setac->Width(), Setac->Height());
+    Setac->SetBounds(axisOf(*this).WithStart(Setac->Bounds(), ThumbOffset()));
 }
 
 void TScroller::NotifyChange()
@@ -179,6 +178,7 @@ void TScroller::NotifyChange()
         bar->setFocus(Qt::OtherFocusReason);
     if (OnScroll)
         OnScroll(this, FPosition);
+    emit positionChanged(FPosition);
 }
 
 void TScroller::resizeEvent(QResizeEvent *event)
@@ -186,10 +186,8 @@ void TScroller::resizeEvent(QResizeEvent *event)
     toolkit::TPanel::resizeEvent(event);
     // The offset still uses the thumb's old length; rewriting Position
     // below places it for the new one.
-    if (FKind == sbHorizontal)
-        Setac->SetBounds(ThumbOffset(), 0, FThumbSize, Height());
-    else
-        Setac->SetBounds(0, ThumbOffset(), Width(), FThumbSize);
+    const TZelkAxis axis = axisOf(*this);
+    Setac->SetBounds(axis.Box(ThumbOffset(), 0, FThumbSize, axis.Across(Width(), Height())));
     SetPosition(FPosition);
 }
 
@@ -221,23 +219,18 @@ void TTraka::DelayTick(QObject *)
 void TTraka::Click()
 {
     if (auto *scroller = qobject_cast<TScroller *>(parentWidget())) {
-        // Each test sees the thumb where the one before left it.
+        const TZelkAxis axis = axisOf(*scroller);
+        const int down = axis.Along(DownX, DownY);
         const TSetac *thumb = scroller->Setac;
         const std::int32_t trk = scroller->Trk();
         const auto step = [scroller](std::int32_t delta) {
             scroller->SetPosition(StepFrom(scroller->Position(), delta));
         };
-        if (scroller->Kind() == sbHorizontal) {
-            if (DownX < thumb->Left())
-                step(-trk);
-            if (DownX > thumb->Left() + thumb->Width())
-                step(trk);
-        } else {
-            if (DownY < thumb->Top())
-                step(-trk);
-            if (DownY > thumb->Top() + thumb->Height())
-                step(trk);
-        }
+        // Each test sees the thumb where the one before left it.
+        if (down < axis.Start(thumb->Bounds()))
+            step(-trk);
+        if (down > axis.Start(thumb->Bounds()) + axis.Length(thumb->Bounds()))
+            step(trk);
         scroller->NotifyChange();
     }
     toolkit::TPanel::Click();
@@ -258,10 +251,22 @@ void TTraka::mouseReleaseEvent(QMouseEvent *event)
     toolkit::TPanel::mouseReleaseEvent(event);
 }
 
+bool TTraka::event(QEvent *event)
+{
+    if (event->type() == toolkit::TPointerReport::EventType()
+        && !static_cast<toolkit::TPointerReport *>(event)->Entered()) {
+        StopRepeat(this);
+        event->accept();
+        return true;
+    }
+    return toolkit::TPanel::event(event);
+}
+
 void TTraka::leaveEvent(QEvent *event)
 {
+    // Also a leave that no enter came before: the repeat stops all the same.
     StopRepeat(this);
-    QWidget::leaveEvent(event);
+    toolkit::TPanel::leaveEvent(event);
 }
 
 // ---- TSetac ----
@@ -284,29 +289,18 @@ void TSetac::mouseMoveEvent(QMouseEvent *event)
         return;
     if (scroller->FMax == scroller->FMin && scroller->FMin == scroller->FPosition)
         return;
-    const QPoint p = event->position().toPoint();
-    if (scroller->Kind() == sbHorizontal) {
-        DragLow = 0;
-        DragHigh = scroller->Width();
-        if (Dragging) {
-            int l = Left() + p.x() - DownX;
-            if (l < DragLow)
-                l = DragLow;
-            if (l > DragHigh || l + Width() > DragHigh)
-                l = DragHigh - Width();
-            SetBounds(l, Top(), Width(), Height());
-        }
-    } else {
-        DragLow = 0;
-        DragHigh = scroller->Height();
-        if (Dragging) {
-            int t = Top() + p.y() - DownY;
-            if (t < DragLow)
-                t = DragLow;
-            if (t > DragHigh || t + Height() > DragHigh)
-                t = DragHigh - Height();
-            SetBounds(Left(), t, Width(), Height());
-        }
+    const TZelkAxis axis = axisOf(*scroller);
+    DragLow = 0;
+    DragHigh = axis.Length(scroller->Bounds());
+    if (Dragging) {
+        const QPoint p = event->position().toPoint();
+        const QRect box = Bounds();
+        int start = axis.Start(box) + axis.Along(p.x(), p.y()) - axis.Along(DownX, DownY);
+        if (start < DragLow)
+            start = DragLow;
+        if (start > DragHigh || start + axis.Length(box) > DragHigh)
+            start = DragHigh - axis.Length(box);
+        SetBounds(axis.WithStart(box, start));
     }
     // Stored as it is: the thumb stays where the pointer put it.
     scroller->FPosition = scroller->PositionFromThumb();

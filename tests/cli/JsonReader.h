@@ -12,7 +12,7 @@
 namespace clitest {
 
 struct Json {
-    enum class Kind { Number, String, Array, Object } kind = Kind::Number;
+    enum class Kind { Number, String, Array, Object, Null } kind = Kind::Number;
     long long number = 0;
     std::string text;
     std::vector<Json> items;
@@ -64,6 +64,12 @@ private:
             return object();
         if (c == '[')
             return array();
+        if (text_.compare(at_, 4, "null") == 0) {
+            at_ += 4;
+            Json n;
+            n.kind = Json::Kind::Null;
+            return n;
+        }
         if (c == '"') {
             Json s;
             s.kind = Json::Kind::String;

@@ -1,5 +1,6 @@
 // convert writes what File, Save writes, and never loses a file.
 #include "CliRunner.h"
+#include "JsonReader.h"
 #include "PointFileBytes.h"
 
 #include "lumivex/Export.h"
@@ -57,11 +58,69 @@ INSTANTIATE_TEST_SUITE_P(Colors, ConvertColor,
                                            ColorCase{{"--color", "navy"}, lumivex::clNavy},
                                            ColorCase{{"--color", "Blue"}, lumivex::clBlue},
                                            ColorCase{{"--color", "black"}, lumivex::clBlack},
-                                           ColorCase{{"--color", "0x123456"}, 0x123456}));
-
-// ---- Names of the outputs
+                                           ColorCase{{"--color", "0x00ffff"}, lumivex::clYellow}));
 
 using Convert = CliTest;
+
+// ---- The standard formats
+
+struct FormatCase {
+    std::string format;
+    std::string color;
+    long long shows;      // the colour the standard reading gives the lit points
+    long long colorIndex; // -1: none (true colour)
+    int status;           // of the first point
+};
+
+class ConvertFormat : public CliTest, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(ConvertFormat, ConformsAndReadsBackInItsColour)
+{
+    const FormatCase &c = GetParam();
+    const auto bytes = outline(300, 4);
+    Put("bat.dat", bytes);
+    const Result r = Run({"convert", "--format", c.format, "--color", c.color, "bat.dat"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    const Result check = Run({"ilda", "--check", "bat.ild"});
+    EXPECT_EQ(check.exitCode, 0) << check.out;
+    const clitest::Json json = clitest::JsonReader::Parse(Run({"ilda", "--json", "bat.ild"}).out);
+    ASSERT_EQ(json["frames"].items.size(), 1u);
+    const clitest::Json &frame = json["frames"][0];
+    EXPECT_EQ(frame["name"].text, "bat");
+    EXPECT_EQ(frame["company"].text, "Lumivex");
+    EXPECT_EQ(frame["format"].number, std::stoi(c.format));
+    EXPECT_EQ(frame["pointCount"].number, 300 - 9);
+    const clitest::Json &first = frame["points"][0];
+    const clitest::Json &last = frame["points"][300 - 10];
+    // Where the window's export puts the points.
+    const auto window = windowExport(bytes, lumivex::clRed);
+    EXPECT_EQ(first[0].number, static_cast<std::int16_t>(window[32] << 8 | window[33]));
+    EXPECT_EQ(first[1].number, static_cast<std::int16_t>(window[34] << 8 | window[35]));
+    EXPECT_EQ(first[3].number, c.status);
+    EXPECT_EQ(first[4].kind == clitest::Json::Kind::Null ? -1 : first[4].number, c.colorIndex);
+    EXPECT_EQ(first[5].number, c.shows);
+    EXPECT_EQ(last[3].number & 0xC0, 0xC0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ConvertFormat,
+    ::testing::Values(FormatCase{"0", "red", 0x0000FF, 0, 0}, FormatCase{"1", "white", 0xFFFFFF, 56, 0},
+                      FormatCase{"0", "aqua", 0xFFFF00, 31, 0}, FormatCase{"1", "navy", 0xFF0000, 40, 0},
+                      // Black is no colour of the standard palette: the points are blanked.
+                      FormatCase{"0", "black", 0, 0, 0x40}, FormatCase{"4", "0x123456", 0x123456, -1, 0},
+                      FormatCase{"5", "navy", 0x800000, -1, 0}));
+
+TEST_F(Convert, OutlineWithoutAPointIsRefused)
+{
+    Put("nine.dat", outline(9, 1));
+    const Result r = Run({"convert", "--format", "4", "nine.dat"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "nine.dat: 9 points give no point to export (at least 10 are needed); not converted.\n");
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "nine.ild"));
+}
+
+// ---- Names of the outputs
 
 TEST_F(Convert, OutputNameGivenWithO)
 {

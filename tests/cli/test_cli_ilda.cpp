@@ -1,4 +1,4 @@
-// ilda: the reader's frames and messages, as text and as JSON.
+// ilda --legacy: TIldaFile's frames and messages, as text and as JSON.
 #include "CliRunner.h"
 #include "JsonReader.h"
 
@@ -121,7 +121,7 @@ TEST_P(IldaJson, ParsesBackToTheReadersFrames)
 {
     const JsonCase &c = GetParam();
     Put("in.ild", c.bytes);
-    const Result r = Run({"ilda", "in.ild", "--json"});
+    const Result r = Run({"ilda", "--legacy", "in.ild", "--json"});
     EXPECT_EQ(r.exitCode, c.exitCode);
     EXPECT_EQ(r.err, "");
     Json json;
@@ -145,7 +145,7 @@ using Ilda = CliTest;
 TEST_F(Ilda, FormatOnePointByHand)
 {
     Put("one.ild", formatOneSection());
-    const Json json = JsonReader::Parse(Run({"ilda", "one.ild", "--json"}).out);
+    const Json json = JsonReader::Parse(Run({"ilda", "--legacy", "one.ild", "--json"}).out);
     const Json &p = json["frames"][0]["points"][0];
     EXPECT_EQ(json["frames"][0]["name"].text, "Frame 0");
     EXPECT_EQ(p[0].number, 100);
@@ -157,7 +157,7 @@ TEST_F(Ilda, FormatOnePointByHand)
 TEST_F(Ilda, PlainTextOneLinePerFrameAndPoint)
 {
     Put("in.ild", sampleIlda());
-    const Result r = Run({"ilda", "in.ild"});
+    const Result r = Run({"ilda", "--legacy", "in.ild"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Frame 0: 3 points");
@@ -168,7 +168,7 @@ TEST_F(Ilda, PlainTextOneLinePerFrameAndPoint)
 TEST_F(Ilda, PlainTextMessagesGoToStderr)
 {
     Put("bad.ild", wrongSignature());
-    const Result r = Run({"ilda", "bad.ild"});
+    const Result r = Run({"ilda", "--legacy", "bad.ild"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "File error.  \nTotal Frames = 0\n");
@@ -176,7 +176,7 @@ TEST_F(Ilda, PlainTextMessagesGoToStderr)
 
 TEST_F(Ilda, FileThatCannotBeOpened)
 {
-    const Result r = Run({"ilda", "gone.ild", "--json"});
+    const Result r = Run({"ilda", "--legacy", "gone.ild", "--json"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Can't open file gone.ild.\n");

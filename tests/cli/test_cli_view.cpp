@@ -185,6 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"convert", "-o", "x.ild", "a.dat", "b.dat"},
                       std::vector<std::string>{"convert", "-o", "x.ild", "--output-dir", ".", "a.dat"},
                       std::vector<std::string>{"convert", "--fast", "a.dat"}, std::vector<std::string>{"ilda"},
-                      std::vector<std::string>{"ilda", "a.ild", "--xml"}));
+                      std::vector<std::string>{"ilda", "a.ild", "--xml"},
+                      std::vector<std::string>{"ilda", "--check", "--json", "a.ild"},
+                      std::vector<std::string>{"ilda", "--legacy", "--summary", "a.ild"},
+                      std::vector<std::string>{"ilda", "--legacy", "a.ild", "b.ild"},
+                      std::vector<std::string>{"convert", "--format", "3", "a.dat"},
+                      std::vector<std::string>{"convert", "--color", "0x123456", "a.dat"},
+                      std::vector<std::string>{"convert", "--format", "1", "--color", "0x123456", "a.dat"}));
 
 } // namespace

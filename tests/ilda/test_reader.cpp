@@ -278,6 +278,7 @@ TEST_P(Truncated, KeepsWhatWasCompleteAndSaysSoOnce)
         rtl::MessageRecorder messages;
         TIldaFile file;
         file.LoadFromStream(s);
+        EXPECT_EQ(file.LoadMessages, messages.Messages()); // kept for callers as well as shown
         if (size < 32) {
             EXPECT_EQ(messages.Messages(), (Messages{"File error.  ", "Total Frames = 0"}));
             EXPECT_EQ(file.Count(), 0);

@@ -89,6 +89,22 @@ std::string JsonList(const std::string &lines)
     return list;
 }
 
+// The "FILE: byte N: text" lines of a stderr text as the JSON error list body.
+std::string JsonErrors(const std::string &file, const std::string &lines)
+{
+    std::string list;
+    const std::string prefix = file + ": byte ";
+    for (const auto &line : Split(lines, '\n')) {
+        if (line.rfind(prefix, 0) != 0) continue;
+        const std::size_t colon = line.find(": ", prefix.size());
+        std::string text;
+        for (const char ch : line.substr(colon + 2)) text += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+        list += std::string(list.empty() ? "" : ", ") + "{\"offset\": " + line.substr(prefix.size(), colon - prefix.size()) +
+                ", \"text\": \"" + text + "\"}";
+    }
+    return list;
+}
+
 class MalformedFile : public ::testing::TestWithParam<Case> {};
 
 TEST_P(MalformedFile, GivesItsMessageAndExitStatusAndChangesNothing)
@@ -113,7 +129,7 @@ TEST_P(MalformedFile, GivesItsMessageAndExitStatusAndChangesNothing)
         // A rejected input leaves nothing behind, not even an empty file.
         EXPECT_TRUE(testsupport::Listing(out.Path()).empty());
     }
-    if (args[0] == "ilda") {
+    if (args[0] == "ilda" && args[1] == "--legacy") {
         // The JSON form carries the same messages instead of stderr.
         args.push_back("--json");
         const auto j = RunProgram(dir, LUMIVEX_EXE, args);
@@ -121,6 +137,14 @@ TEST_P(MalformedFile, GivesItsMessageAndExitStatusAndChangesNothing)
         EXPECT_EQ(j.err, "");
         EXPECT_EQ(j.out.substr(0, 12), "{\"frames\": [");
         EXPECT_NE(j.out.find("\"messages\": [" + JsonList(c.err) + "]}\n"), std::string::npos) << j.out;
+    }
+    if (args == std::vector<std::string>{"ilda", c.file}) {
+        // The JSON form carries the same errors, with their offsets.
+        args.push_back("--json");
+        const auto j = RunProgram(dir, LUMIVEX_EXE, args);
+        EXPECT_EQ(j.exitCode, c.exitStatus);
+        EXPECT_EQ(j.err, "");
+        EXPECT_NE(j.out.find("\"errors\": [" + JsonErrors(c.file, c.err) + "]}\n"), std::string::npos) << j.out;
     }
 }
 
@@ -169,7 +193,7 @@ TEST_P(UnknownFormatCode, IsRefusedWithItsMessage)
     file[29] = 1; // one frame
     file += std::string("\x01\x02\x03\x04\x05\x06\x00\x07", 8);
     testsupport::WriteFile(dir.Path() / "code.ild", file);
-    const auto r = RunProgram(dir.Path(), LUMIVEX_EXE, {"ilda", "--json", "code.ild"});
+    const auto r = RunProgram(dir.Path(), LUMIVEX_EXE, {"ilda", "--legacy", "--json", "code.ild"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "{\"frames\": [], \"messages\": [\"Unfamiliar format code.\"]}\n");
 }

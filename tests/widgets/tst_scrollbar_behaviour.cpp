@@ -60,6 +60,10 @@ private slots:
     void keys();
     void notifyTakesFocusFirst();
     void stepsDoNotWrap();
+    void signalsBesideTheEvents_data();
+    void signalsBesideTheEvents();
+    void wheel_data();
+    void wheel();
 };
 
 void ScrollBarBehaviourTest::arrowClick_data()
@@ -428,6 +432,82 @@ void ScrollBarBehaviourTest::stepsDoNotWrap()
     f.track()->Click();
     QCOMPARE(f.bar->Position(), INT_MAX);
     QCOMPARE(f.thumb()->Left(), 75);
+}
+
+void ScrollBarBehaviourTest::signalsBesideTheEvents_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("events");
+    QTest::newRow("right arrow") << "right arrow"
+                                 << change(1) + "|positionChanged 1|OnClickBtnRD TButtonDown|arrowClicked Forward";
+    QTest::newRow("left key") << "left key"
+                              << change(0) + "|positionChanged 0|OnClickBtnLT TButtonUp|arrowClicked Back";
+    QTest::newRow("pointer over a part")
+        << "pointer" << "OnMouseEnter TZelkScrollBar|mouseEntered|OnMouseExit TZelkScrollBar|mouseExited";
+    QTest::newRow("writers") << "writers" << QString();
+}
+
+void ScrollBarBehaviourTest::signalsBesideTheEvents()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, events);
+    ScrollBarFixture f;
+    f.attachSignals();
+    if (action == "right arrow") {
+        QTest::mouseClick(f.bar->ButtonDown, Qt::LeftButton, {}, QPoint(7, 10));
+    } else if (action == "left key") {
+        QTest::keyClick(f.bar, Qt::Key_Left);
+    } else if (action == "pointer") {
+        toolkit::ReportPointer(f.thumb(), true);
+        toolkit::ReportPointer(f.thumb(), false);
+    } else {
+        f.bar->SetPosition(50);
+        f.bar->SetMax(80);
+        f.bar->SetKind(tbVertical);
+    }
+    QCOMPARE(f.log, split(events));
+}
+
+void ScrollBarBehaviourTest::wheel_data()
+{
+    QTest::addColumn<QList<int>>("turns");
+    QTest::addColumn<bool>("sideways");
+    QTest::addColumn<bool>("inverted");
+    QTest::addColumn<int>("smallChange");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("changes");
+    // From Position 50; a notch is 120.
+    QTest::newRow("a notch up steps back") << QList<int>{120} << false << false << 1 << 49 << 1;
+    QTest::newRow("a notch down steps forward") << QList<int>{-120} << false << false << 1 << 51 << 1;
+    QTest::newRow("half notches add up") << QList<int>{-60, -60} << false << false << 1 << 51 << 1;
+    QTest::newRow("half a notch does nothing") << QList<int>{-60} << false << false << 1 << 50 << 0;
+    QTest::newRow("by SmallChange") << QList<int>{-120} << false << false << 5 << 55 << 1;
+    QTest::newRow("sideways, to the right") << QList<int>{-120} << true << false << 1 << 51 << 1;
+    QTest::newRow("inverted") << QList<int>{120} << false << true << 1 << 51 << 1;
+}
+
+void ScrollBarBehaviourTest::wheel()
+{
+    QFETCH(QList<int>, turns);
+    QFETCH(bool, sideways);
+    QFETCH(bool, inverted);
+    QFETCH(int, smallChange);
+    QFETCH(int, position);
+    QFETCH(int, changes);
+    ScrollBarFixture f;
+    f.bar->SetPosition(50);
+    f.bar->SetSmallChange(TStep(smallChange));
+    for (int turn : turns) {
+        const QPoint angle = sideways ? QPoint(turn, 0) : QPoint(0, turn);
+        QWheelEvent event(QPointF(60, 10), f.bar->mapToGlobal(QPointF(60, 10)), {}, angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, inverted);
+        QApplication::sendEvent(f.bar, &event);
+        QVERIFY(event.isAccepted());
+    }
+    QCOMPARE(f.bar->Position(), position);
+    QCOMPARE(f.log.size(), changes);
+    if (changes)
+        QCOMPARE(f.log.last(), change(position));
 }
 
 QTEST_MAIN(ScrollBarBehaviourTest)

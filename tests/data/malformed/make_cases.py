@@ -46,7 +46,11 @@ def add_point_case(name, data, why):
         msg = "Appears to be a truncated file: %d Points need %d bytes, the file holds %d." % (n, need, size)
     cases.append((name, "info FILE", 1, msg + "\n", why))
     cases.append((name, "list FILE", 1, msg + "\n", why))
-    cases.append((name, "convert --output-dir OUT FILE", 1, "%s: %s\n" % (name, msg), why))
+    if data[:4] == b"ILDA":
+        cases.append((name, "convert --output-dir OUT FILE", 1,
+                      "%s is an ILDA file, not a point file; not converted.\n" % name, why))
+    else:
+        cases.append((name, "convert --output-dir OUT FILE", 1, "%s: %s\n" % (name, msg), why))
 
 
 def header(fmt=0, points=0, number=0, total=1, sig=b"ILDA"):
@@ -61,11 +65,19 @@ def rec1(x, y, status, index):
     return struct.pack(">hhBB", x, y, status, index)
 
 
-def add_ilda_case(name, data, messages, why):
-    """An ILDA file and the messages `lumivex ilda` must pass on."""
+def add_ilda_case(name, data, messages, why, errors=(), warnings=0):
+    """An ILDA file, the messages `lumivex ilda --legacy` must pass on, and
+    what the standard reading says: its errors as (offset, text) and how
+    many deviations from the standard it counts besides."""
     files[name] = data
     err = "".join(m + "\n" for m in messages)
-    cases.append((name, "ilda FILE", 1 if messages else 0, err, why))
+    cases.append((name, "ilda --legacy FILE", 1 if messages else 0, err, why))
+    std = "".join("%s: byte %d: %s\n" % (name, at, text) for at, text in errors)
+    if warnings:
+        std += "%s: %d deviation%s from the ILDA standard; 'lumivex ilda --check' lists them\n" % (
+            name, warnings, "" if warnings == 1 else "s")
+    cases.append((name, "ilda FILE", 1 if errors else 0, std, why))
+    cases.append((name, "ilda --check FILE", 1 if errors or warnings else 0, "", why))
 
 
 # ---- point files -------------------------------------------------------
@@ -93,32 +105,64 @@ add_point_case("pt-all-ff-4066.dat", b"\xff" * 4066, "all bytes 0xFF")
 # ---- ILDA files --------------------------------------------------------
 EOF_MSG = "Unexpected end of file."
 BAD_SIG = ["File error.  ", "Total Frames = 0"]
+NOT_ILDA = [(0, 'not an ILDA file: it does not start with "ILDA"')]
+NO_HEADER = 'no section header here: "ILDA" expected'
+
+
+def header_cut(at, got):
+    return [(at, "the file ends inside a section header (%d of 32 bytes)" % got)]
+
+
+def points_cut(at, frame, got, of):
+    return [(at, "the file ends inside the points of frame %d: %d of %d read" % (frame, got, of))]
+
+
 two = header(0, 2) + rec0(-32640, 32640, 0, 0, 5) + rec0(32385, -32385, 0, 0xC0, 5)
-add_ilda_case("il-empty.ild", b"", BAD_SIG, "zero-length file")
-add_ilda_case("il-one-byte.ild", b"I", BAD_SIG, "a file of one byte")
-add_ilda_case("il-header-cut-4.ild", two[:4], BAD_SIG, "only the signature")
-add_ilda_case("il-header-cut-31.ild", two[:31], BAD_SIG, "header one byte short")
-add_ilda_case("il-signature-ildb.ild", b"ILDB" + two[4:], BAD_SIG, "wrong signature")
-add_ilda_case("il-signature-lower.ild", b"ilda" + two[4:], BAD_SIG, "signature in lower case")
-add_ilda_case("il-signature-zero.ild", bytes(4) + two[4:], BAD_SIG, "signature of zeros")
-add_ilda_case("il-total-frames-0.ild", header(0, 2, total=0) + two[32:], ["Total Frames = 0"], "total frames 0")
-add_ilda_case("il-frames-65535-no-data.ild", header(0, 0, total=65535), [EOF_MSG], "65535 frames announced, one empty header there")
-add_ilda_case("il-hostile-65535x65535.ild", header(0, 65535, total=65535), [EOF_MSG], "65535 frames of 65535 points in 32 bytes")
-add_ilda_case("il-points-more-than-data.ild", header(0, 10) + rec0(1, 2, 3, 0, 1) * 3, [EOF_MSG], "10 points announced, 3 there")
-add_ilda_case("il-cut-in-record.ild", two[:44], [EOF_MSG], "cut inside the first record")
-add_ilda_case("il-cut-in-last-record.ild", two[:47], [EOF_MSG], "the last byte missing")
-add_ilda_case("il-cut-in-second-header.ild", header(0, 1, total=2) + rec0(5, 5, 5, 0x80, 2) + header(0, 1, 1, 2)[:20], [EOF_MSG], "cut inside the second header")
-add_ilda_case("il-second-header-missing.ild", header(0, 1, total=2) + rec0(5, 5, 5, 0x80, 2), [EOF_MSG], "second frame announced, not there")
-add_ilda_case("il-format1-cut-in-record.ild", header(1, 2) + rec1(100, -100, 0, 7) + rec1(1, 1, 0, 7)[:3], [EOF_MSG], "two-dimensional record cut")
+add_ilda_case("il-empty.ild", b"", BAD_SIG, "zero-length file", [(0, "the file is empty")])
+add_ilda_case("il-one-byte.ild", b"I", BAD_SIG, "a file of one byte", header_cut(0, 1))
+add_ilda_case("il-header-cut-4.ild", two[:4], BAD_SIG, "only the signature", header_cut(0, 4))
+add_ilda_case("il-header-cut-31.ild", two[:31], BAD_SIG, "header one byte short", header_cut(0, 31))
+add_ilda_case("il-signature-ildb.ild", b"ILDB" + two[4:], BAD_SIG, "wrong signature", NOT_ILDA)
+add_ilda_case("il-signature-lower.ild", b"ilda" + two[4:], BAD_SIG, "signature in lower case", NOT_ILDA)
+add_ilda_case("il-signature-zero.ild", bytes(4) + two[4:], BAD_SIG, "signature of zeros", NOT_ILDA)
+# The standard reading: total frames is informational; no end marker.
+add_ilda_case("il-total-frames-0.ild", header(0, 2, total=0) + two[32:], ["Total Frames = 0"], "total frames 0",
+              warnings=2)
+# The standard reading: a header of zero records is the end marker.
+add_ilda_case("il-frames-65535-no-data.ild", header(0, 0, total=65535), [EOF_MSG],
+              "65535 frames announced, one empty header there")
+add_ilda_case("il-hostile-65535x65535.ild", header(0, 65535, total=65535), [EOF_MSG],
+              "65535 frames of 65535 points in 32 bytes", points_cut(32, 0, 0, 65535), warnings=1)
+add_ilda_case("il-points-more-than-data.ild", header(0, 10) + rec0(1, 2, 3, 0, 1) * 3, [EOF_MSG],
+              "10 points announced, 3 there", points_cut(56, 0, 3, 10))
+add_ilda_case("il-cut-in-record.ild", two[:44], [EOF_MSG], "cut inside the first record", points_cut(44, 0, 1, 2))
+add_ilda_case("il-cut-in-last-record.ild", two[:47], [EOF_MSG], "the last byte missing", points_cut(47, 0, 1, 2))
+add_ilda_case("il-cut-in-second-header.ild", header(0, 1, total=2) + rec0(5, 5, 5, 0x80, 2) + header(0, 1, 1, 2)[:20],
+              [EOF_MSG], "cut inside the second header", header_cut(40, 20), warnings=1)
+add_ilda_case("il-second-header-missing.ild", header(0, 1, total=2) + rec0(5, 5, 5, 0x80, 2), [EOF_MSG],
+              "second frame announced, not there", warnings=2)
+add_ilda_case("il-format1-cut-in-record.ild", header(1, 2) + rec1(100, -100, 0, 7) + rec1(1, 1, 0, 7)[:3], [EOF_MSG],
+              "two-dimensional record cut", points_cut(41, 0, 1, 2))
+# Each code after a header of one record and 8 bytes: the standard reading
+# knows 2 to 5 (a palette and a table of one colour, a cut 10-byte record,
+# a whole 8-byte one) and stops at the rest.
+STANDARD_BY_CODE = {
+    2: ([(35, NO_HEADER)], 1),
+    3: ([(35, NO_HEADER)], 2),
+    4: (points_cut(40, 0, 0, 1), 0),
+    5: ([], 2),
+}
 for code in (2, 3, 4, 5, 6, 7, 8, 64, 127, 128, 254, 255):
+    errors, warnings = STANDARD_BY_CODE.get(
+        code, ([(0, "unknown format code %d: its record size is unknown, so nothing after it can be read" % code)], 0))
     add_ilda_case("il-format-%d.ild" % code, header(code, 1) + rec0(1, 2, 3, 0, 4),
-                  ["Unfamiliar format code."], "format code %d" % code)
+                  ["Unfamiliar format code."], "format code %d" % code, errors, warnings)
 add_ilda_case("il-format-5-second.ild", two[:28] + b"\x00\x02" + two[30:] + header(5, 1, 1, 2) + rec0(0, 0, 0, 0, 0),
-              ["Unfamiliar format code."], "format code 5 in the second section")
+              ["Unfamiliar format code."], "format code 5 in the second section", warnings=2)
 add_ilda_case("il-count-0-section.ild", header(0, 0, total=2) + header(0, 1, 1, 2) + rec0(7, 8, 9, 0x80, 3), [],
-              "a section without points among the announced ones")
+              "a section without points among the announced ones", warnings=1)
 add_ilda_case("il-extra-sections.ild", header(0, 1, total=1) + rec0(1, 1, 1, 0x80, 1) + header(0, 1, 1, 1) + rec0(2, 2, 2, 0x80, 1), [],
-              "a section beyond the announced total is not read")
+              "a section beyond the announced total is not read", warnings=2)
 add_ilda_case("il-closing-header.ild", two + header(0, 0, 0, 0), [], "closing header with zero points")
 
 # A few ILDA files through `info`, as a user who opens one as a point file.
@@ -131,6 +175,11 @@ for name in ("il-empty.ild", "il-hostile-65535x65535.ild"):
 # Reproducers the fuzzers found, committed as they came (fuzz-*.bin, not
 # written by this script): (file, command, exit, stderr, what it is).
 FUZZ_FOUND = [
+    ("fuzz-ilda-standard-trailing-bytes.bin", "ilda FILE", 0,
+     "fuzz-ilda-standard-trailing-bytes.bin: 1 deviation from the ILDA standard; 'lumivex ilda --check' lists them\n",
+     "an end marker and 2 bytes after it: counted alike from a file and a pipe"),
+    ("fuzz-ilda-standard-trailing-bytes.bin", "ilda --check FILE", 1, "",
+     "an end marker and 2 bytes after it"),
 ]
 for case in FUZZ_FOUND:
     assert os.path.exists(os.path.join(HERE, case[0])), case[0]

@@ -5,7 +5,7 @@
 // reported up the parents (ReportPointer).
 #pragma once
 
-#include "TComponent.h"
+#include "toolkit/TComponent.h"
 
 #include <QImage>
 #include <QToolButton>
@@ -43,6 +43,7 @@ public:
     TNotifyEvent OnClick;
 
 protected:
+    bool event(QEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
@@ -50,6 +51,7 @@ private:
     int groupIndex_ = 0;
     bool allowAllUp_ = false;
     QImage glyph_;
+    TPointerPresence pointer_{*this};
 };
 
 // The bitmap with every pixel of its bottom-left colour made transparent.

@@ -5,12 +5,13 @@
 // itself and then up the parents (ReportPointer).
 #pragma once
 
-#include "AlignClient.h"
-#include "Colors.h"
-#include "TComponent.h"
+#include "toolkit/AlignClient.h"
+#include "toolkit/Colors.h"
+#include "toolkit/TComponent.h"
 
 #include <QMenu>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -72,6 +73,8 @@ public:
     // Applies the bounds; a change of size reaches resizeEvent() at once,
     // also while the panel is hidden.
     void SetBounds(int left, int top, int width, int height);
+    QRect Bounds() const { return QRect(Left(), Top(), Width(), Height()); }
+    void SetBounds(const QRect &bounds) { SetBounds(bounds.x(), bounds.y(), bounds.width(), bounds.height()); }
 
     // Whether a form designer may drop controls on the panel.
     bool AcceptsControls() const { return acceptsControls_; }
@@ -103,6 +106,7 @@ public:
     TDragDropEvent OnDragDrop;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -124,9 +128,9 @@ private:
     QString caption_;
     TAlignClient alignClient_{*this, [this](QWidget &parent) { fillParent(parent); }};
     bool acceptsControls_ = true;
-    bool clicked_ = false;       // left button went down here
-    bool pointerInside_ = false; // the pointer is on the panel's own area
-    int width_ = -1;             // last size given to SetBounds
+    bool clicked_ = false;            // left button went down here
+    TPointerPresence pointer_{*this}; // on the panel's own area
+    int width_ = -1;                  // last size given to SetBounds
     int height_ = -1;
     QPointer<QMenu> popupMenu_;
     TDragMode dragMode_ = TDragMode::dmManual;

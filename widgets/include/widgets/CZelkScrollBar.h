@@ -2,22 +2,33 @@
 // panels and flat buttons: two arrow buttons and a track area (TScroller)
 // holding the track (TTraka) and a thumb (TSetac) of fixed pixel length.
 // The track area holds the value model; the bar forwards to it.
+//
+// Each event is told twice, at the same moment: to the On... callback, if
+// set, and then as a Qt signal for connect().
 #pragma once
 
+#include "toolkit/Colors.h"
+#include "toolkit/TComponent.h"
 #include "toolkit/TPanel.h"
 #include "toolkit/TSpeedButton.h"
 #include "toolkit/TTimer.h"
 
+#include <QColor>
 #include <QImage>
+#include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 
-class TZelkScrollBar;
-class TScroller;
+class QEvent;
+class QFocusEvent;
+class QKeyEvent;
+class QMouseEvent;
+class QResizeEvent;
+class QWheelEvent;
 
-enum TKindd : std::uint8_t { tbHorizontal = 0, tbVertical = 1 };
 enum TKind : std::uint8_t { sbHorizontal = 0, sbVertical = 1 };
 using TStep = std::uint16_t;   // a designer holds it to 1 .. 32767
 using TTrk = std::uint16_t;    // a designer holds it to 1 .. 32767
@@ -32,7 +43,7 @@ extern QImage ArrowGlyphLT;
 extern QImage ArrowGlyphRD;
 
 // An arrow: each click steps the bar by SmallChange in the arrow's
-// direction, notifies, then raises OnClick.
+// direction, notifies, then raises OnClick and arrowClicked().
 // Press-and-hold: a press arms DelayTimer; its tick starts RepeatTimer,
 // whose every tick is one click; any release stops both.
 class TArrowButton : public toolkit::TSpeedButton {
@@ -46,6 +57,9 @@ public:
 
     toolkit::TTimer *RepeatTimer;
     toolkit::TTimer *DelayTimer;
+
+signals:
+    void arrowClicked();
 
 protected:
     // direction: -1 steps back, +1 forward.
@@ -72,7 +86,8 @@ public:
 };
 
 // The track. A press stores its point and starts the repeat; each click
-// pages towards the stored point.
+// pages towards the stored point. The pointer leaving the track stops the
+// repeat for good.
 class TTraka : public toolkit::TPanel {
     Q_OBJECT
 public:
@@ -89,10 +104,12 @@ public:
     toolkit::TTimer *DelayTimer;
 
 protected:
+    // Takes the track's own pointer-left report: the repeat stops and the
+    // report goes no further.
+    bool event(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    // Stops the repeat; the report goes no further.
-    void leaveEvent(QEvent *event) override;
 };
 
 // The thumb, dragged with the left button.
@@ -149,31 +166,21 @@ public:
     int ThumbOffset() const;
     // The position for the thumb's current place.
     std::int32_t PositionFromThumb() const;
-    // Focus to the bar, then OnScroll, also when nothing moved.
+    // Focus to the bar, then OnScroll and positionChanged(), also when
+    // nothing moved.
     void NotifyChange();
 
-    // The track area's state, in declared order.
-private:
-    TTrk FTrk = 1;
-    toolkit::TColor FBojaSetaca = toolkit::clBtnFace;
-    toolkit::TColor FBojatrake = toolkit::clBtnHighlight;
-
-public:
     TTraka *Traka = nullptr;
-
-private:
-    std::int32_t FPosition = 0;
-    std::int32_t FMax = 100;
-    std::int32_t FMin = 0;
-    Tkoliki FThumbSize = 25;
-
-public:
     TSetac *Setac = nullptr;
     TOnScroll OnScroll;
 
-private:
-    TKind FKind = sbHorizontal;
+signals:
+    void positionChanged(int position);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
     friend class TSetac;         // a drag stores the position without the writer
     friend class TZelkScrollBar; // reading Min in design mode stores it directly
 
@@ -182,8 +189,14 @@ private:
     int kindValue() const { return FKind; }
     void setKindValue(int kind) { SetKind(TKind(kind)); }
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
+    TTrk FTrk = 1;
+    toolkit::TColor FBojaSetaca = toolkit::clBtnFace;
+    toolkit::TColor FBojatrake = toolkit::clBtnHighlight;
+    std::int32_t FPosition = 0;
+    std::int32_t FMax = 100;
+    std::int32_t FMin = 0;
+    Tkoliki FThumbSize = 25;
+    TKind FKind = sbHorizontal;
 };
 
 class TZelkScrollBar : public toolkit::TPanel {
@@ -192,13 +205,16 @@ class TZelkScrollBar : public toolkit::TPanel {
     Q_PROPERTY(QString HintSecondLine READ HintSecondLine WRITE SetHintSecondLine)
     Q_PROPERTY(int SmallChange READ SmallChange WRITE SetSmallChange)
     Q_PROPERTY(int LargeChange READ LargeChange WRITE SetLargeChange)
-    Q_PROPERTY(quint32 ColorThumb READ ColorThumb WRITE SetColorThumb)
-    Q_PROPERTY(quint32 ColorBand READ ColorBand WRITE SetColorBand)
+    // The raw colour values; a form designer edits thumbColor and bandColor.
+    Q_PROPERTY(quint32 ColorThumb READ ColorThumb WRITE SetColorThumb DESIGNABLE false)
+    Q_PROPERTY(quint32 ColorBand READ ColorBand WRITE SetColorBand DESIGNABLE false)
+    Q_PROPERTY(QColor thumbColor READ thumbColor WRITE setThumbColor RESET resetThumbColor)
+    Q_PROPERTY(QColor bandColor READ bandColor WRITE setBandColor RESET resetBandColor)
     Q_PROPERTY(int ThumbSize READ ThumbSize WRITE SetThumbSize)
     Q_PROPERTY(int Min READ Min WRITE SetMin)
     Q_PROPERTY(int Max READ Max WRITE SetMax)
     Q_PROPERTY(int Position READ Position WRITE SetPosition)
-    Q_PROPERTY(int Kind READ kindValue WRITE setKindValue)
+    Q_PROPERTY(TKindd Kind READ Kind WRITE SetKind)
     Q_PROPERTY(quint32 Color READ Color WRITE SetColor)
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
@@ -206,23 +222,36 @@ class TZelkScrollBar : public toolkit::TPanel {
     Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
     Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
 public:
+    enum TKindd : std::uint8_t { tbHorizontal = 0, tbVertical = 1 };
+    Q_ENUM(TKindd)
+    // Which arrow arrowClicked() tells of: left or top steps back.
+    enum class Arrow { Back, Forward };
+    Q_ENUM(Arrow)
+
     static constexpr const char *VersionText = "Version 1.50; Lumivex widget set";
+    // A new horizontal bar's size; a vertical one turns it.
+    static constexpr int DefaultLength = 130;
+    static constexpr int DefaultThickness = 21;
+    // Each arrow's length along the bar, whatever the bar's thickness.
+    static constexpr int ArrowLength = 15;
 
     explicit TZelkScrollBar(QWidget *owner = nullptr);
     ~TZelkScrollBar() override;
 
+    // The 24 x 24 picture of the bar for a form designer's widget box.
+    static QImage PalettePicture();
+
+    // Properties.
     QString Version() const { return FVersion; }
     void SetVersion(const QString &) {} // fixed at construction
     QString HintSecondLine() const { return FHintSecondLine; }
     void SetHintSecondLine(const QString &value);
-
     toolkit::TNotifyEvent OnClickBtnLT() const;
     void SetOnClickBtnLT(toolkit::TNotifyEvent handler);
     toolkit::TNotifyEvent OnClickBtnRD() const;
     void SetOnClickBtnRD(toolkit::TNotifyEvent handler);
     TOnScroll OnChange() const;
     void SetOnChange(TOnScroll handler);
-
     TStep SmallChange() const { return FSmallChange; }
     void SetSmallChange(TStep value);
     // Reading in design mode first holds Trk to Max.
@@ -243,6 +272,14 @@ public:
     void SetPosition(std::int32_t value);
     TKindd Kind() const { return FKind; }
     void SetKind(TKindd value);
+
+    // The colours as Qt colours; a system colour reads as the palette's.
+    QColor thumbColor() const;
+    void setThumbColor(const QColor &color);
+    void resetThumbColor();
+    QColor bandColor() const;
+    void setBandColor(const QColor &color);
+    void resetBandColor();
 
     // The standard control properties.
     QString Hint() const { return toolTip(); }
@@ -266,40 +303,26 @@ public:
     // Runs the layout for the current size and Kind.
     void Layout();
 
-    toolkit::TNotifyEvent OnEnter;
-    toolkit::TNotifyEvent OnExit;
+    // The default size for the Kind; a layout never makes it smaller.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
-    // The bar's state, in declared order.
-private:
-    QString FHintSecondLine;
-
-public:
+    // Events and parts.
     TOnMouseOverEvent OnMouseEnter;
     TOnMouseOutEvent OnMouseExit;
-
-private:
-    TStep FSmallChange = 1;
-
-public:
+    toolkit::TNotifyEvent OnEnter;
+    toolkit::TNotifyEvent OnExit;
     TButtonUp *ButtonUp = nullptr;
     TButtonDown *ButtonDown = nullptr;
-
-private:
-    TKindd FKind = tbHorizontal;
-
-public:
     TScroller *Scroller = nullptr;
 
-private:
-    QString FVersion;
-
-    bool showHint_ = false;
-    bool parentColor_ = false;
-    bool layoutPending_ = false; // Kind changed before the bar had a parent
-    bool active_ = false;        // the focused control of its window: OnEnter ran
-
-    int kindValue() const { return FKind; }
-    void setKindValue(int kind) { SetKind(TKindd(kind)); }
+signals:
+    // After every user action: arrows, track, thumb, keys, wheel.
+    void positionChanged(int position);
+    void arrowClicked(TZelkScrollBar::Arrow arrow);
+    // The pointer entered or left the bar or one of its parts.
+    void mouseEntered();
+    void mouseExited();
 
 protected:
     bool event(QEvent *event) override;
@@ -308,4 +331,22 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    QString FHintSecondLine;
+    TStep FSmallChange = 1;
+    TKindd FKind = tbHorizontal;
+    QString FVersion;
+
+    bool showHint_ = false;
+    bool parentColor_ = false;
+    bool layoutPending_ = false; // Kind changed before the bar had a parent
+    bool active_ = false;        // the focused control of its window: OnEnter ran
+    int wheelDelta_ = 0;         // wheel turn short of a whole notch
 };
+
+// The orientation as the rest of the program names it.
+using TKindd = TZelkScrollBar::TKindd;
+inline constexpr TKindd tbHorizontal = TZelkScrollBar::tbHorizontal;
+inline constexpr TKindd tbVertical = TZelkScrollBar::tbVertical;

@@ -23,6 +23,9 @@ constexpr TColor clBlack = 0x000000;
 // outside the nine swatches.
 std::uint8_t ColorToIlda(TColor color);
 
+// One of the nine swatch colours.
+bool IsSwatchColor(TColor color);
+
 // "red", "lime", ... (any case) or "0xBBGGRR"; nothing for anything else.
 std::optional<TColor> ParseColor(const std::string &text);
 

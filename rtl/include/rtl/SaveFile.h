@@ -1,7 +1,7 @@
 // A stream that saves a file without losing the one that was there.
 #pragma once
 
-#include "Classes.h"
+#include "rtl/Classes.h"
 
 #include <memory>
 #include <string>

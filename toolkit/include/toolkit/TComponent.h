@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QMouseEvent;
 class QWidget;
 
 namespace toolkit {
@@ -57,5 +58,25 @@ private:
 };
 
 void ReportPointer(QWidget *source, bool entered);
+
+// Whether the pointer is on a control's own area (on the control itself,
+// not on a child or on a sibling lying above it), reported with
+// ReportPointer whenever that changes. Qt holds enter and leave back while
+// a mouse button is held and tells them only after the release; Follow()
+// reports the control's crossings then, as the pointer makes them.
+class TPointerPresence {
+public:
+    explicit TPointerPresence(QWidget &control) : control_(control) {}
+
+    // Reports a change; the same state again reports nothing.
+    void Set(bool inside);
+    // For every mouse move the control receives.
+    void Follow(const QMouseEvent &event);
+
+private:
+    QWidget &control_;
+    bool inside_ = false;
+    bool leftWhileHeld_ = false; // so the way back is reported too
+};
 
 } // namespace toolkit

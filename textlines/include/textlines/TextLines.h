@@ -6,7 +6,7 @@
 //   time, with one anchor per 64 KiB so the index stays small for any file.
 #pragma once
 
-#include "Conversion.h"
+#include "textlines/Conversion.h"
 #include "rtl/Classes.h"
 
 #include <chrono>

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "ilda/IldaObj.h"
+#include "ilda/Writing.h"
 #include "lumivex/Colors.h"
 #include "lumivex/PointFile.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace lumivex {
 
@@ -18,6 +20,18 @@ namespace lumivex {
 // never reads past the 2001 stored samples.
 std::unique_ptr<TIldaFile> BuildIldaExport(const SampleBuffer &xBuf, const SampleBuffer &yBuf, std::uint16_t ptCount,
                                            TColor color);
+
+// The same frame as an ILDA file that follows the standard, in format 0,
+// 1, 4 or 5: the frame named name (its first eight characters), company
+// kCompanyName, and the end marker after it. Formats 0 and 1 carry the
+// index of the standard default palette nearest to color; black, which
+// that palette lacks, becomes blanked points, which show black. Formats 4
+// and 5 carry color itself.
+std::unique_ptr<ilda::SectionWriter> BuildStandardExport(const SampleBuffer &xBuf, const SampleBuffer &yBuf,
+                                                         std::uint16_t ptCount, TColor color, std::uint8_t format,
+                                                         const std::string &name);
+
+constexpr const char *kCompanyName = "Lumivex";
 
 // The status of the last exported point: last point and blanked.
 constexpr std::uint8_t kLastPointStatus = 192;

@@ -3,7 +3,7 @@
 // timing without waiting.
 #pragma once
 
-#include "TComponent.h"
+#include "toolkit/TComponent.h"
 
 #include <QObject>
 #include <QTimer>

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The built-in 16-colour palette by ILDA colour index (0x00BBGGRR);
 // 16 and above are blue.
@@ -43,6 +44,9 @@ public:
     std::array<std::uint8_t, HeaderSize> Header{};
     // Progress of a save or a load; unset by default.
     std::function<void(bool Finished, float Fraction)> OnProgress;
+    // The messages the last LoadFromStream showed, in order, for callers
+    // that report them themselves.
+    std::vector<std::string> LoadMessages;
 
     // The ILDA reader. Replaces the frames with those of the file at the
     // stream's position (format codes 0 and 1). Data that ends before what
@@ -68,4 +72,8 @@ public:
     {
         return index == 255 ? 0xFF0000u : ColorTable[index];
     }
+
+private:
+    // Shows text and keeps it in LoadMessages.
+    void Say(const std::string &text);
 };

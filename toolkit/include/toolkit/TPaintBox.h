@@ -4,8 +4,8 @@
 // pixel, tiny ellipses as squares).
 #pragma once
 
-#include "AlignClient.h"
-#include "Colors.h"
+#include "toolkit/AlignClient.h"
+#include "toolkit/Colors.h"
 
 #include <QImage>
 #include <QPoint>

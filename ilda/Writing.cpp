@@ -1,0 +1,34 @@
+#include "ilda/Writing.h"
+
+#include "ilda/IldaObj.h"
+
+namespace ilda {
+
+void SectionWriter::AddFrame(Header header, std::span<const Point> points)
+{
+    if (points.size() > 65535)
+        throw EIldaLimitError("An ILDA frame holds at most 65535 points; this one has " +
+                              std::to_string(points.size()) + ".");
+    header.recordCount = static_cast<std::uint16_t>(points.size());
+    const std::size_t recordSize = RecordSize(header.format);
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + kHeaderSize + points.size() * recordSize);
+    EncodeHeader(header, bytes_.data() + at);
+    std::uint8_t *out = bytes_.data() + at + kHeaderSize;
+    for (const Point &point : points) {
+        EncodePoint(header.format, point, out);
+        out += recordSize;
+    }
+}
+
+void SectionWriter::AddEndMarker(Header header)
+{
+    header.recordCount = 0;
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + kHeaderSize);
+    EncodeHeader(header, bytes_.data() + at);
+}
+
+void SectionWriter::SaveToStream(rtl::TStream &stream) { stream.WriteBuffer(bytes_.data(), bytes_.size()); }
+
+} // namespace ilda

@@ -1,0 +1,80 @@
+// The Designer plugin: QUiLoader builds a form that places the bar, as a
+// program that loads .ui files at run time does, and Designer gets a bar
+// in design mode. Not linked with the widgets library: the bar comes from
+// the plugin alone.
+#include <QFile>
+#include <QPluginLoader>
+#include <QSpinBox>
+#include <QUiLoader>
+#include <QtTest>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+#include <memory>
+
+class ScrollBarDesignerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void formPlacesTheBar();
+    // Last: it tells the plugin, shared by the whole process, that it is in
+    // Designer.
+    void designerGetsABarInDesignMode();
+};
+
+void ScrollBarDesignerTest::formPlacesTheBar()
+{
+    QUiLoader loader;
+    loader.clearPluginPaths();
+    loader.addPluginPath(QStringLiteral(DESIGNER_PLUGIN_DIR));
+    QVERIFY(loader.availableWidgets().contains(QStringLiteral("TZelkScrollBar")));
+    QFile file(QStringLiteral(FORM_DIR "/frame_slider.ui"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::unique_ptr<QWidget> form(loader.load(&file));
+    QVERIFY2(form, qPrintable(loader.errorString()));
+
+    QWidget *slider = form->findChild<QWidget *>(QStringLiteral("frameSlider"));
+    QVERIFY(slider);
+    QCOMPARE(slider->metaObject()->className(), "TZelkScrollBar");
+    QCOMPARE(slider->property("Max").toInt(), 250);
+    QCOMPARE(slider->property("LargeChange").toInt(), 10);
+    QCOMPARE(slider->property("thumbColor").value<QColor>(), QColor(0, 0, 128));
+    QWidget *zoom = form->findChild<QWidget *>(QStringLiteral("zoom"));
+    QVERIFY(zoom);
+    QCOMPARE(zoom->property("Kind").toInt(), 1); // tbVertical
+
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QCOMPARE(slider->height(), 21);
+    QVERIFY(slider->width() > 130);
+    QCOMPARE(zoom->width(), 21);
+    QVERIFY(zoom->height() > 130);
+
+    // The form's connection from positionChanged(int).
+    auto *frameNumber = form->findChild<QSpinBox *>(QStringLiteral("frameNumber"));
+    QVERIFY(frameNumber);
+    QTest::keyClick(slider, Qt::Key_End);
+    QCOMPARE(slider->property("Position").toInt(), 250);
+    QCOMPARE(frameNumber->value(), 250);
+}
+
+void ScrollBarDesignerTest::designerGetsABarInDesignMode()
+{
+    QPluginLoader plugin(QStringLiteral(DESIGNER_PLUGIN_FILE));
+    auto *factory = qobject_cast<QDesignerCustomWidgetInterface *>(plugin.instance());
+    QVERIFY2(factory, qPrintable(plugin.errorString()));
+    QVERIFY(!factory->icon().isNull()); // the bar's resources reached the plugin
+    factory->initialize(nullptr);
+    QVERIFY(factory->isInitialized());
+
+    QWidget host;
+    const std::unique_ptr<QWidget> bar(factory->createWidget(&host));
+    // Properties read from the form keep the size...
+    QVERIFY(bar->setProperty("Kind", QStringLiteral("tbVertical")));
+    QCOMPARE(bar->size(), QSize(130, 21));
+    // ... and once the form is read, turning the bar in Designer turns its size.
+    QCoreApplication::processEvents();
+    QVERIFY(bar->setProperty("Kind", QStringLiteral("tbHorizontal")));
+    QCOMPARE(bar->size(), QSize(21, 130));
+}
+
+QTEST_MAIN(ScrollBarDesignerTest)
+#include "tst_scrollbar_designer.moc"

@@ -1,0 +1,163 @@
+// TZelkScrollBar under a pointer driven through its window, as a real one
+// is: Qt's own enter and leave, its mouse grab while a button is held, and
+// a bar placed by a layout in a plain Qt main window.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "ScrollBarFixture.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace {
+
+// Where the pointer goes, in the bar's coordinates.
+QPoint spot(const ScrollBarFixture &f, const QString &name)
+{
+    if (name == "track")
+        return QPoint(100, 10); // track area x 85, past the thumb
+    if (name == "thumb")
+        return f.thumb()->mapTo(f.bar, QPoint(5, 10));
+    if (name == "arrow")
+        return QPoint(122, 10);
+    return QPoint(100, 60); // below the bar
+}
+
+// Shown, with the pointer on the host away from the bar and the log
+// cleared of wherever the window appeared under it. Qt drops a move to
+// where the pointer already is, so it moves twice.
+bool start(ScrollBarFixture &f)
+{
+    if (!QTest::qWaitForWindowExposed(f.host.get()))
+        return false;
+    QTest::mouseMove(f.host.get(), QPoint(290, 190));
+    QTest::mouseMove(f.host.get(), QPoint(280, 180));
+    f.log.clear();
+    return true;
+}
+
+bool repeating(const TTraka *track)
+{
+    return track->DelayTimer->Enabled() || track->RepeatTimer->Enabled();
+}
+
+} // namespace
+
+class ScrollBarPointerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void trackRepeatEndsWhenThePointerLeaves_data();
+    void trackRepeatEndsWhenThePointerLeaves();
+    void pointerReportsAtEveryCrossing_data();
+    void pointerReportsAtEveryCrossing();
+    void draggedThumbStaysUnderThePointer();
+    void frameSliderInAPlainMainWindow();
+};
+
+void ScrollBarPointerTest::trackRepeatEndsWhenThePointerLeaves_data()
+{
+    QTest::addColumn<QString>("off");
+    QTest::newRow("below the bar") << "below";
+    QTest::newRow("onto the thumb") << "thumb";
+}
+
+void ScrollBarPointerTest::trackRepeatEndsWhenThePointerLeaves()
+{
+    QFETCH(QString, off);
+    ScrollBarFixture f;
+    QVERIFY(start(f));
+    TTraka *track = f.track();
+    const QPoint onTrack = spot(f, "track");
+    QTest::mouseMove(f.bar, onTrack);
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, onTrack);
+    QVERIFY(repeating(track));
+
+    QTest::mouseMove(f.bar, spot(f, off));
+    QVERIFY(!repeating(track));
+    const int stepsBefore = f.bar->Position();
+    QTest::mouseMove(f.bar, onTrack);
+    QVERIFY(!repeating(track)); // coming back does not start it again
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, onTrack);
+    QCOMPARE(f.bar->Position(), stepsBefore + 1); // the click of the release
+}
+
+void ScrollBarPointerTest::pointerReportsAtEveryCrossing_data()
+{
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QString>("events");
+    // The track keeps its own leave; every other part reports both ways.
+    QTest::newRow("track and arrow in turn") << QStringList{"track", "arrow", "track", "arrow", "track"}
+                                             << "+ + - + + - +";
+    QTest::newRow("track, thumb, away") << QStringList{"track", "thumb", "below"} << "+ + -";
+    QTest::newRow("arrow, away, arrow") << QStringList{"arrow", "below", "arrow"} << "+ - +";
+}
+
+void ScrollBarPointerTest::pointerReportsAtEveryCrossing()
+{
+    QFETCH(QStringList, path);
+    QFETCH(QString, events);
+    ScrollBarFixture f;
+    QVERIFY(start(f));
+    for (const QString &part : path)
+        QTest::mouseMove(f.bar, spot(f, part));
+    QString seen = f.log.join(' ');
+    seen.replace("OnMouseEnter TZelkScrollBar", "+").replace("OnMouseExit TZelkScrollBar", "-");
+    QCOMPARE(seen, events);
+}
+
+void ScrollBarPointerTest::draggedThumbStaysUnderThePointer()
+{
+    ScrollBarFixture f;
+    QVERIFY(start(f));
+    const QPoint grip = spot(f, "thumb");
+    QTest::mouseMove(f.bar, grip);
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, grip);
+    for (int x : {grip.x() + 40, grip.x() + 70}) // faster than a thumb's length
+        QTest::mouseMove(f.bar, QPoint(x, 10));
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(grip.x() + 70, 10));
+    QCOMPARE(f.thumb()->Left(), 70);
+    QCOMPARE(f.log, QStringList({"OnMouseEnter TZelkScrollBar", change(53), change(93)}));
+}
+
+// The player's frame slider: a horizontal bar in a layout of a plain main
+// window, told with connect().
+void ScrollBarPointerTest::frameSliderInAPlainMainWindow()
+{
+    QMainWindow window;
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(new QLabel(QStringLiteral("Frame")));
+    auto *slider = new TZelkScrollBar;
+    slider->SetMin(0);
+    slider->SetMax(99);
+    slider->SetLargeChange(10);
+    layout->addWidget(slider);
+    window.setCentralWidget(central);
+    window.resize(400, 300);
+    QList<int> frames;
+    QObject::connect(slider, &TZelkScrollBar::positionChanged, slider, [&frames](int frame) { frames << frame; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(slider->height(), TZelkScrollBar::DefaultThickness);
+    QVERIFY(slider->width() > 300); // stretched along
+    const int length = slider->width();
+
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(length - 7, 10)); // right arrow
+    QCOMPARE(frames, QList<int>{1});
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(length - 40, 10)); // track past the thumb
+    QCOMPARE(frames.last(), 11);
+    const QPoint grip = slider->Scroller->Setac->mapTo(slider, QPoint(10, 10));
+    QTest::mouseMove(slider, grip);
+    QTest::mousePress(slider, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(slider, QPoint(length - 2, 10));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(length - 2, 10));
+    QCOMPARE(frames.last(), 99);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(slider));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+    QCOMPARE(frames.last(), 0);
+    QCOMPARE(slider->Position(), 0);
+}
+
+QTEST_MAIN(ScrollBarPointerTest)
+#include "tst_scrollbar_pointer.moc"
