@@ -4,7 +4,7 @@
 
 namespace cli {
 
-ParsedArgs ParseArgs(const Args &args, std::initializer_list<OptionSpec> known)
+ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known)
 {
     ParsedArgs parsed;
     bool onlyFiles = false;
@@ -18,12 +18,12 @@ ParsedArgs ParseArgs(const Args &args, std::initializer_list<OptionSpec> known)
             onlyFiles = true;
             continue;
         }
-        const auto spec = std::find_if(known.begin(), known.end(), [&](const OptionSpec &o) { return arg == o.name; });
-        if (spec == known.end()) {
+        const auto match = std::find_if(known.begin(), known.end(), [&](const KnownOption &o) { return arg == o.name; });
+        if (match == known.end()) {
             parsed.problem = "unknown option " + arg;
             return parsed;
         }
-        if (!spec->takesValue) {
+        if (!match->takesValue) {
             parsed.options.emplace_back(arg, std::string());
             continue;
         }

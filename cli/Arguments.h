@@ -12,7 +12,7 @@
 
 namespace cli {
 
-struct OptionSpec {
+struct KnownOption {
     const char *name;
     bool takesValue = false;
 };
@@ -23,7 +23,7 @@ struct ParsedArgs {
     std::string problem; // empty when the arguments are well formed
 };
 
-ParsedArgs ParseArgs(const Args &args, std::initializer_list<OptionSpec> known);
+ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known);
 
 // The one FILE of hexdump, list, info and ilda; a problem when there is
 // not exactly one.
