@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ std::vector<std::string> wordsAfterName(int argc, char **argv) { return {argv + 
 
 int main(int argc, char *argv[])
 {
+    // A save past a file-size limit fails with a message, not the signal.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Help and version need no display, so they come before the application.
     const viewer::Arguments early = viewer::ParseArguments(wordsAfterName(argc, argv));
     if (early.action == viewer::Arguments::Action::Help) {

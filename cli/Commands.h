@@ -22,4 +22,7 @@ int RunIlda(const Args &args);
 // Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string &problem);
 
+// Prints "lumivex: Cannot write standard output: REASON" on stderr; returns kExitFailed.
+int OutputFailed(int error);
+
 } // namespace cli

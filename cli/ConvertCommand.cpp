@@ -1,4 +1,5 @@
 // convert: the ILDA file that File, Save writes, for each point file named.
+#include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
 
@@ -22,6 +23,7 @@ struct ConvertOptions {
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
     bool force = false;
+    bool parents = false;
     std::optional<std::uint8_t> format; // unset: the bytes of File, Save
     std::vector<std::string> inputs;
 };
@@ -29,42 +31,38 @@ struct ConvertOptions {
 // Parses the arguments; a problem comes back as its text.
 std::optional<std::string> parse(const Args &args, ConvertOptions &options)
 {
-    bool onlyFiles = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        if (arg == "--force" || arg == "-f") {
-            options.force = true;
-            continue;
-        }
-        if (arg != "--color" && arg != "-o" && arg != "--output" && arg != "--output-dir" && arg != "--format")
-            return "unknown option " + arg;
-        if (i + 1 == args.size())
-            return arg + " needs a value";
-        const std::string &value = args[++i];
-        if (arg == "--color") {
+    const ParsedArgs parsed = ParseArgs(args, {{"--color", true},
+                                               {"--format", true},
+                                               {"-o", true},
+                                               {"--output", true},
+                                               {"--output-dir", true},
+                                               {"--force"},
+                                               {"-f"},
+                                               {"--parents"}});
+    if (!parsed.problem.empty())
+        return parsed.problem;
+    for (const auto &[name, value] : parsed.options) {
+        if (name == "--color") {
             const auto color = lumivex::ParseColor(value);
             if (!color)
                 return "unknown colour " + value +
                        " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
             options.color = *color;
-        } else if (arg == "--format") {
+        } else if (name == "--format") {
             if (value != "0" && value != "1" && value != "4" && value != "5")
                 return "--format takes 0, 1, 4 or 5, not " + value;
             options.format = static_cast<std::uint8_t>(value[0] - '0');
-        } else if (arg == "--output-dir") {
+        } else if (name == "--output-dir") {
             options.outputDir = value;
-        } else {
+        } else if (name == "-o" || name == "--output") {
             options.output = value;
+        } else if (name == "--parents") {
+            options.parents = true;
+        } else {
+            options.force = true;
         }
     }
+    options.inputs = parsed.files;
     if (options.inputs.empty())
         return "convert needs at least one FILE";
     if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color))
@@ -73,6 +71,27 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
         return "-o and --output-dir exclude each other";
     if (options.output && options.inputs.size() != 1)
         return "-o names one output, so it takes one FILE";
+    for (const std::string &input : options.inputs)
+        if (IsStandardInput(input) && !options.output)
+            return "standard input (-) has no name to derive the output's from: give -o OUT";
+    return std::nullopt;
+}
+
+// --output-dir must name a folder before anything is converted into it.
+std::optional<std::string> prepareOutputDir(const ConvertOptions &options)
+{
+    if (!options.outputDir)
+        return std::nullopt;
+    const std::filesystem::path dir(*options.outputDir);
+    std::error_code error;
+    if (std::filesystem::is_directory(dir, error))
+        return std::nullopt;
+    if (std::filesystem::exists(dir, error))
+        return "the output folder " + *options.outputDir + " is not a folder";
+    if (!options.parents)
+        return "the output folder " + *options.outputDir + " does not exist; create it, or add --parents";
+    if (!std::filesystem::create_directories(dir, error) && error)
+        return "cannot create the output folder " + *options.outputDir + ": " + error.message();
     return std::nullopt;
 }
 
@@ -139,23 +158,29 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
                      output.c_str());
         return false;
     }
-    if (!options.force && Exists(output)) {
+    // Writing to standard output or a device replaces no file.
+    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output)) {
         std::fprintf(stderr, "%s: %s already exists; use --force to replace it.\n", input.c_str(), output.c_str());
         return false;
     }
+    // "-o -" is standard output; the report must then not land among the bytes.
+    const std::string target = output == "-" ? "/dev/stdout" : output;
+    const bool toStdout = IsStandardOutput(target);
     try {
+        const std::string shown = output == "-" ? "standard output" : output;
         if (options.format)
             lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
                                          frameName(input))
-                ->SaveToFile(output);
+                ->SaveToFile(target, shown);
         else
-            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(output);
+            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(target, shown);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
         return false;
     }
     written.insert(outputKey(output));
-    std::printf("%s -> %s (%d points)\n", input.c_str(), output.c_str(), lumivex::PlottedSampleCount(file->ptCount));
+    std::fprintf(toStdout ? stderr : stdout, "%s -> %s (%d points)\n", input.c_str(), output.c_str(),
+                 lumivex::PlottedSampleCount(file->ptCount));
     return true;
 }
 
@@ -166,6 +191,10 @@ int RunConvert(const Args &args)
     ConvertOptions options;
     if (const auto problem = parse(args, options))
         return UsageError(*problem);
+    if (const auto problem = prepareOutputDir(options)) {
+        std::fprintf(stderr, "lumivex: %s.\n", problem->c_str());
+        return kExitFailed;
+    }
     bool allConverted = true;
     std::set<std::string> written;
     for (const std::string &input : options.inputs)

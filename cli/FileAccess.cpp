@@ -2,8 +2,12 @@
 
 #include "rtl/SysUtils.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace cli {
 
@@ -12,14 +16,57 @@ std::string CantOpenMessage(const std::string &fileName)
     return "Can't open file " + fileName + ".";
 }
 
+int OpenInputDescriptor(const std::string &fileName)
+{
+    const int fd = IsStandardInput(fileName) ? ::dup(STDIN_FILENO) : ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
+{
+    const int fd = OpenInputDescriptor(fileName);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        ::close(fd);
+        try {
+            return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
+                                                      rtl::TFileMode::OpenRead);
+        } catch (const rtl::EStreamError &) {
+            return nullptr;
+        }
+    }
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t block[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            break;
+        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxStreamedInput) {
+            ::close(fd);
+            return nullptr;
+        }
+        bytes.insert(bytes.end(), block, block + n);
+    }
+    ::close(fd);
+    return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
+}
+
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 {
-    // Only regular files: a device or a pipe is no point file.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error))
+    const auto input = OpenSeekableInput(fileName);
+    if (!input)
         return std::nullopt;
     try {
-        return lumivex::ReadPointFile(fileName);
+        return lumivex::ReadPointFile(*input);
     } catch (const rtl::EStreamError &) {
         return std::nullopt;
     }
@@ -28,7 +75,8 @@ std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
 {
     try {
-        return std::make_unique<rtl::TFileStream>(fileName, rtl::TFileMode::OpenRead);
+        return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
+                                                  rtl::TFileMode::OpenRead);
     } catch (const rtl::EFOpenError &) {
         return nullptr;
     }
@@ -50,6 +98,19 @@ bool Exists(const std::string &fileName)
 {
     struct stat st {};
     return ::lstat(fileName.c_str(), &st) == 0;
+}
+
+bool IsStandardOutput(const std::string &fileName)
+{
+    struct stat out {}, named {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(fileName.c_str(), &named) == 0 && out.st_dev == named.st_dev &&
+           out.st_ino == named.st_ino;
+}
+
+bool IsStreamDevice(const std::string &fileName)
+{
+    struct stat st {};
+    return ::stat(fileName.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
 }
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "lumivex/PointFile.h"
 #include "rtl/Classes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,12 +15,30 @@ namespace cli {
 // "Can't open file NAME." — the window's text for a file it cannot open.
 std::string CantOpenMessage(const std::string &fileName);
 
+// Input that is not a regular file is read into memory, up to this much:
+// a pipe cannot go back, and an endless device must still end.
+constexpr std::size_t kMaxStreamedInput = std::size_t{256} << 20;
+
+// "-" names standard input.
+inline bool IsStandardInput(const std::string &fileName) { return fileName == "-"; }
+
+// A descriptor to read fileName from, front to back; standard input for
+// "-". -1 when it cannot be opened or is a folder.
+int OpenInputDescriptor(const std::string &fileName);
+
+// fileName as a stream a reader may move about in: a regular file as it
+// stands; a pipe, a terminal, a device or standard input read into memory
+// first. Nothing when it cannot be opened or read, or gives more than
+// kMaxStreamedInput bytes.
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName);
+
 // Reads the head of fileName and decodes it; nothing when the file cannot be
 // opened or read (a folder, a missing file, no permission).
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName);
 
-// Opens fileName for reading; null when it cannot be opened (a folder, a
-// missing file, no permission).
+// Opens fileName, standard input for "-", for reading front to back as it
+// comes: a pipe stays a pipe (it tells no position, and going back raises).
+// Null when it cannot be opened (a folder, a missing file, no permission).
 std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName);
 
 // The name without its folder, as the window keeps it.
@@ -29,5 +48,12 @@ std::string BareName(const std::string &fileName);
 bool SameFile(const std::string &a, const std::string &b);
 
 bool Exists(const std::string &fileName);
+
+// True when fileName leads to the file this process's standard output is.
+bool IsStandardOutput(const std::string &fileName);
+
+// A terminal, another character device or a FIFO: writing to it replaces
+// no file.
+bool IsStreamDevice(const std::string &fileName);
 
 } // namespace cli

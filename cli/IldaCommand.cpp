@@ -1,5 +1,6 @@
 // ilda: what the standard reading makes of ILDA files, or with --legacy
 // what TIldaFile's reader makes of one, as text or JSON.
+#include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
 #include "IldaReport.h"
@@ -10,6 +11,7 @@
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -64,7 +66,8 @@ int runLegacy(const std::string &name, bool json)
     TIldaFile file;
     std::vector<std::string> messages;
     {
-        const auto stream = OpenInput(name);
+        // The reader looks at the first header and goes back: a pipe is read into memory first.
+        const auto stream = OpenSeekableInput(name);
         if (!stream) {
             std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
             return kExitFailed;
@@ -90,10 +93,8 @@ int runLegacy(const std::string &name, bool json)
         for (const std::string &message : messages)
             std::fprintf(stderr, "%s\n", message.c_str());
     }
-    if (!out.Flush()) {
-        std::fprintf(stderr, "lumivex: cannot write the listing of %s.\n", name.c_str());
-        return kExitFailed;
-    }
+    if (!out.Flush())
+        return OutputFailed(errno);
     return messages.empty() ? kExitOk : kExitFailed;
 }
 
@@ -108,20 +109,21 @@ struct IldaOptions {
 // Parses the arguments; a problem comes back as its text.
 std::optional<std::string> parse(const Args &args, IldaOptions &options)
 {
-    for (const std::string &arg : args) {
-        if (arg == "--json")
+    const ParsedArgs parsed = ParseArgs(args, {{"--json"}, {"--summary"}, {"--check"}, {"--legacy"}});
+    if (!parsed.problem.empty())
+        return parsed.problem;
+    for (const auto &option : parsed.options) {
+        const std::string &name = option.first;
+        if (name == "--json")
             options.request.json = true;
-        else if (arg == "--summary")
+        else if (name == "--summary")
             options.summary = true;
-        else if (arg == "--check")
+        else if (name == "--check")
             options.check = true;
-        else if (arg == "--legacy")
-            options.legacy = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return "unknown option " + arg;
         else
-            options.files.push_back(arg);
+            options.legacy = true;
     }
+    options.files = parsed.files;
     if (options.files.empty())
         return "ilda needs a FILE";
     if (options.legacy && (options.summary || options.check))
@@ -166,10 +168,8 @@ int RunIlda(const Args &args)
             status = kExitFailed;
         }
     }
-    if (!out.Flush()) {
-        std::fprintf(stderr, "lumivex: cannot write the listing.\n");
-        return kExitFailed;
-    }
+    if (!out.Flush())
+        return OutputFailed(errno);
     return status;
 }
 

@@ -1,4 +1,5 @@
 // hexdump, list and info: what the window shows for a file, as text.
+#include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
 
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cli {
@@ -51,25 +51,16 @@ ssize_t readFull(int fd, std::uint8_t *buffer, std::size_t size)
     return static_cast<ssize_t>(got);
 }
 
-int oneFileArgument(const Args &args, const char *command)
-{
-    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
-        return UsageError(std::string(command) + " takes exactly one FILE");
-    return kExitOk;
-}
-
 } // namespace
 
 int RunHexdump(const Args &args)
 {
-    if (const int usage = oneFileArgument(args, "hexdump"))
-        return usage;
-    const std::string &name = args[0];
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (const std::string problem = OneFileProblem(parsed, "hexdump"); !problem.empty())
+        return UsageError(problem);
+    const std::string &name = parsed.files[0];
+    const int fd = OpenInputDescriptor(name);
+    if (fd < 0) {
         std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
         return kExitFailed;
     }
@@ -91,8 +82,7 @@ int RunHexdump(const Args &args)
         const std::size_t length =
             lumivex::FormatHexLines(position, {in.get(), static_cast<std::size_t>(got)}, out.get());
         if (!writeAll(STDOUT_FILENO, out.get(), length)) {
-            std::fprintf(stderr, "lumivex: cannot write the dump of %s.\n", name.c_str());
-            status = kExitFailed;
+            status = OutputFailed(errno);
             break;
         }
         position += static_cast<std::uint64_t>(got);
@@ -105,17 +95,19 @@ int RunHexdump(const Args &args)
 
 int RunList(const Args &args)
 {
-    if (const int usage = oneFileArgument(args, "list"))
-        return usage;
-    const auto file = ReadPointFile(args[0]);
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (const std::string problem = OneFileProblem(parsed, "list"); !problem.empty())
+        return UsageError(problem);
+    const std::string &name = parsed.files[0];
+    const auto file = ReadPointFile(name);
     if (!file) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(args[0]).c_str());
+        std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
         return kExitFailed;
     }
     for (const std::string &line : file->listing)
         std::printf("%s\n", line.c_str());
-    if (std::fflush(stdout) != 0)
-        return kExitFailed;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return OutputFailed(errno);
     if (!file->accepted()) {
         std::fprintf(stderr, "%s\n", file->message.c_str());
         return kExitFailed;
@@ -125,21 +117,25 @@ int RunList(const Args &args)
 
 int RunInfo(const Args &args)
 {
-    if (const int usage = oneFileArgument(args, "info"))
-        return usage;
-    const auto file = ReadPointFile(args[0]);
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (const std::string problem = OneFileProblem(parsed, "info"); !problem.empty())
+        return UsageError(problem);
+    const std::string &name = parsed.files[0];
+    const auto file = ReadPointFile(name);
     if (!file) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(args[0]).c_str());
+        std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
         return kExitFailed;
     }
     if (!file->accepted()) {
         std::fprintf(stderr, "%s\n", file->message.c_str());
         return kExitFailed;
     }
-    const lumivex::FileLabels labels = lumivex::PointFileLabels(BareName(args[0]), *file);
+    const lumivex::FileLabels labels = lumivex::PointFileLabels(BareName(name), *file);
     std::printf("%s\n%s\n%s\n%s\n", labels.fileName.c_str(), labels.fileSize.c_str(), labels.points.c_str(),
                 labels.structure.c_str());
-    return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return OutputFailed(errno);
+    return kExitOk;
 }
 
 } // namespace cli

@@ -3,7 +3,10 @@
 #include "Commands.h"
 
 #include "rtl/Messages.h"
+#include "rtl/SysUtils.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -17,13 +20,15 @@ constexpr const char *kHelp =
     "  hexdump FILE     the hex dump the viewer's text pane shows (CR LF line ends)\n"
     "  list FILE        the X and Y values as the viewer lists them\n"
     "  info FILE        file name, size, point count and structure\n"
-    "  convert [--color COLOR] [--format 0|1|4|5] [-o OUT | --output-dir DIR] [--force] FILE...\n"
+    "  convert [--color COLOR] [--format 0|1|4|5] [-o OUT | --output-dir DIR [--parents]]\n"
+    "          [--force] FILE...\n"
     "                   write the ILDA file that File, Save writes for each FILE;\n"
     "                   COLOR is red (default), lime, blue, navy, yellow, aqua,\n"
     "                   fuchsia, white, black or, in formats 4 and 5, any\n"
     "                   0xBBGGRR; --format writes that ILDA format with a frame\n"
     "                   name and an end marker; OUT defaults to FILE with the\n"
-    "                   extension .ild; existing files are kept unless --force,\n"
+    "                   extension .ild (- is standard output); DIR must exist\n"
+    "                   unless --parents; existing files are kept unless --force,\n"
     "                   and an input is never overwritten\n"
     "  ilda [--json] [--summary | --check] FILE...\n"
     "                   the frames, palettes and points of ILDA files (formats\n"
@@ -32,6 +37,9 @@ constexpr const char *kHelp =
     "                   when there is one)\n"
     "  ilda --legacy [--json] FILE\n"
     "                   what TIldaFile's reader finds in FILE\n"
+    "\n"
+    "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
+    "  names the file -a.dat.\n"
     "\n"
     "  --help           this text\n"
     "  --version        the version\n"
@@ -47,10 +55,19 @@ int UsageError(const std::string &problem)
     return kExitUsage;
 }
 
+int OutputFailed(int error)
+{
+    std::fprintf(stderr, "lumivex: %s\n", rtl::CannotWriteText("standard output", error != 0 ? error : EIO).c_str());
+    return kExitFailed;
+}
+
 } // namespace cli
 
 int main(int argc, char **argv)
 {
+    // Past a file-size limit a write then fails with EFBIG, which we report
+    // and clean up after, instead of the signal ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Messages the core shows go to stderr, one line each.
     rtl::SetMessageHandler([](const std::string &text) {
         std::fprintf(stderr, "%s\n", text.c_str());

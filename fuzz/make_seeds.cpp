@@ -92,6 +92,21 @@ int main(int argc, char **argv)
         WriteSeed(out / "pointfile", "count-65280", PointFile(0xFF, 0xFF, 16));
         WriteSeed(out / "pointfile", "count-255-as-0100", PointFile(0x01, 0x00, 256));
         WriteSeed(out / "hexdump", "empty", {});
+        // Texts behind their repeat and seed bytes: short lines with LF, CR LF
+        // and tabs; and each byte repeated 64 times (230), so long runs
+        // without a line feed cross the line limit and the anchors.
+        const std::string lines = "one\ntwo\r\n\tthree\r\n\n\rfour\tfive";
+        WriteSeed(out / "textlines", "short-lines", [&] {
+            Bytes b{0, 7};
+            b.insert(b.end(), lines.begin(), lines.end());
+            return b;
+        }());
+        WriteSeed(out / "textlines", "long-runs", [] {
+            Bytes b{230, 1};
+            for (int i = 0; i < 2000; ++i)
+                b.push_back(i % 300 == 299 ? '\n' : 'x');
+            return b;
+        }());
         fuzzseeds::WriteIldaSeeds(out, write);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());

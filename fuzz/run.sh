@@ -31,7 +31,7 @@ cmake --build "$build" -j "$(nproc)" >"$work/build.log" 2>&1 ||
 
 "$build/bin/fuzz_seeds" "$work/seeds" || { echo "seed generation failed" >&2; exit 1; }
 
-targets=(fuzz_pointfile fuzz_hexdump fuzz_ilda_load fuzz_native_load fuzz_ilda_roundtrip fuzz_ilda_standard)
+targets=(fuzz_pointfile fuzz_hexdump fuzz_textlines fuzz_ilda_load fuzz_native_load fuzz_ilda_roundtrip fuzz_ilda_standard)
 status=0
 results=()
 for t in "${targets[@]}"; do

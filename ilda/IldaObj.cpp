@@ -39,19 +39,6 @@ std::size_t ReadSome(rtl::TStream &stream, std::uint8_t *buffer, std::size_t cou
     return done;
 }
 
-// Puts the stream back where it was, whatever way the scope is left.
-class PositionGuard {
-public:
-    explicit PositionGuard(rtl::TStream &stream) : stream_(stream), position_(stream.Position()) {}
-    ~PositionGuard() { stream_.SetPosition(position_); }
-    PositionGuard(const PositionGuard &) = delete;
-    PositionGuard &operator=(const PositionGuard &) = delete;
-
-private:
-    rtl::TStream &stream_;
-    std::int64_t position_;
-};
-
 } // namespace
 
 constinit std::array<std::uint32_t, 256> ColorTable = MakeColorTable();
@@ -139,11 +126,17 @@ namespace {
 std::optional<int> PeekFrameCount(rtl::TStream &stream)
 {
     std::uint8_t header[TIldaFile::HeaderSize];
-    std::size_t got;
-    {
-        PositionGuard guard(stream);
+    // Back to the start on every path, but not from a destructor: a stream
+    // that cannot go back raises, and that must reach the caller.
+    const std::int64_t start = stream.Position();
+    std::size_t got = 0;
+    try {
         got = ReadSome(stream, header, sizeof header);
+    } catch (...) {
+        stream.SetPosition(start);
+        throw;
     }
+    stream.SetPosition(start);
     if (got < sizeof header || !ilda::HasSignature(header))
         return std::nullopt;
     return ilda::DecodeHeader(header).total;

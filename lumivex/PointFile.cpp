@@ -136,6 +136,11 @@ int PlottedSampleCount(std::uint16_t ptCount)
 PointFile ReadPointFile(const std::string &fileName)
 {
     rtl::TFileStream stream(fileName, rtl::TFileMode::OpenRead);
+    return ReadPointFile(stream);
+}
+
+PointFile ReadPointFile(rtl::TStream &stream)
+{
     const auto size = static_cast<std::uint64_t>(stream.Size());
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPointFileHeadBytes)));
     const std::size_t got = stream.Read(head.data(), head.size());

@@ -1,40 +1,14 @@
 #include "model/Base.h"
 
+#include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const char kDefaultName[] = "Quorvane";
-
-[[noreturn]] void CannotCreate(const std::string &fileName)
-{
-    throw rtl::EFCreateError("Cannot create file " + fileName);
-}
-
-// A name next to target that nobody uses yet, hidden like an editor's backup.
-fs::path TemporaryNameFor(const fs::path &target)
-{
-    static std::mt19937_64 generator{std::random_device{}()};
-    const fs::path folder = target.parent_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string leaf = "." + target.filename().string() + ".~" +
-                                 std::to_string(generator() % 1000000000ULL) + ".tmp";
-        fs::path candidate = folder.empty() ? fs::path(leaf) : folder / leaf;
-        std::error_code ec;
-        if (!fs::exists(fs::symlink_status(candidate, ec)))
-            return candidate;
-    }
-    return {};
-}
 
 } // namespace
 
@@ -135,55 +109,13 @@ void TBaseList::SaveToStream(rtl::TStream &stream)
 
 void TBaseList::SaveToFile(const std::string &fileName)
 {
-    if (fileName.empty())
-        CannotCreate(fileName);
-    std::error_code ec;
-    fs::path target(fileName);
-    // Replace what a link points at, not the link itself.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-    const fs::file_status existing = fs::status(target, ec);
-    if (fs::is_directory(existing))
-        CannotCreate(fileName);
-    // A file we may not write stays, as it would if we truncated it in place.
-    if (fs::is_regular_file(existing)) {
-        std::FILE *probe = std::fopen(target.c_str(), "r+b");
-        if (!probe)
-            CannotCreate(fileName);
-        std::fclose(probe);
-    }
+    SaveToFile(fileName, fileName);
+}
 
-    const fs::path temporary = TemporaryNameFor(target);
-    if (temporary.empty())
-        CannotCreate(fileName);
-
-    std::unique_ptr<rtl::TFileStream> stream;
-    try {
-        stream = std::make_unique<rtl::TFileStream>(temporary.string(), rtl::TFileMode::Create);
-    } catch (const rtl::EFCreateError &) {
-        CannotCreate(fileName);
-    }
-    // A replaced file keeps its permissions.
-    if (fs::is_regular_file(existing))
-        fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, ec);
-
-    try {
-        SaveToStream(*stream);
-        stream->Close();
-    } catch (...) {
-        stream.reset();
-        fs::remove(temporary, ec);
-        throw;
-    }
-    stream.reset();
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        CannotCreate(fileName);
-    }
+void TBaseList::SaveToFile(const std::string &fileName, const std::string &shownName)
+{
+    rtl::TSaveFileStream stream(fileName, shownName);
+    SaveToStream(stream);
+    stream.Commit();
     FileName = fileName;
 }

@@ -3,6 +3,7 @@
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -58,7 +59,12 @@ void TStream::ReadBuffer(void *buffer, std::size_t count)
 void TStream::WriteBuffer(const void *buffer, std::size_t count)
 {
     if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError("Stream write error");
+        throw EWriteError(WriteErrorText());
+}
+
+std::string TStream::WriteErrorText() const
+{
+    return "Stream write error";
 }
 
 std::int64_t TStream::Remaining() const
@@ -86,12 +92,12 @@ TFileStream::TFileStream(const std::string &fileName, TFileMode mode)
     if (mode == TFileMode::Create) {
         file_ = isDirectory(fileName) ? nullptr : std::fopen(fileName.c_str(), "wb");
         if (!file_)
-            throw EFCreateError("Cannot create file " + fileName);
+            throw EFCreateError(CannotCreateText(fileName));
     } else {
         // fopen() happily opens a folder for reading; a folder is no file.
         file_ = isDirectory(fileName) ? nullptr : std::fopen(fileName.c_str(), "rb");
         if (!file_)
-            throw EFOpenError("Cannot open file " + fileName);
+            throw EFOpenError(CannotOpenText(fileName));
     }
     std::setvbuf(file_, nullptr, _IOFBF, kFileBufferSize);
 }
@@ -106,11 +112,21 @@ void TFileStream::Close()
 {
     if (!file_)
         return;
+    errno = 0;
     const bool flushed = std::fflush(file_) == 0 && !std::ferror(file_);
-    const bool closed = std::fclose(file_) == 0;
+    if (!flushed && writeError_ == 0)
+        writeError_ = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fclose(file_) != 0 && writeError_ == 0)
+        writeError_ = errno != 0 ? errno : EIO;
     file_ = nullptr;
-    if (!flushed || !closed)
-        throw EWriteError("Stream write error");
+    if (writeError_ != 0)
+        throw EWriteError(WriteErrorText());
+}
+
+std::string TFileStream::WriteErrorText() const
+{
+    return CannotWriteText(fileName_, writeError_ != 0 ? writeError_ : EIO);
 }
 
 std::size_t TFileStream::Read(void *buffer, std::size_t count)
@@ -120,7 +136,13 @@ std::size_t TFileStream::Read(void *buffer, std::size_t count)
 
 std::size_t TFileStream::Write(const void *buffer, std::size_t count)
 {
-    return file_ ? std::fwrite(buffer, 1, count, file_) : 0;
+    if (!file_)
+        return 0;
+    errno = 0;
+    const std::size_t written = std::fwrite(buffer, 1, count, file_);
+    if (written != count && writeError_ == 0)
+        writeError_ = errno != 0 ? errno : EIO;
+    return written;
 }
 
 std::int64_t TFileStream::Position() const
@@ -130,8 +152,9 @@ std::int64_t TFileStream::Position() const
 
 void TFileStream::SetPosition(std::int64_t position)
 {
-    if (file_)
-        ::fseeko(file_, static_cast<off_t>(std::max<std::int64_t>(0, position)), SEEK_SET);
+    // A pipe or a terminal cannot go back: carrying on would read the wrong bytes.
+    if (file_ && ::fseeko(file_, static_cast<off_t>(std::max<std::int64_t>(0, position)), SEEK_SET) != 0)
+        throw EStreamError(CannotSeekText(fileName_, errno));
 }
 
 std::int64_t TFileStream::Size() const

@@ -27,7 +27,10 @@ std::optional<QString> runQtDialog(QWidget *parent, const TFileDialogRequest &re
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     }
-    dialog.setDefaultSuffix(request.defaultExt);
+    // Qt adds the suffix to every typed name without one; opening must take
+    // the file the user names, so only a save gets it.
+    if (request.kind == TDialogKind::Save)
+        dialog.setDefaultSuffix(request.defaultExt);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,7 +1,7 @@
 #include "toolkit/TTextPane.h"
 
-#include "toolkit/TextPaneLines.h"
 #include "rtl/Messages.h"
+#include "textlines/TextLines.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,6 +21,8 @@
 #include <vector>
 
 namespace toolkit {
+
+using namespace textlines;
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "ui/HexConversion.h"
 
-#include "ui/Unit1.h"
-
 #include "lumivex/HexDump.h"
 
 #include <cstring>
@@ -33,8 +31,8 @@ int THexConversion::ReadConverted(rtl::TStream &Stream, char *Buffer, int Size)
     std::memcpy(Buffer, line, length);
     Buffer[length] = '\0';
     const std::int64_t after = Stream.Position();
-    if (after % kProgressStep == 0 && Form1)
-        Form1->ShowProgress(after);
+    if (after % kProgressStep == 0 && OnProgress)
+        OnProgress(after);
     return int(length);
 }
 

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
@@ -131,9 +132,16 @@ void TForm1::FormCreate()
     ui.pn->SetAlignClient(true);
     ui.pb->SetAlignClient(true);
     ui.pb->Repaint();
+    // The registry outlives the window: a load after it has gone reports nowhere.
+    const QPointer<TForm1> form(this);
+    const auto makeHexConversion = [form] {
+        return std::make_unique<THexConversion>([form](std::int64_t Position) {
+            if (form)
+                form->ShowProgress(Position);
+        });
+    };
     for (const char *ext : kHexExtensions)
-        toolkit::TTextPane::RegisterExtension(QLatin1String(ext),
-                                              [] { return std::make_unique<THexConversion>(); });
+        toolkit::TTextPane::RegisterExtension(QLatin1String(ext), makeHexConversion);
 }
 
 toolkit::TColor TForm1::CurrentColor() const
@@ -179,8 +187,14 @@ void TForm1::ShowPointFile()
         rtl::ShowMessage("no file");
         return;
     }
-    // A file that cannot be opened is left to the general error handler.
-    const lumivex::PointFile file = lumivex::ReadPointFile(path);
+    // A file that cannot be opened is left to the general error handler,
+    // named as the user chose it.
+    lumivex::PointFile file;
+    try {
+        file = lumivex::ReadPointFile(path);
+    } catch (const rtl::EFOpenError &) {
+        throw rtl::EFOpenError(rtl::CannotOpenText(CurFileName));
+    }
 
     PtCount = file.ptCount;
     ui.lb->clear();
@@ -319,8 +333,8 @@ void TForm1::SaveAsIlda1Click(QObject *)
         return;
     const QFileInfo chosen(SaveDlg.FileName());
     const std::unique_ptr<TIldaFile> ilda = lumivex::BuildIldaExport(XBuf, YBuf, PtCount, CurrentColor());
-    // A file that cannot be created is left to the general error handler;
-    // the labels then still describe what is shown.
-    ilda->SaveToFile(chosen.absoluteFilePath().toStdString());
+    // A file that cannot be written is left to the general error handler,
+    // named as the user chose it; the labels then still describe what is shown.
+    ilda->SaveToFile(chosen.absoluteFilePath().toStdString(), chosen.fileName().toStdString());
     setFileLabels(lumivex::IldaFileLabels(chosen.fileName().toStdString(), PtCount));
 }

@@ -224,7 +224,7 @@ TEST_F(Convert, RejectedInputAmongGoodOnes)
 TEST_F(Convert, OutputThatCannotBeCreated)
 {
     Put("p.dat", outline(20, 1));
-    const Result r = Run({"convert", "--output-dir", "no/such/folder", "p.dat"});
+    const Result r = Run({"convert", "-o", "no/such/folder/p.ild", "p.dat"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "p.dat: Cannot create file no/such/folder/p.ild\n");
     std::size_t files = 0;
@@ -232,5 +232,50 @@ TEST_F(Convert, OutputThatCannotBeCreated)
         ++files;
     EXPECT_EQ(files, 1u) << "only the input remains, no partial or temporary file";
 }
+
+// --output-dir is checked once, before anything is converted; --parents
+// makes it.
+struct OutputDirCase {
+    const char *name;
+    std::vector<std::string> options;
+    int exitCode;
+    std::string err;
+};
+
+void PrintTo(const OutputDirCase &c, std::ostream *os) { *os << c.name; }
+
+class OutputDir : public CliTest, public ::testing::WithParamInterface<OutputDirCase> {};
+
+TEST_P(OutputDir, IsCheckedBeforeAnythingIsConverted)
+{
+    const auto a = outline(20, 1), b = outline(30, 2);
+    Put("a.dat", a);
+    Put("b.dat", b);
+    Put("plain", {'x'});
+    std::vector<std::string> args{"convert"};
+    args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+    args.insert(args.end(), {"a.dat", "b.dat"});
+    const Result r = Run(args);
+    EXPECT_EQ(r.exitCode, GetParam().exitCode);
+    EXPECT_EQ(r.err, GetParam().err);
+    if (GetParam().exitCode == 0) {
+        EXPECT_EQ(ReadBytes(Dir() / "new/deeper/a.ild"), windowExport(a, lumivex::clRed));
+        EXPECT_EQ(ReadBytes(Dir() / "new/deeper/b.ild"), windowExport(b, lumivex::clRed));
+    } else {
+        EXPECT_FALSE(std::filesystem::exists(Dir() / "new"));
+        EXPECT_TRUE(std::filesystem::is_regular_file(Dir() / "plain"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, OutputDir,
+    ::testing::Values(
+        OutputDirCase{"Missing",
+                      {"--output-dir", "new/deeper"},
+                      1,
+                      "lumivex: the output folder new/deeper does not exist; create it, or add --parents.\n"},
+        OutputDirCase{"AFile", {"--output-dir", "plain"}, 1, "lumivex: the output folder plain is not a folder.\n"},
+        OutputDirCase{"MissingWithParents", {"--output-dir", "new/deeper", "--parents"}, 0, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -24,7 +25,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using robustness::FileSizeLimit;
+using testsupport::FileSizeLimit;
 using testsupport::Listing;
 using testsupport::ReadFile;
 using testsupport::RunProgram;
@@ -134,8 +135,8 @@ protected:
 
 struct Unwritable {
     const char *name;
-    std::vector<std::string> args; // OUTPUT is the name the message must give
-    std::string output;
+    std::vector<std::string> args;
+    std::string err; // all that the command says
 };
 
 void PrintTo(const Unwritable &u, std::ostream *os) { *os << u.name; }
@@ -152,17 +153,23 @@ TEST_P(ConvertUnwritable, ExitsOneWithTheMessageAndLeavesNoFile)
     args.push_back("bat.dat");
     const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, args);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "bat.dat: Cannot create file " + GetParam().output + "\n");
+    EXPECT_EQ(r.err, GetParam().err);
     EXPECT_EQ(Listing(dir_.Path()), before);
     EXPECT_TRUE(fs::is_empty(dir_.Path() / "folder.ild"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Places, ConvertUnwritable,
-    ::testing::Values(Unwritable{"OutputDirIsAFile", {"--output-dir", "plain-file"}, "plain-file/bat.ild"},
-                      Unwritable{"OutputDirMissing", {"--output-dir", "missing"}, "missing/bat.ild"},
-                      Unwritable{"OutputInMissingFolder", {"-o", "missing/out.ild"}, "missing/out.ild"},
-                      Unwritable{"OutputIsAFolder", {"--force", "-o", "folder.ild"}, "folder.ild"}),
+    ::testing::Values(Unwritable{"OutputDirIsAFile",
+                                 {"--output-dir", "plain-file"},
+                                 "lumivex: the output folder plain-file is not a folder.\n"},
+                      Unwritable{"OutputDirMissing",
+                                 {"--output-dir", "missing"},
+                                 "lumivex: the output folder missing does not exist; create it, or add --parents.\n"},
+                      Unwritable{"OutputInMissingFolder",
+                                 {"-o", "missing/out.ild"},
+                                 "bat.dat: Cannot create file missing/out.ild\n"},
+                      Unwritable{"OutputIsAFolder", {"--force", "-o", "folder.ild"}, "bat.dat: Cannot create file folder.ild\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)
@@ -181,6 +188,19 @@ TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)
     const auto ok = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(fs::file_size(dir_.Path() / "bat.ild"), 32u + 8u * 1991u);
+}
+
+// The same limit with the signal as the shell leaves it: the program itself
+// must turn it into a failed write that names the file and the reason.
+TEST_F(ConvertFault, FileSizeLimitWithTheSignalUntouchedFailsWithAMessage)
+{
+    std::signal(SIGXFSZ, SIG_DFL); // an ignored signal would be inherited
+    WriteFile(dir_.Path() / "bat.ild", kPrevious);
+    const auto r = RunProgram(dir_.Path(), LUMIVEX_EXE, {"convert", "--force", "bat.dat"}, "ulimit -f 8");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "bat.dat: Cannot write bat.ild: File too large\n");
+    EXPECT_EQ(ReadFile(dir_.Path() / "bat.ild"), kPrevious);
+    EXPECT_EQ(Listing(dir_.Path()), (std::vector<std::string>{"bat.dat", "bat.ild"}));
 }
 
 TEST_F(ConvertFault, FileSystemRefusingBytesLeavesNoNewFile)

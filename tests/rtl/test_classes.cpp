@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -84,6 +86,26 @@ TEST_F(FileStreamTest, CreateWriteReadBack)
     in.ReadBuffer(buf, 5);
     EXPECT_EQ(std::string(buf, 5), "hello");
     EXPECT_EQ(in.Remaining(), 0);
+}
+
+// A pipe cannot go back: saying so beats reading the wrong bytes.
+TEST_F(FileStreamTest, SeekThatCannotBeDoneIsAnError)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "ILDA", 4), 4);
+    ::close(ends[1]);
+    const std::string name = "/dev/fd/" + std::to_string(ends[0]);
+    TFileStream s(name, TFileMode::OpenRead);
+    ::close(ends[0]);
+    char two[2];
+    s.ReadBuffer(two, 2);
+    try {
+        s.SetPosition(0);
+        FAIL() << "a pipe went back";
+    } catch (const EStreamError &e) {
+        EXPECT_EQ(e.Message(), "Cannot seek in " + name + ": Illegal seek");
+    }
 }
 
 TEST_F(FileStreamTest, FailuresCarryThePlatformMessages)

@@ -4,7 +4,7 @@
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 #include "toolkit/TTextPane.h"
-#include "toolkit/TextPaneLines.h"
+#include "textlines/TextLines.h"
 
 #include "FileBytes.h"
 
@@ -131,7 +131,7 @@ std::vector<std::string> splitLines(const std::string &text)
     std::string line;
     for (const char c : text) {
         line += c;
-        if (c == '\n' || line.size() == toolkit::kMaxLineBytes)
+        if (c == '\n' || line.size() == textlines::kMaxLineBytes)
             lines.push_back(std::exchange(line, {}));
     }
     if (!line.empty())
@@ -311,40 +311,6 @@ private slots:
         for (const std::size_t i : {std::size_t(0), lines.size() / 2, lines.size() - 1})
             QCOMPARE(pane.Line(i), lines[i]);
         QCOMPARE(pane.Text(), upper);
-    }
-
-    // The index arrives in pieces of any size; lines cross them.
-    void lineIndexPieces_data()
-    {
-        QTest::addColumn<int>("piece");
-        for (const int piece : {1, 3, 4095, 4096, 4097, 65536, 1 << 20})
-            QTest::newRow(qPrintable(QString::number(piece))) << piece;
-    }
-    void lineIndexPieces()
-    {
-        QFETCH(int, piece);
-        std::string text;
-        std::mt19937 random(5);
-        while (text.size() < 300'000) {
-            const std::size_t length = random() % 10 == 0 ? random() % 10000 : random() % 90;
-            text.append(length, 'x');
-            text += random() % 3 ? "\n" : "\r\n";
-        }
-        toolkit::TLineIndex index;
-        for (std::size_t at = 0; at < text.size(); at += std::size_t(piece))
-            index.Feed(text.data() + at, std::min(std::size_t(piece), text.size() - at));
-        const std::vector<std::string> lines = splitLines(text);
-        QCOMPARE(index.LineCount(), std::uint64_t(lines.size()));
-        std::vector<std::uint64_t> starts{0};
-        for (const std::string &line : lines)
-            starts.push_back(starts.back() + line.size());
-        for (std::uint64_t line = 0; line < lines.size(); line += 37) {
-            const toolkit::TLineIndex::Anchor anchor = index.AnchorFor(line);
-            QVERIFY(anchor.line <= line);
-            QCOMPARE(anchor.offset, starts[anchor.line]);
-            // Anchors are close enough that finding a line stays cheap.
-            QVERIFY(starts[line] - anchor.offset < toolkit::TLineIndex::kAnchorSpacing + 2 * toolkit::kMaxLineBytes);
-        }
     }
 
     void lazyHexFile()
@@ -551,7 +517,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::uint64_t>("lines");
         QTest::newRow("hex dump") << "zero.dat" << lumivex::HexLineCount(TTextPane::kSequentialLimit);
-        QTest::newRow("plain text") << "zero.rtf" << std::uint64_t(TTextPane::kSequentialLimit / toolkit::kMaxLineBytes);
+        QTest::newRow("plain text") << "zero.rtf" << std::uint64_t(TTextPane::kSequentialLimit / textlines::kMaxLineBytes);
     }
     void endlessDevice()
     {

@@ -9,8 +9,11 @@
 #include "toolkit/TStatusBar.h"
 #include "toolkit/WaitCursor.h"
 
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -76,6 +79,47 @@ private slots:
         QVERIFY(dialog.Execute(nullptr));
         QCOMPARE(dialog.FileName(), QDir(start.path()).absoluteFilePath("a.dat"));
         QCOMPARE(QDir::current().canonicalPath(), QDir(start.path()).canonicalPath());
+    }
+
+    // The real dialog: a typed name without an extension opens that file;
+    // the default extension is for saving. Whatever the dialog does, every
+    // box it raises is answered, so a fault fails the test instead of
+    // waiting for a person.
+    void openDialogTakesTheTypedName()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("noextfile");
+        QFile created(file);
+        QVERIFY(created.open(QIODevice::WriteOnly));
+        created.close();
+        TOpenDialog dialog;
+        dialog.SetInitialDir(dir.path());
+        dialog.SetDefaultExt("DAT");
+        QStringList boxes;
+        bool typed = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                boxes << box->text();
+                box->reject();
+            } else if (auto *fileDialog = qobject_cast<QFileDialog *>(modal)) {
+                if (typed) {
+                    fileDialog->reject();
+                    return;
+                }
+                typed = true;
+                fileDialog->findChild<QLineEdit *>("fileNameEdit")->setText(file);
+                // Queued: a timer does not fire again inside its own slot.
+                QMetaObject::invokeMethod(fileDialog, "accept", Qt::QueuedConnection);
+            }
+        });
+        answer.start(20);
+        const bool chosen = dialog.Execute(nullptr);
+        answer.stop();
+        QCOMPARE(boxes, QStringList());
+        QVERIFY(chosen);
+        QCOMPARE(dialog.FileName(), QFileInfo(file).absoluteFilePath());
     }
 
     void cancelledDialogChangesNothing()

@@ -1,5 +1,6 @@
-// The hex-dump conversion: one line per call, progress in the window's
-// status bar at every 4096 bytes, and any line on demand.
+// The hex-dump conversion: one line per call, progress through its callback
+// at every 4096 bytes (into the window's status bar as the window registers
+// it), and any line on demand.
 #include "WindowFixture.h"
 
 #include "lumivex/HexDump.h"
@@ -85,21 +86,35 @@ private slots:
     void progressAtEvery4096Bytes_data()
     {
         QTest::addColumn<int>("size");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("4095 bytes") << 4095 << "";
-        QTest::newRow("4096 bytes") << 4096 << "Reading...  $01000";
-        QTest::newRow("8200 bytes") << 8200 << "Reading...  $02000";
+        QTest::addColumn<std::vector<qint64>>("reported");
+        QTest::newRow("4095 bytes") << 4095 << std::vector<qint64>{};
+        QTest::newRow("4096 bytes") << 4096 << std::vector<qint64>{4096};
+        QTest::newRow("8200 bytes") << 8200 << std::vector<qint64>{4096, 8192};
     }
     void progressAtEvery4096Bytes()
     {
         QFETCH(int, size);
-        QFETCH(QString, status);
+        QFETCH(std::vector<qint64>, reported);
         rtl::TMemoryStream stream(bytesOf(size));
-        THexConversion conversion;
+        std::vector<qint64> positions;
+        THexConversion conversion([&](std::int64_t position) { positions.push_back(position); });
         char buffer[100];
         while (conversion.ReadConverted(stream, buffer, sizeof buffer) != 0) {
         }
-        QCOMPARE(w->form->ui.StatusBar->SimpleText(), status);
+        QCOMPARE(positions, reported);
+    }
+
+    // The window's registration reports into its own status bar.
+    void registeredConversionReportsToTheWindow()
+    {
+        const auto make = toolkit::TTextPane::ConversionFor("exact.bin");
+        QVERIFY(make);
+        rtl::TMemoryStream stream(bytesOf(4096));
+        auto conversion = make();
+        char buffer[100];
+        while (conversion->ReadConverted(stream, buffer, sizeof buffer) != 0) {
+        }
+        QCOMPARE(w->form->ui.StatusBar->SimpleText(), QString("Reading...  $01000"));
     }
 
     void progressTexts_data()

@@ -63,7 +63,8 @@ public:
     void WritePoints(rtl::TStream &stream, int FrameIndex);
 
     // Total frames of the header at the stream's position, which it leaves
-    // where it was. Not an ILDA header: "File error.  " and 0.
+    // where it was. Not an ILDA header: "File error.  " and 0. A stream that
+    // cannot go back raises its rtl::EStreamError.
     static int ReadFrameCount(rtl::TStream &stream);
 
     static void RebuildColorTable() { BuildColorTable(); }

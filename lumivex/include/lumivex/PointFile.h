@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+namespace rtl {
+class TStream;
+}
+
 namespace lumivex {
 
 constexpr std::uint16_t kMaxPointCount = 2000;
@@ -49,6 +53,8 @@ PointFile DecodePointFileHead(std::span<const std::uint8_t> head, std::uint64_t 
 // Reads as much of the file as decoding can use and decodes it. A file that
 // cannot be opened: rtl::EFOpenError "Cannot open file NAME".
 PointFile ReadPointFile(const std::string &fileName);
+// The same from a stream's start.
+PointFile ReadPointFile(rtl::TStream &stream);
 
 // The file-info texts of the window (lFlNm, pFlNm, lFlSz, lPts, lFlStr).
 struct FileLabels {

@@ -64,12 +64,15 @@ public:
     virtual void LoadFromStream(rtl::TStream &stream);
     virtual void SaveToStream(rtl::TStream &stream);
 
-    // Writes the whole list through SaveToStream into a temporary file next
-    // to fileName and renames it over fileName only when everything was
-    // written and closed. On failure the previous file and FileName stay as
-    // they were and the exception passes on; a name that cannot be created
-    // raises rtl::EFCreateError "Cannot create file NAME".
+    // Writes the whole list through SaveToStream into fileName by way of
+    // rtl::TSaveFileStream: a plain file is replaced atomically, what is not
+    // one is written in place, a link is followed. On failure FileName stays
+    // as it was and the exception passes on: rtl::EFCreateError "Cannot
+    // create file NAME" or rtl::EWriteError "Cannot write NAME: REASON".
     void SaveToFile(const std::string &fileName);
+    // The same, naming the file shownName in messages (the name as the user
+    // chose it when fileName is a longer path).
+    void SaveToFile(const std::string &fileName, const std::string &shownName);
 };
 
 // A list whose points can be played one at a time.

@@ -53,11 +53,16 @@ public:
     // All count bytes or EReadError "Stream read error" (the position then
     // stands at the end of what could be read).
     void ReadBuffer(void *buffer, std::size_t count);
-    // All count bytes or EWriteError "Stream write error".
+    // All count bytes or EWriteError with WriteErrorText().
     void WriteBuffer(const void *buffer, std::size_t count);
 
     // Bytes left from the position to the end.
     std::int64_t Remaining() const;
+
+protected:
+    // What a short write means: "Stream write error" unless the stream
+    // can name its file and the reason.
+    virtual std::string WriteErrorText() const;
 };
 
 enum class TFileMode {
@@ -75,18 +80,24 @@ public:
     std::size_t Read(void *buffer, std::size_t count) override;
     std::size_t Write(const void *buffer, std::size_t count) override;
     std::int64_t Position() const override;
+    // A file that cannot seek (a pipe): EStreamError "Cannot seek in NAME: REASON".
     void SetPosition(std::int64_t position) override;
     std::int64_t Size() const override;
 
-    // Pushes buffered bytes to the file and closes it; EWriteError when the
-    // system could not take them. Further use of the stream is an error.
+    // Pushes buffered bytes to the file and closes it; EWriteError "Cannot
+    // write NAME: REASON" when the system could not take them. Further use
+    // of the stream is an error.
     void Close();
 
     const std::string &FileName() const { return fileName_; }
 
+protected:
+    std::string WriteErrorText() const override;
+
 private:
     std::string fileName_;
     std::FILE *file_ = nullptr;
+    int writeError_ = 0; // errno of the first write that failed
 };
 
 // A stream over bytes held in memory.

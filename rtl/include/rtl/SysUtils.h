@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace rtl {
 
@@ -48,5 +49,27 @@ class EWriteError : public EStreamError {
 public:
     using EStreamError::EStreamError;
 };
+
+// The texts of file failures, written once for every layer.
+inline std::string CannotOpenText(const std::string &fileName)
+{
+    return "Cannot open file " + fileName;
+}
+
+inline std::string CannotCreateText(const std::string &fileName)
+{
+    return "Cannot create file " + fileName;
+}
+
+// "Cannot write NAME: REASON", the reason from the system's errno value.
+inline std::string CannotWriteText(const std::string &fileName, int error)
+{
+    return "Cannot write " + fileName + ": " + std::generic_category().message(error);
+}
+
+inline std::string CannotSeekText(const std::string &fileName, int error)
+{
+    return "Cannot seek in " + fileName + ": " + std::generic_category().message(error);
+}
 
 } // namespace rtl

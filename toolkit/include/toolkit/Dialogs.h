@@ -20,7 +20,7 @@ struct TFileDialogRequest {
     QString initialDir;
     QString fileName;   // proposed name
     QString filter;     // Qt filter, "Name (*.ext)"
-    QString defaultExt; // without the dot
+    QString defaultExt; // without the dot; added to a typed name without one when saving
     bool overwritePrompt = false;
 };
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "rtl/Classes.h"
+#include "textlines/Conversion.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
@@ -21,26 +22,13 @@
 #include <memory>
 #include <string>
 
+namespace textlines {
+class TLineSource;
+}
+
 namespace toolkit {
 
-class TLineSource;
-
-// Turns a file's bytes into text for the pane.
-class TConversion {
-public:
-    virtual ~TConversion() = default;
-
-    // Places up to size characters of the next text into buffer and returns
-    // how many; 0 when there is no more text. The pane calls it until then.
-    virtual int ReadConverted(rtl::TStream &stream, char *buffer, int size) = 0;
-
-    // A conversion that can produce any line of its text straight from the
-    // file says so here; the pane then formats only the lines it shows.
-    virtual bool HasLineAccess() const { return false; }
-    virtual std::uint64_t LineCount(std::uint64_t /*fileSize*/) const { return 0; }
-    // Line index of the text, CR LF included.
-    virtual std::string LineAt(rtl::TStream & /*stream*/, std::uint64_t /*index*/) { return {}; }
-};
+using textlines::TConversion;
 
 // What the registry holds: a way to make a fresh conversion for each load.
 using TConversionClass = std::function<std::unique_ptr<TConversion>()>;
@@ -139,7 +127,7 @@ private:
     TTextPos posAt(QPoint point) const;
     void drawLine(class QPainter &painter, int y, std::uint64_t index, const std::string &line);
 
-    std::unique_ptr<TLineSource> source_;
+    std::unique_ptr<textlines::TLineSource> source_;
     QTimer work_;
     QTimer dragTimer_;
     std::uint64_t top_ = 0;

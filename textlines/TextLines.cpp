@@ -1,13 +1,13 @@
-#include "toolkit/TextPaneLines.h"
+#include "textlines/TextLines.h"
 
-#include "toolkit/TTextPane.h"
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/types.h>
 
-namespace toolkit {
+namespace textlines {
 
 // ---- TLineIndex
 
@@ -95,8 +95,9 @@ std::size_t TSpoolStore::ReadAt(std::uint64_t offset, char *buffer, std::size_t 
 
 void TSpoolStore::Append(const char *data, std::size_t size)
 {
+    errno = 0;
     if (::fseeko(file_, static_cast<off_t>(size_), SEEK_SET) != 0 || std::fwrite(data, 1, size, file_) != size)
-        throw rtl::EWriteError("Stream write error");
+        throw rtl::EWriteError(rtl::CannotWriteText("a temporary file", errno != 0 ? errno : EIO));
     size_ += size;
 }
 
@@ -157,8 +158,8 @@ public:
     {
         if (done_ >= size_)
             return 0;
-        buffer.resize(kFeedChunk);
-        const std::size_t n = store_.ReadAt(done_, buffer.data(), std::min<std::uint64_t>(kFeedChunk, size_ - done_));
+        buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFeedChunk, size_ - done_)));
+        const std::size_t n = store_.ReadAt(done_, buffer.data(), buffer.size());
         done_ += n;
         if (n == 0)
             done_ = size_; // the file shrank under us: its text ends here
@@ -264,7 +265,8 @@ std::string_view TIndexedLines::view(std::uint64_t offset, std::size_t want)
         return {};
     want = static_cast<std::size_t>(std::min<std::uint64_t>(want, end - offset));
     if (offset < cacheStart_ || offset + want > cacheStart_ + cacheSize_) {
-        cache_.resize(std::max(kCacheSize, want));
+        // No larger than the text needs: small texts are the common case.
+        cache_.resize(std::max(want, static_cast<std::size_t>(std::min<std::uint64_t>(kCacheSize, end - offset))));
         cacheStart_ = offset;
         const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(cache_.size(), end - offset));
         cacheSize_ = store_->ReadAt(offset, cache_.data(), size);
@@ -378,4 +380,4 @@ std::string_view LineContent(std::string_view line)
     return line;
 }
 
-} // namespace toolkit
+} // namespace textlines

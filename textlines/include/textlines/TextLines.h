@@ -1,12 +1,12 @@
-// Where the text pane gets its lines from. The pane only ever asks for the
+// Where a text view gets its lines from. A view only ever asks for the
 // lines it shows, so a source never has to hold a whole file's text:
 // - TConvertedLines: a conversion that formats any line straight from the file;
 // - TIndexedLines: text (in memory, in the file itself, or spooled from a
 //   conversion into a temporary file) indexed by line starts, a little at a
 //   time, with one anchor per 64 KiB so the index stays small for any file.
-// Standard library only, so the rules can be tested without a window.
 #pragma once
 
+#include "textlines/Conversion.h"
 #include "rtl/Classes.h"
 
 #include <chrono>
@@ -18,9 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace toolkit {
-
-class TConversion;
+namespace textlines {
 
 // A run of this many bytes without a line feed is shown as several lines, so
 // that a binary file without line feeds cannot become one enormous line. The
@@ -222,4 +220,4 @@ std::size_t ByteAtColumn(std::string_view line, std::size_t column);
 // The line without its line end (LF, CR LF or a lone CR at the end).
 std::string_view LineContent(std::string_view line);
 
-} // namespace toolkit
+} // namespace textlines

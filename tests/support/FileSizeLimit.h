@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-namespace robustness {
+namespace testsupport {
 
 class FileSizeLimit {
 public:
@@ -35,4 +35,4 @@ private:
     bool applied_ = false;
 };
 
-} // namespace robustness
+} // namespace testsupport

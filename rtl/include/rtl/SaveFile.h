@@ -1,0 +1,68 @@
+// A stream that saves a file without losing the one that was there.
+#pragma once
+
+#include "rtl/Classes.h"
+
+#include <memory>
+#include <string>
+
+namespace rtl {
+
+// Where the bytes go is decided when the stream is made:
+// - a regular file with one link, or a new name: a temporary file beside
+//   it, renamed over it by Commit (owner, group and permissions kept);
+// - a regular file with several links, one whose folder takes no new file,
+//   or one whose owner or group a replacement could not keep: the file
+//   itself, truncated and rewritten by Commit;
+// - a device, FIFO or terminal: written as it stands by Commit.
+// In-place writes are gathered in memory first, so a save that fails before
+// Commit changes nothing. A symbolic link is followed, never replaced.
+//
+// Failures name the file by shownName: EFCreateError "Cannot create file
+// NAME" when it cannot be written at all, EWriteError "Cannot write NAME:
+// REASON" when bytes are refused.
+class TSaveFileStream : public TStream {
+public:
+    enum class TWay {
+        Replace, // through a temporary file and a rename
+        InPlace, // into the file itself
+    };
+
+    TSaveFileStream(const std::string &fileName, const std::string &shownName);
+    // Without Commit the target is left as it was.
+    ~TSaveFileStream() override;
+
+    std::size_t Read(void *, std::size_t) override { return 0; }
+    std::size_t Write(const void *buffer, std::size_t count) override;
+    std::int64_t Position() const override;
+    void SetPosition(std::int64_t position) override;
+    std::int64_t Size() const override;
+
+    // Puts what was written in place of the file.
+    void Commit();
+
+    TWay Way() const { return way_; }
+
+protected:
+    std::string WriteErrorText() const override;
+
+private:
+    void openReplacement(const std::string &folder, const std::string &leaf);
+    bool flushBuffer();
+    [[noreturn]] void fail(int error);
+    void discard();
+
+    std::string shownName_;
+    TWay way_ = TWay::Replace;
+    bool regular_ = true;
+    int fd_ = -1;           // the temporary file, or the target written in place
+    std::string target_;    // Replace: the real name the rename goes to
+    std::string temporary_; // Replace: the temporary file's name
+    TMemoryStream memory_;  // InPlace: the bytes until Commit
+    std::string buffer_;    // Replace: bytes not yet handed to the system
+    std::int64_t flushed_ = 0;
+    std::int64_t size_ = 0;
+    int error_ = 0;
+};
+
+} // namespace rtl
