@@ -11,6 +11,10 @@ namespace bench {
 // One line on stdout: "name value unit".
 void Figure(const std::string &name, double value, const std::string &unit);
 
+// Runs command through the shell, passing on the figures it prints; false
+// when it could not start or did not end with status 0.
+bool RunChildFigures(const std::string &command);
+
 // The standard ILDA reading of a generated 150 MB file (20 frames, not 300,
 // with quick), in this process and through `lumivex ilda` beside this
 // program. False when it went wrong.
@@ -24,5 +28,13 @@ bool ViewerFigures(bool quick, const TempDir &dir);
 // The child's side: opens path through File, Open and prints its figures,
 // each name prefixed with prefix.
 int RunViewerChild(const std::string &path, const std::string &prefix, int argc, char **argv);
+
+// The player on a generated 150 MB ILDA file (20 frames with quick), in a
+// child process under GNU time. False when a run failed.
+bool PlayerFigures(bool quick, const TempDir &dir);
+
+// The child's side: opens path in the player's window, offscreen, and
+// prints the figures.
+int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
 
 } // namespace bench

@@ -1,5 +1,6 @@
 // lumivex-bench: the figures the project tracks, one line each, "name value
-// unit". --quick uses small sizes (for CI); --no-viewer leaves out the window;
+// unit". --quick uses small sizes (for CI); --no-viewer leaves out the windows
+// (the viewer's and the player's), --player-only takes the player's alone;
 // --write-ilda FILE only writes the large ILDA file of the figures.
 #include "Figures.h"
 #include "Workloads.h"
@@ -114,33 +115,52 @@ void bench::Figure(const std::string &name, double value, const std::string &uni
     std::cout << name << ' ' << text << ' ' << unit << std::endl;
 }
 
+bool bench::RunChildFigures(const std::string &command)
+{
+    std::FILE *child = ::popen(command.c_str(), "r");
+    if (!child)
+        return false;
+    char line[256];
+    while (std::fgets(line, sizeof line, child))
+        std::cout << line << std::flush;
+    return ::pclose(child) == 0;
+}
+
 int main(int argc, char **argv)
 {
     bool quick = false;
     bool viewer = true;
+    bool playerOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
             quick = true;
         } else if (arg == "--no-viewer") {
             viewer = false;
+        } else if (arg == "--player-only") {
+            playerOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
             return 0;
+        } else if (arg == "--player-child" && i + 1 < argc) {
+            const bool childQuick = i + 2 < argc && std::string(argv[i + 2]) == "--quick";
+            return bench::RunPlayerChild(argv[i + 1], childQuick, argc, argv);
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer] | --write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only] | --write-ilda FILE\n";
             return 2;
         }
     }
     try {
         bench::TempDir dir;
+        if (playerOnly)
+            return bench::PlayerFigures(quick, dir) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
-        const bool window = !viewer || bench::ViewerFigures(quick, dir);
+        const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
         if (!ilda || !window)
             return 1;
     } catch (const std::exception &error) {

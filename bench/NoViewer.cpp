@@ -16,4 +16,15 @@ int RunViewerChild(const std::string &, const std::string &, int, char **)
     return 1;
 }
 
+bool PlayerFigures(bool, const TempDir &)
+{
+    std::cerr << "lumivex-bench: built without the player; no player figures\n";
+    return true;
+}
+
+int RunPlayerChild(const std::string &, bool, int, char **)
+{
+    return 1;
+}
+
 } // namespace bench

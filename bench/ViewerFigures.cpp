@@ -128,13 +128,7 @@ bool ViewerFigures(bool quick, const TempDir &dir)
         const std::filesystem::path path = dir.Path() / run.name;
         WriteGeneratedFile(path, run.size, run.text);
         const std::string command = "'" + self + "' --viewer-child '" + path.string() + "' " + run.prefix;
-        std::FILE *child = ::popen(command.c_str(), "r");
-        if (!child)
-            return false;
-        char line[256];
-        while (std::fgets(line, sizeof line, child))
-            std::cout << line << std::flush;
-        ok = ::pclose(child) == 0 && ok;
+        ok = RunChildFigures(command) && ok;
         std::filesystem::remove(path);
     }
     return ok;

@@ -21,6 +21,23 @@ void SectionWriter::AddFrame(Header header, std::span<const Point> points)
     }
 }
 
+void SectionWriter::AddPalette(Header header, std::span<const Color> colors)
+{
+    if (colors.size() > 65535)
+        throw EIldaLimitError("An ILDA palette holds at most 65535 colours; this one has " +
+                              std::to_string(colors.size()) + ".");
+    header.format = kFormatPalette;
+    header.recordCount = static_cast<std::uint16_t>(colors.size());
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + kHeaderSize + colors.size() * RecordSize(kFormatPalette));
+    EncodeHeader(header, bytes_.data() + at);
+    std::uint8_t *out = bytes_.data() + at + kHeaderSize;
+    for (const Color color : colors) {
+        EncodeColor(color, out);
+        out += RecordSize(kFormatPalette);
+    }
+}
+
 void SectionWriter::AddEndMarker(Header header)
 {
     header.recordCount = 0;

@@ -1,4 +1,6 @@
 #include "ilda/IldaObj.h"
+#include "ilda/Reading.h"
+#include "ilda/Writing.h"
 #include "rtl/Messages.h"
 
 #include "IldaBytes.h"
@@ -272,3 +274,28 @@ TEST_P(IldaCannotCreate, RaisesTheCreationError)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, IldaCannotCreate, ::testing::Values("nowhere/a.ild", "out"));
+
+// A palette section: format 2, its count, red-green-blue records; the
+// indexed frame after it takes its colours from it.
+TEST(SectionWriter, PaletteSectionColoursTheFramesAfterIt)
+{
+    ilda::SectionWriter file;
+    ilda::Header header;
+    const std::vector<ilda::Color> colors{ilda::Rgb(1, 2, 3), ilda::Rgb(250, 128, 7)};
+    file.AddPalette(header, colors);
+    ilda::Point point;
+    point.colorIndex = 1;
+    point.status = ilda::kLastPointBit;
+    header.format = ilda::kFormat2dIndexed;
+    file.AddFrame(header, std::vector<ilda::Point>{point});
+    file.AddEndMarker(header);
+
+    const Bytes &bytes = file.Bytes();
+    EXPECT_EQ(bytes[7], ilda::kFormatPalette);
+    EXPECT_EQ(BE16At(bytes, 24), 2u);
+    EXPECT_EQ(Bytes(bytes.begin() + 32, bytes.begin() + 38), (Bytes{1, 2, 3, 250, 128, 7}));
+    rtl::TMemoryStream stream(bytes);
+    const ilda::Contents read = ilda::ReadAll(stream);
+    ASSERT_EQ(read.frames.size(), 1u);
+    EXPECT_EQ(read.frames[0].points[0].color, ilda::Rgb(250, 128, 7));
+}

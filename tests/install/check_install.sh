@@ -39,6 +39,18 @@ grep -q '^MimeType=application/x-ilda;$' "$prefix/share/applications/lumivex-pla
   fail "the player does not open application/x-ilda"
 gzip -t "$prefix/share/man/man1/lumivex.1.gz" || fail "the man page is not a gzip file"
 
+# The thumbnailer's command, run as a file manager runs it: no display.
+ild="$prefix/thumbnail-test.ild"
+png="$prefix/thumbnail-test.png"
+"$prefix/bin/lumivex" convert --format 5 -o "$ild" "$(dirname "$0")/../../examples/batman.dat" >/dev/null
+command=$(key Exec "$thumbnailer")
+command=${command//%i/$ild}
+command=${command//%s/128}
+command=${command//%o/$png}
+(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; cd "$prefix/bin" && eval "./$command") ||
+  fail "the thumbnailer's command failed"
+file "$png" | grep -q 'PNG image data, 128 x 128' || fail "the thumbnailer did not write a 128 x 128 PNG"
+
 # The type database takes the type: by name and by the magic at offset 0.
 XDG_DATA_DIRS="$prefix/share:/usr/share" update-mime-database "$prefix/share/mime" || fail "update-mime-database"
 grep -q ':application/x-ilda:\*\.ild' "$prefix/share/mime/globs2" || fail "no *.ild glob"

@@ -18,6 +18,10 @@ public:
     // A frame section in header.format (0, 1, 4 or 5); the record count is
     // set from points. More than 65535 points raise EIldaLimitError.
     void AddFrame(Header header, std::span<const Point> points);
+    // A palette section (format 2) of colors; the indexed frames after it
+    // take their colours from it. More than 65535 colours raise
+    // EIldaLimitError (the standard wants 2 to 256).
+    void AddPalette(Header header, std::span<const Color> colors);
     // The header with zero records that ends the file.
     void AddEndMarker(Header header);
 

@@ -1,0 +1,31 @@
+#include "player/RenderCommand.h"
+
+#include "player/FrameScan.h"
+#include "player/Renderer.h"
+
+#include <vector>
+
+namespace player {
+
+RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output)
+{
+    if (const auto problem = CheckReadable(file))
+        return {1, *problem};
+    std::vector<ilda::Point> points;
+    try {
+        rtl::TFileStream stream(file, rtl::TFileMode::OpenRead);
+        const FoundFrame found = FindFrame(stream, static_cast<std::size_t>(frame));
+        if (!found.frame)
+            return {1, file + ": " + found.problem};
+        points.resize(found.frame->pointCount);
+        points.resize(ilda::DecodeFrame(stream, *found.frame, points));
+    } catch (const std::exception &error) {
+        return {1, error.what()};
+    }
+    const QString problem = WritePng(QString::fromStdString(output), points, size, {});
+    if (!problem.isEmpty())
+        return {1, "Cannot write " + output + ": " + problem.toStdString()};
+    return {};
+}
+
+} // namespace player

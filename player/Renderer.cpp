@@ -1,0 +1,163 @@
+#include "player/Renderer.h"
+
+#include <QPainter>
+#include <QPen>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+namespace player {
+
+namespace {
+
+QColor ToQColor(ilda::Color color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+// The lit lines and dots gathered by colour and drawn one colour at a time:
+// a pen change costs more than a line, and frames often change colour at
+// every point. Laser light adds up, so no colour lies "over" another and
+// the order between colours does not matter.
+class Strokes {
+public:
+    void Line(QPointF from, QPointF to, ilda::Color color) { For(color).lines.emplace_back(from, to); }
+    void Dot(QPointF at, ilda::Color color) { For(color).dots.push_back(at); }
+
+    void Draw(QPainter &painter) const
+    {
+        for (const Bucket &bucket : buckets_) {
+            painter.setPen(QPen(ToQColor(bucket.color), 0));
+            if (!bucket.lines.empty())
+                painter.drawLines(bucket.lines.data(), static_cast<int>(bucket.lines.size()));
+            if (!bucket.dots.empty())
+                painter.drawPoints(bucket.dots.data(), static_cast<int>(bucket.dots.size()));
+        }
+    }
+
+private:
+    struct Bucket {
+        ilda::Color color;
+        std::vector<QLineF> lines;
+        std::vector<QPointF> dots;
+    };
+
+    Bucket &For(ilda::Color color)
+    {
+        if (last_ < buckets_.size() && buckets_[last_].color == color)
+            return buckets_[last_];
+        const auto [at, added] = index_.try_emplace(color, buckets_.size());
+        if (added)
+            buckets_.push_back({color, {}, {}});
+        last_ = at->second;
+        return buckets_[last_];
+    }
+
+    std::vector<Bucket> buckets_;
+    std::unordered_map<ilda::Color, std::size_t> index_;
+    std::size_t last_ = 0;
+};
+
+} // namespace
+
+QRectF DrawingSquare(QSize size)
+{
+    const int side = std::max(0, std::min(size.width(), size.height()));
+    return QRectF((size.width() - side) / 2, (size.height() - side) / 2, side, side);
+}
+
+QPointF ToPixel(const QRectF &square, std::int16_t x, std::int16_t y)
+{
+    const double scale = (square.width() - 1) / 65535.0;
+    return {square.left() + (x + 32768) * scale, square.top() + (32767 - y) * scale};
+}
+
+void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points,
+               const DrawOptions &options)
+{
+    painter.fillRect(painter.window(), Qt::black);
+    if (square.width() < 1)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    Strokes strokes;
+    std::vector<QLineF> blanked;
+    QPointF previous;
+    bool hasPrevious = false;
+    for (const ilda::Point &point : points) {
+        const QPointF here = ToPixel(square, point.x, point.y);
+        if (point.Blanked()) {
+            if (options.showBlanked && hasPrevious)
+                blanked.emplace_back(previous, here);
+        } else if (hasPrevious && here != previous) {
+            strokes.Line(previous, here, point.color);
+        } else {
+            strokes.Dot(here, point.color);
+        }
+        previous = here;
+        hasPrevious = true;
+    }
+    // Blanked moves first, so the lit lines lie over them.
+    if (!blanked.empty()) {
+        painter.setPen(QPen(kBlankedColor, 0));
+        painter.drawLines(blanked.data(), static_cast<int>(blanked.size()));
+    }
+    strokes.Draw(painter);
+    painter.restore();
+}
+
+QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOptions &options)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawFrame(painter, DrawingSquare(image.size()), points, options);
+    return image;
+}
+
+namespace {
+
+QString Commit(QSaveFile &file)
+{
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+} // namespace
+
+QString WritePng(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options)
+{
+    const QImage image = RenderImage(points, size, options);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return QStringLiteral("the PNG could not be encoded");
+    }
+    return Commit(file);
+}
+
+QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
+                 const QString &title)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(QSize(size, size));
+    svg.setViewBox(QRect(0, 0, size, size));
+    svg.setTitle(title);
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        file.cancelWriting();
+        return QStringLiteral("the SVG could not be started");
+    }
+    DrawFrame(painter, QRectF(0, 0, size, size), points, options);
+    painter.end();
+    return Commit(file);
+}
+
+} // namespace player

@@ -1,0 +1,16 @@
+// lumivex-player --render: one frame of a file drawn into a square PNG,
+// for thumbnails and scripts. Needs a QGuiApplication (offscreen will do).
+#pragma once
+
+#include <string>
+
+namespace player {
+
+struct RenderResult {
+    int exitCode = 0;    // 0 written, 1 the file, the frame or the output failed
+    std::string message; // one line for stderr when it failed
+};
+
+RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output);
+
+} // namespace player

@@ -1,0 +1,51 @@
+// Draws a frame as the projector would show it: black ground, ILDA
+// coordinates in the largest centred square (positive Y up), each lit point
+// joined to the one before in its own colour, blanked moves hidden or dim,
+// Z ignored. One drawing for the window, PNG and SVG.
+#pragma once
+
+#include "ilda/Codec.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+class QPainter;
+
+namespace player {
+
+struct DrawOptions {
+    bool showBlanked = false; // the blanked moves, dim
+};
+
+// The colour of blanked moves when they are shown.
+inline const QColor kBlankedColor{80, 80, 80};
+
+// The largest square centred in an area of size, in whole pixels.
+QRectF DrawingSquare(QSize size);
+
+// Where an ILDA point lands in square: -32768 on the first pixel, 32767 on
+// the last, positive Y up.
+QPointF ToPixel(const QRectF &square, std::int16_t x, std::int16_t y);
+
+// Draws points into square with painter (ground included).
+void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points,
+               const DrawOptions &options);
+
+// The frame as a size x size image.
+QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOptions &options);
+
+// Writes the frame as a PNG of size x size, or as an SVG of size x size
+// units, to path without harming what was there when it fails; returns the
+// reason of a failure, empty on success.
+QString WritePng(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options);
+QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
+                 const QString &title);
+
+} // namespace player

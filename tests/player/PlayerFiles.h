@@ -1,0 +1,65 @@
+// Small ILDA files for the player's tests, written through the program's
+// own SectionWriter.
+#pragma once
+
+#include "ilda/Writing.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace playertest {
+
+inline ilda::Point Lit(int x, int y, ilda::Color color = ilda::Rgb(255, 255, 255), std::uint8_t index = 0)
+{
+    ilda::Point p;
+    p.x = static_cast<std::int16_t>(x);
+    p.y = static_cast<std::int16_t>(y);
+    p.color = color;
+    p.colorIndex = index;
+    return p;
+}
+
+inline ilda::Point Dark(int x, int y)
+{
+    ilda::Point p = Lit(x, y, 0);
+    p.status = ilda::kBlankingBit;
+    return p;
+}
+
+// frames in format, after a palette section when palette is given; frame
+// names "f0", "f1", ...
+inline void WriteIlda(const std::string &path, std::uint8_t format, std::vector<std::vector<ilda::Point>> frames,
+                      const std::optional<std::vector<ilda::Color>> &palette = std::nullopt)
+{
+    ilda::SectionWriter file;
+    ilda::Header header;
+    header.company = ilda::NameField("test");
+    if (palette) {
+        header.name = ilda::NameField("pal");
+        file.AddPalette(header, *palette);
+    }
+    header.format = format;
+    header.total = static_cast<std::uint16_t>(frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (!frames[i].empty())
+            frames[i].back().status |= ilda::kLastPointBit;
+        header.name = ilda::NameField("f" + std::to_string(i));
+        header.number = static_cast<std::uint16_t>(i);
+        file.AddFrame(header, frames[i]);
+    }
+    header.number = static_cast<std::uint16_t>(frames.size());
+    file.AddEndMarker(header);
+    file.SaveToFile(path);
+}
+
+// count frames of a short white line each, moving right frame by frame.
+inline void WriteMovingLine(const std::string &path, int count)
+{
+    std::vector<std::vector<ilda::Point>> frames;
+    for (int i = 0; i < count; ++i)
+        frames.push_back({Dark(-20000 + i * 100, 0), Lit(-20000 + i * 100, 0), Lit(-10000 + i * 100, 0)});
+    WriteIlda(path, ilda::kFormat2dTrueColor, frames);
+}
+
+} // namespace playertest

@@ -1,0 +1,201 @@
+// How the player finds and keeps frames: the scan on its own thread, the
+// small cache, the frame looked up for --render, and the command line.
+#include "PlayerFiles.h"
+#include "TempDir.h"
+#include "player/FrameCache.h"
+#include "player/FrameScan.h"
+#include "player/PlayerArguments.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+using playertest::Dark;
+using playertest::Lit;
+
+class ReadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scanFindsFramesThenChecksPoints();
+    void scanDroppedMidwayReportsNothing();
+    void cacheKeepsFewFrames();
+    void readable_data();
+    void readable();
+    void findFrame_data();
+    void findFrame();
+    void arguments_data();
+    void arguments();
+
+private:
+    testsupport::TempDir dir_{"lumivex-player-reading"};
+};
+
+void ReadingTest::scanFindsFramesThenChecksPoints()
+{
+    const std::string path = dir_.File("reserved.ild");
+    std::vector<std::vector<ilda::Point>> frames(3, {Dark(0, 0), Lit(100, 100)});
+    frames[1][1].status = 0x01; // a reserved status bit: only a reading of the points sees it
+    playertest::WriteIlda(path, ilda::kFormat2dTrueColor, frames);
+
+    player::FrameScan scan(path);
+    QSignalSpy found(&scan, &player::FrameScan::FramesFound);
+    QSignalSpy finished(&scan, &player::FrameScan::Finished);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!found.isEmpty());
+    QCOMPARE(found.last().first().value<std::size_t>(), std::size_t(3));
+    QCOMPARE(scan.Frames().size(), std::size_t(3));
+    QCOMPARE(scan.Frames()[2].pointCount, 2u);
+    QCOMPARE(scan.Outcome().warningCount, std::size_t(1));
+    QCOMPARE(scan.Outcome().frameCount, std::size_t(3));
+}
+
+// Results still on their way to a scan that is gone must not reach it.
+void ReadingTest::scanDroppedMidwayReportsNothing()
+{
+    const std::string path = dir_.File("many.ild");
+    playertest::WriteMovingLine(path, 3000);
+    int reports = 0;
+    for (int i = 0; i < 20; ++i) {
+        auto scan = std::make_unique<player::FrameScan>(path);
+        connect(scan.get(), &player::FrameScan::FramesFound, this, [&] { ++reports; });
+        connect(scan.get(), &player::FrameScan::Finished, this, [&] { ++reports; });
+        // Drop it at different moments, the events it posted not yet handled.
+        std::this_thread::sleep_for(std::chrono::milliseconds(i % 4));
+        scan.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(reports, 0);
+        reports = 0;
+    }
+}
+
+void ReadingTest::cacheKeepsFewFrames()
+{
+    const std::string path = dir_.File("line.ild");
+    playertest::WriteMovingLine(path, 20);
+    player::FrameScan scan(path);
+    QSignalSpy finished(&scan, &player::FrameScan::Finished);
+    QVERIFY(finished.wait(10000));
+
+    player::FrameCache cache(3);
+    cache.Open(path);
+    for (const ilda::FrameInfo &frame : scan.Frames()) {
+        const player::FramePoints points = cache.Points(frame);
+        QCOMPARE(points->size(), std::size_t(3));
+        QCOMPARE(int(points->at(2).x), -10000 + int(frame.index) * 100);
+        QVERIFY(cache.Kept() <= 3);
+    }
+    // Decoded again after it was dropped: the same points.
+    QCOMPARE(int(cache.Points(scan.Frames()[0])->at(2).x), -10000);
+}
+
+void ReadingTest::readable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problem"); // a piece of the message; empty: readable
+    QTest::newRow("a file") << "line.ild" << "";
+    QTest::newRow("missing") << "missing.ild" << "no such file";
+    QTest::newRow("a folder") << "." << "not a regular file";
+}
+
+void ReadingTest::readable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, problem);
+    playertest::WriteMovingLine(dir_.File("line.ild"), 1);
+    const auto result = player::CheckReadable(dir_.File(name.toStdString()));
+    QCOMPARE(result.has_value(), !problem.isEmpty());
+    if (result)
+        QVERIFY2(QString::fromStdString(*result).contains(problem), result->c_str());
+}
+
+void ReadingTest::findFrame_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: three frames of a moving line
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("first") << QByteArray() << 0 << "";
+    QTest::newRow("last") << QByteArray() << 2 << "";
+    QTest::newRow("past the last") << QByteArray() << 3 << "there is no frame 3; the file has 3 frames";
+    QTest::newRow("not ILDA") << QByteArray("POINTS\n1 2\n") << 0 << "byte 0: not an ILDA file";
+    QTest::newRow("empty") << QByteArray() << -1 << "byte 0: the file is empty";
+}
+
+void ReadingTest::findFrame()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, index);
+    QFETCH(QString, problem);
+    const std::string path = dir_.File("find.ild");
+    if (index < 0) {
+        std::filesystem::resize_file(path, 0);
+        index = 0;
+    } else if (bytes.isEmpty()) {
+        playertest::WriteMovingLine(path, 3);
+    } else {
+        QFile file(QString::fromStdString(path));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
+    const player::FoundFrame found = player::FindFrame(stream, std::size_t(index));
+    QCOMPARE(found.frame.has_value(), problem.isEmpty());
+    if (found.frame)
+        QCOMPARE(found.frame->header.number, std::uint16_t(index));
+    else
+        QVERIFY2(QString::fromStdString(found.problem).startsWith(problem), found.problem.c_str());
+}
+
+using Action = player::Arguments::Action;
+Q_DECLARE_METATYPE(Action)
+
+void ReadingTest::arguments_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<int>("size");
+    QTest::newRow("nothing") << QStringList{} << Action::Run << "" << 0 << 0;
+    QTest::newRow("a file") << QStringList{"show.ild"} << Action::Run << "show.ild" << 0 << 0;
+    QTest::newRow("render as a thumbnailer calls it")
+        << QStringList{"--render", "a.ild", "--frame", "0", "--size", "128", "-o", "t.png"} << Action::Render
+        << "a.ild" << 0 << 128;
+    QTest::newRow("render, default size") << QStringList{"--render", "a.ild", "-o", "t.png"} << Action::Render
+                                          << "a.ild" << 0 << player::kDefaultRenderSize;
+    QTest::newRow("help wins") << QStringList{"--render", "--help"} << Action::Help << "" << 0 << 0;
+    QTest::newRow("version") << QStringList{"--version"} << Action::Version << "" << 0 << 0;
+    QTest::newRow("render without output") << QStringList{"--render", "a.ild"} << Action::Error << "" << 0 << 0;
+    QTest::newRow("size beyond the limit") << QStringList{"--render", "a.ild", "--size", "9000", "-o", "t.png"}
+                                           << Action::Error << "" << 0 << 0;
+    QTest::newRow("size not a number") << QStringList{"--render", "a.ild", "--size", "12px", "-o", "t.png"}
+                                       << Action::Error << "" << 0 << 0;
+    QTest::newRow("negative frame") << QStringList{"--render", "a.ild", "--frame", "-1", "-o", "t.png"}
+                                    << Action::Error << "" << 0 << 0;
+    QTest::newRow("frame without render") << QStringList{"a.ild", "--frame", "2"} << Action::Error << "" << 0 << 0;
+    QTest::newRow("option without its value") << QStringList{"--render"} << Action::Error << "" << 0 << 0;
+    QTest::newRow("two files") << QStringList{"a.ild", "b.ild"} << Action::Error << "" << 0 << 0;
+    QTest::newRow("dashed name after the end") << QStringList{"--", "--help"} << Action::Run << "--help" << 0 << 0;
+}
+
+void ReadingTest::arguments()
+{
+    QFETCH(QStringList, words);
+    QFETCH(Action, action);
+    std::vector<std::string> args;
+    for (const QString &word : words)
+        args.push_back(word.toStdString());
+    const player::Arguments result = player::ParseArguments(args);
+    QCOMPARE(result.action, action);
+    QCOMPARE(result.problem.empty(), action != Action::Error);
+    if (action == Action::Error)
+        return;
+    QTEST(QString::fromStdString(result.file), "file");
+    QTEST(result.frame, "frame");
+    QTEST(result.size, "size");
+}
+
+QTEST_GUILESS_MAIN(ReadingTest)
+#include "tst_player_reading.moc"

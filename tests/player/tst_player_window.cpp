@@ -1,0 +1,207 @@
+// The player's window as a user drives it: the frame slider, the keys, the
+// facts of the frame, and files it cannot show.
+#include "PlayerFiles.h"
+#include "TempDir.h"
+#include "player/PlayerWindow.h"
+#include "widgets/CZelkScrollBar.h"
+
+#include <QLabel>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QtTest>
+
+using playertest::Dark;
+using playertest::Lit;
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void opensPausedOnTheFirstFrame();
+    void keys_data();
+    void keys();
+    void slider_data();
+    void slider();
+    void spacePlaysAndPauses();
+    void unreadableFileKeepsTheOneShown();
+    void notIldaSaysWhy();
+    void paletteInEffect();
+    void exportsTheFrameShown();
+    void droppedFileOpens();
+
+private:
+    QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
+    void Open(const std::string &path);
+
+    testsupport::TempDir dir_{"lumivex-player-window"};
+    std::unique_ptr<player::PlayerWindow> window_;
+};
+
+void WindowTest::init()
+{
+    window_ = std::make_unique<player::PlayerWindow>();
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    playertest::WriteMovingLine(dir_.File("line.ild"), 30);
+    Open(dir_.File("line.ild"));
+}
+
+void WindowTest::cleanup() { window_.reset(); }
+
+void WindowTest::Open(const std::string &path)
+{
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QVERIFY(window_->OpenFile(QString::fromStdString(path)));
+    QVERIFY(finished.wait(10000));
+}
+
+void WindowTest::opensPausedOnTheFirstFrame()
+{
+    QCOMPARE(window_->FrameCount(), std::size_t(30));
+    QCOMPARE(window_->CurrentFrame(), std::size_t(0));
+    QVERIFY(!window_->Playing());
+    QCOMPARE(Label("frameValue"), "0 of 30");
+    QCOMPARE(Label("nameValue"), "f0");
+    QCOMPARE(Label("companyValue"), "test");
+    QCOMPARE(Label("formatValue"), "5 (2D, true colour)");
+    QCOMPARE(Label("pointsValue"), "3");
+    QCOMPARE(window_->Slider()->Max(), 29);
+    QVERIFY(window_->StatusText().contains("30 frames"));
+}
+
+void WindowTest::keys_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("right") << QList<int>{Qt::Key_Right} << 1;
+    QTest::newRow("right right left") << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left} << 1;
+    QTest::newRow("left at the first stays") << QList<int>{Qt::Key_Left} << 0;
+    QTest::newRow("end") << QList<int>{Qt::Key_End} << 29;
+    QTest::newRow("end then right stays") << QList<int>{Qt::Key_End, Qt::Key_Right} << 29;
+    QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 0;
+    QTest::newRow("page down on the slider") << QList<int>{Qt::Key_PageDown} << 10;
+}
+
+void WindowTest::keys()
+{
+    QFETCH(QList<int>, keys);
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window_.get(), Qt::Key(key));
+    QTEST(int(window_->CurrentFrame()), "frame");
+    QCOMPARE(window_->Slider()->Position(), int(window_->CurrentFrame()));
+    QCOMPARE(Label("nameValue"), QStringLiteral("f%1").arg(window_->CurrentFrame()));
+}
+
+void WindowTest::slider_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("forward arrow") << "forward arrow" << 1;
+    QTest::newRow("back arrow at the first") << "back arrow" << 0;
+    QTest::newRow("track after the thumb") << "track" << 10;
+    QTest::newRow("thumb dragged to the end") << "drag" << 29;
+}
+
+void WindowTest::slider()
+{
+    QFETCH(QString, action);
+    TZelkScrollBar *bar = window_->Slider();
+    if (action == "forward arrow") {
+        QTest::mouseClick(bar->ButtonDown, Qt::LeftButton);
+    } else if (action == "back arrow") {
+        QTest::mouseClick(bar->ButtonUp, Qt::LeftButton);
+    } else if (action == "track") {
+        TTraka *track = bar->Scroller->Traka;
+        QTest::mouseClick(track, Qt::LeftButton, {}, QPoint(track->width() - 5, track->height() / 2));
+    } else {
+        TSetac *thumb = bar->Scroller->Setac;
+        const QPoint grip(thumb->width() / 2, thumb->height() / 2);
+        QTest::mousePress(thumb, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(thumb, grip + QPoint(bar->width(), 0));
+        QTest::mouseRelease(thumb, Qt::LeftButton, {}, grip + QPoint(bar->width(), 0));
+    }
+    QTEST(int(window_->CurrentFrame()), "frame");
+    QCOMPARE(Label("frameValue"), QStringLiteral("%1 of 30").arg(window_->CurrentFrame()));
+}
+
+void WindowTest::spacePlaysAndPauses()
+{
+    QTest::keyClick(window_.get(), Qt::Key_Space);
+    QVERIFY(window_->Playing());
+    QTRY_VERIFY_WITH_TIMEOUT(window_->CurrentFrame() > 0, 5000);
+    QTest::keyClick(window_.get(), Qt::Key_Space);
+    QVERIFY(!window_->Playing());
+    const std::size_t paused = window_->CurrentFrame();
+    QTest::qWait(100);
+    QCOMPARE(window_->CurrentFrame(), paused);
+}
+
+void WindowTest::unreadableFileKeepsTheOneShown()
+{
+    QVERIFY(!window_->OpenFile(QString::fromStdString(dir_.File("missing.ild"))));
+    QVERIFY(window_->StatusText().contains("missing.ild"));
+    QCOMPARE(window_->FrameCount(), std::size_t(30));
+    QTest::keyClick(window_.get(), Qt::Key_Right);
+    QCOMPARE(window_->CurrentFrame(), std::size_t(1));
+}
+
+void WindowTest::notIldaSaysWhy()
+{
+    const std::string path = dir_.File("points.dat");
+    QFile file(QString::fromStdString(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a laser file at all, but long enough for a header");
+    file.close();
+    Open(path);
+    QCOMPARE(window_->FrameCount(), std::size_t(0));
+    QVERIFY2(window_->StatusText().contains("not an ILDA file"), qPrintable(window_->StatusText()));
+    QTest::keyClick(window_.get(), Qt::Key_Space); // nothing to play, nothing breaks
+    QVERIFY(!window_->Playing());
+}
+
+void WindowTest::paletteInEffect()
+{
+    const std::string path = dir_.File("palette.ild");
+    playertest::WriteIlda(path, ilda::kFormat3dIndexed, {{Dark(0, 0), Lit(10, 10, 0, 1)}},
+                          std::vector<ilda::Color>{0, ilda::Rgb(255, 0, 0), ilda::Rgb(0, 255, 0)});
+    Open(path);
+    QCOMPARE(Label("formatValue"), "0 (3D, indexed)");
+    QCOMPARE(Label("paletteValue"), "\"pal\" at byte 0, 3 colours");
+}
+
+void WindowTest::exportsTheFrameShown()
+{
+    QTest::keyClick(window_.get(), Qt::Key_End);
+    const QString png = QString::fromStdString(dir_.File("frame.png"));
+    QCOMPARE(window_->ExportPng(png, 100), QString());
+    QCOMPARE(QImage(png).size(), QSize(100, 100));
+    const QString svg = QString::fromStdString(dir_.File("frame.svg"));
+    QCOMPARE(window_->ExportSvg(svg), QString());
+    QFile written(svg);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("line.ild, frame 29"));
+    // A folder that is not there: an error, not a success.
+    QVERIFY(!window_->ExportPng(QString::fromStdString(dir_.File("no/such/folder.png")), 100).isEmpty());
+}
+
+void WindowTest::droppedFileOpens()
+{
+    const std::string path = dir_.File("dropped.ild");
+    playertest::WriteMovingLine(path, 4);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window_.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window_.get(), &drop);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->FrameCount(), std::size_t(4));
+    QVERIFY(window_->windowTitle().startsWith("dropped.ild"));
+}
+
+QTEST_MAIN(WindowTest)
+#include "tst_player_window.moc"
