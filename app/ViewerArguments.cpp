@@ -4,7 +4,10 @@ namespace viewer {
 
 namespace {
 
-bool isOption(const std::string &word) { return word.size() > 1 && word[0] == '-'; }
+bool isOption(const std::string &word)
+{
+    return word.size() > 1 && word[0] == '-';
+}
 
 } // namespace
 
@@ -47,6 +50,9 @@ std::string UsageText()
            "  --version   the version\n";
 }
 
-std::string VersionText() { return "lumivex-viewer " LUMIVEX_VERSION "\n"; }
+std::string VersionText()
+{
+    return "lumivex-viewer " LUMIVEX_VERSION "\n";
+}
 
 } // namespace viewer

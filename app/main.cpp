@@ -15,7 +15,10 @@
 
 namespace {
 
-std::vector<std::string> wordsAfterName(int argc, char **argv) { return {argv + std::min(argc, 1), argv + argc}; }
+std::vector<std::string> wordsAfterName(int argc, char **argv)
+{
+    return {argv + std::min(argc, 1), argv + argc};
+}
 
 } // namespace
 

@@ -89,7 +89,8 @@ int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv)
     const double seconds = quick ? 1 : 5;
     clock.restart();
     window.SetPlaying(true);
-    RunUntil(app, [&] { return clock.elapsed() >= seconds * 1000; }, int(seconds * 1000) + 1000);
+    RunUntil(
+        app, [&] { return clock.elapsed() >= seconds * 1000; }, int(seconds * 1000) + 1000);
     window.SetPlaying(false);
     Figure("player_play_fps", double(shown) / (double(clock.nsecsElapsed()) / 1e9), "frames/s");
 

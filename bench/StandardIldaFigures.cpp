@@ -23,7 +23,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 class CountPoints : public ilda::ReadHandler {
 public:
@@ -130,8 +133,8 @@ bool StandardIldaFigures(bool quick, const TempDir &dir)
             args.push_back(path.string());
             const Run run = RunProcess(lumivex, args, (dir.Path() / "time.txt").string());
             if (run.exitCode != 0 || run.peakMb <= 0) {
-                std::cerr << "/usr/bin/time " << lumivex << " ilda (" << view.name << ") ended with "
-                          << run.exitCode << "\n";
+                std::cerr << "/usr/bin/time " << lumivex << " ilda (" << view.name << ") ended with " << run.exitCode
+                          << "\n";
                 return false;
             }
             best.seconds = std::min(best.seconds, run.seconds);

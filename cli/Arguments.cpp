@@ -18,7 +18,8 @@ ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known)
             onlyFiles = true;
             continue;
         }
-        const auto match = std::find_if(known.begin(), known.end(), [&](const KnownOption &o) { return arg == o.name; });
+        const auto match =
+            std::find_if(known.begin(), known.end(), [&](const KnownOption &o) { return arg == o.name; });
         if (match == known.end()) {
             parsed.problem = "unknown option " + arg;
             return parsed;

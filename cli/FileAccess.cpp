@@ -89,7 +89,8 @@ std::string BareName(const std::string &fileName)
 
 bool SameFile(const std::string &a, const std::string &b)
 {
-    struct stat sa {}, sb {};
+    struct stat sa {};
+    struct stat sb {};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -102,7 +103,8 @@ bool Exists(const std::string &fileName)
 
 bool IsStandardOutput(const std::string &fileName)
 {
-    struct stat out {}, named {};
+    struct stat out {};
+    struct stat named {};
     return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(fileName.c_str(), &named) == 0 && out.st_dev == named.st_dev &&
            out.st_ino == named.st_ino;
 }

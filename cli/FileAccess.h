@@ -20,7 +20,10 @@ std::string CantOpenMessage(const std::string &fileName);
 constexpr std::size_t kMaxStreamedInput = std::size_t{256} << 20;
 
 // "-" names standard input.
-inline bool IsStandardInput(const std::string &fileName) { return fileName == "-"; }
+inline bool IsStandardInput(const std::string &fileName)
+{
+    return fileName == "-";
+}
 
 // A descriptor to read fileName from, front to back; standard input for
 // "-". -1 when it cannot be opened or is a folder.

@@ -12,7 +12,10 @@ namespace cli {
 
 namespace {
 
-char *PutNumber(char *at, long long value) { return std::to_chars(at, at + 24, value).ptr; }
+char *PutNumber(char *at, long long value)
+{
+    return std::to_chars(at, at + 24, value).ptr;
+}
 
 char *PutText(char *at, std::string_view text)
 {
@@ -147,13 +150,13 @@ private:
     {
         out_ << ", \"" << key << "\": [";
         for (std::size_t i = 0; i < kept.size(); ++i)
-            out_ << (i ? ", " : "") << "{\"offset\": " << kept[i].offset
-                 << ", \"text\": " << JsonString(kept[i].text) << "}";
+            out_ << (i ? ", " : "") << "{\"offset\": " << kept[i].offset << ", \"text\": " << JsonString(kept[i].text)
+                 << "}";
         bool first = kept.empty();
         const auto note = [&](std::size_t n, const char *what) {
             if (n)
-                out_ << (first ? "" : ", ") << "{\"offset\": " << end << ", \"text\": \""
-                     << static_cast<long long>(n) << what << "\"}";
+                out_ << (first ? "" : ", ") << "{\"offset\": " << end << ", \"text\": \"" << static_cast<long long>(n)
+                     << what << "\"}";
             first = first && !n;
         };
         note(count - kept.size(), " more not listed");
@@ -200,12 +203,11 @@ int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest 
         CheckWriter writer(out, name);
         const ilda::ReadOutcome outcome = ilda::Read(stream, writer, options);
         if (outcome.Conforms()) {
-            out << name << ": conforms to the ILDA standard ("
-                << Plural(outcome.frameCount, "frame", "frames") << ")\n";
+            out << name << ": conforms to the ILDA standard (" << Plural(outcome.frameCount, "frame", "frames")
+                << ")\n";
             return 0;
         }
-        out << name << ": "
-            << Plural(outcome.warningCount + outcome.errorCount, "deviation", "deviations")
+        out << name << ": " << Plural(outcome.warningCount + outcome.errorCount, "deviation", "deviations")
             << " from the ILDA standard\n";
         return 1;
     }

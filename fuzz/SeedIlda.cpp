@@ -128,7 +128,8 @@ void WriteIldaSeeds(const std::filesystem::path &out, const SeedWriter &write)
     Bytes palette = Cut(Image(*Frames(1, 0)), 32);
     palette[7] = 2;
     palette[25] = 4;
-    for (int c = 0; c < 12; ++c) palette.push_back(static_cast<std::uint8_t>(c * 20));
+    for (int c = 0; c < 12; ++c)
+        palette.push_back(static_cast<std::uint8_t>(c * 20));
     const Bytes table = {'I', 'L', 'D', 'A', 0, 0, 0, 3, 0, 0, 0, 10, 0, 0, 0, 2, 255, 0, 0, 0, 255, 0};
     for (const std::uint8_t format : {0, 1, 4, 5}) {
         ilda::Header header;

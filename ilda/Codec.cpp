@@ -9,9 +9,15 @@ namespace {
 
 constexpr char kSignature[4] = {'I', 'L', 'D', 'A'};
 
-unsigned GetU16(const std::uint8_t *in) { return unsigned{in[0]} << 8 | in[1]; }
+unsigned GetU16(const std::uint8_t *in)
+{
+    return unsigned{in[0]} << 8 | in[1];
+}
 
-std::int16_t GetS16(const std::uint8_t *in) { return static_cast<std::int16_t>(GetU16(in)); }
+std::int16_t GetS16(const std::uint8_t *in)
+{
+    return static_cast<std::int16_t>(GetU16(in));
+}
 
 std::uint32_t GetU32(const std::uint8_t *in)
 {
@@ -65,7 +71,10 @@ std::array<char, 8> NameField(const std::string &text)
     return field;
 }
 
-bool HasSignature(const std::uint8_t *bytes) { return std::memcmp(bytes, kSignature, sizeof kSignature) == 0; }
+bool HasSignature(const std::uint8_t *bytes)
+{
+    return std::memcmp(bytes, kSignature, sizeof kSignature) == 0;
+}
 
 Header DecodeHeader(const std::uint8_t *bytes)
 {
@@ -107,8 +116,7 @@ std::optional<std::uint32_t> ShortTableCount(const std::uint8_t *bytes)
     return static_cast<std::uint32_t>(count);
 }
 
-void DecodePoints(std::uint8_t format, const std::uint8_t *in, std::size_t count, const ColorMap &colors,
-                  Point *out)
+void DecodePoints(std::uint8_t format, const std::uint8_t *in, std::size_t count, const ColorMap &colors, Point *out)
 {
     switch (format) {
     case kFormat3dIndexed: DecodeLoop<true, true>(in, count, colors, out); break;

@@ -207,8 +207,7 @@ void TIldaFile::LoadFromStream(rtl::TStream &stream)
             ilda::DecodePoints(header.format, block.data(), got, noColors, decoded.data());
             for (std::size_t r = 0; r < got; ++r) {
                 const ilda::Point &p = decoded[r];
-                const std::uint32_t color =
-                    (p.status == 0x40 || p.status == 0xC0) ? 0u : IndexToColor(p.colorIndex);
+                const std::uint32_t color = (p.status == 0x40 || p.status == 0xC0) ? 0u : IndexToColor(p.colorIndex);
                 frame->AddPoint(p.x, p.y, p.z, color, p.status, p.colorIndex);
             }
             if (got < want) {

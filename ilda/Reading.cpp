@@ -182,8 +182,7 @@ private:
         }
         if (!complete)
             Fail(source_.Offset(), std::string("the file ends inside a ") + (table ? "colour table" : "palette") +
-                                       ": " + std::to_string(whole) + " of " + std::to_string(count) +
-                                       " colours read");
+                                       ": " + std::to_string(whole) + " of " + std::to_string(count) + " colours read");
         return complete;
     }
 
@@ -251,9 +250,8 @@ private:
             lastBits += p.Last();
         }
         if (statusBits & kReservedStatusBits)
-            WarnPoints(offsetOf, "reserved status bits (0x3F) set", [](const Point &p, std::size_t) {
-                return (p.status & kReservedStatusBits) != 0;
-            });
+            WarnPoints(offsetOf, "reserved status bits (0x3F) set",
+                       [](const Point &p, std::size_t) { return (p.status & kReservedStatusBits) != 0; });
         if (lastBits > (complete && points_.back().Last() ? 1u : 0u))
             WarnPoints(offsetOf, "the last-point bit (0x80) set before the last point",
                        [last](const Point &p, std::size_t i) { return p.Last() && i != last; });
@@ -268,8 +266,8 @@ private:
         }
         if (info.colorTable && info.colorTable->colors.size() != info.header.recordCount)
             Warn(info.colorTable->offset, "a colour table of " + std::to_string(info.colorTable->colors.size()) +
-                                              " colours for a frame of " +
-                                              std::to_string(info.header.recordCount) + " points");
+                                              " colours for a frame of " + std::to_string(info.header.recordCount) +
+                                              " points");
     }
 
     template <class OffsetOf, class Test>

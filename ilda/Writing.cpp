@@ -46,6 +46,9 @@ void SectionWriter::AddEndMarker(Header header)
     EncodeHeader(header, bytes_.data() + at);
 }
 
-void SectionWriter::SaveToStream(rtl::TStream &stream) { stream.WriteBuffer(bytes_.data(), bytes_.size()); }
+void SectionWriter::SaveToStream(rtl::TStream &stream)
+{
+    stream.WriteBuffer(bytes_.data(), bytes_.size());
+}
 
 } // namespace ilda

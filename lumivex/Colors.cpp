@@ -47,7 +47,8 @@ std::uint8_t ColorToIlda(TColor color)
 
 bool IsSwatchColor(TColor color)
 {
-    return std::any_of(kColors.begin(), kColors.end(), [color](const NamedColor &entry) { return entry.color == color; });
+    return std::any_of(kColors.begin(), kColors.end(),
+                       [color](const NamedColor &entry) { return entry.color == color; });
 }
 
 std::optional<TColor> ParseColor(const std::string &text)

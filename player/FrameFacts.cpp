@@ -58,8 +58,8 @@ QStringList MessageLines(const ilda::ReadOutcome &outcome)
         lines << QStringLiteral("error at ") + DiagnosticText(error);
     for (const ilda::Diagnostic &warning : outcome.warnings)
         lines << QStringLiteral("warning at ") + DiagnosticText(warning);
-    const std::size_t left = outcome.errorCount + outcome.warningCount - outcome.errors.size() -
-                             outcome.warnings.size();
+    const std::size_t left =
+        outcome.errorCount + outcome.warningCount - outcome.errors.size() - outcome.warnings.size();
     if (left > 0)
         lines << QStringLiteral("and %1 more").arg(left);
     return lines;

@@ -202,8 +202,8 @@ FoundFrame FindFrame(rtl::TStream &stream, std::size_t index)
         return {finder.found, {}};
     }
     if (outcome.frameCount == 0 && outcome.errorCount > 0)
-        return {std::nullopt, "byte " + std::to_string(outcome.errors.front().offset) + ": " +
-                                  outcome.errors.front().text};
+        return {std::nullopt,
+                "byte " + std::to_string(outcome.errors.front().offset) + ": " + outcome.errors.front().text};
     return {std::nullopt, "there is no frame " + std::to_string(index) + "; the file has " +
                               std::to_string(outcome.frameCount) + (outcome.frameCount == 1 ? " frame" : " frames")};
 }

@@ -6,7 +6,10 @@ namespace player {
 
 namespace {
 
-bool IsOption(const std::string &word) { return word.size() > 1 && word[0] == '-'; }
+bool IsOption(const std::string &word)
+{
+    return word.size() > 1 && word[0] == '-';
+}
 
 Arguments Only(Arguments::Action action, std::string problem = {})
 {
@@ -16,7 +19,10 @@ Arguments Only(Arguments::Action action, std::string problem = {})
     return result;
 }
 
-Arguments Error(std::string problem) { return Only(Arguments::Action::Error, std::move(problem)); }
+Arguments Error(std::string problem)
+{
+    return Only(Arguments::Action::Error, std::move(problem));
+}
 
 // A whole decimal number in [low, high], or nothing.
 bool ParseNumber(const std::string &text, int low, int high, int &out)
@@ -52,8 +58,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             continue;
         }
         if (options && IsOption(word)) {
-            const bool takesValue = word == "--render" || word == "--frame" || word == "--size" || word == "-o" ||
-                                    word == "--output";
+            const bool takesValue =
+                word == "--render" || word == "--frame" || word == "--size" || word == "-o" || word == "--output";
             if (!takesValue)
                 return Error("unknown option " + word);
             if (i + 1 >= args.size())
@@ -112,6 +118,9 @@ std::string UsageText()
            "or the PNG could not be written, 2 wrong arguments.\n";
 }
 
-std::string VersionText() { return "lumivex-player " LUMIVEX_VERSION "\n"; }
+std::string VersionText()
+{
+    return "lumivex-player " LUMIVEX_VERSION "\n";
+}
 
 } // namespace player

@@ -50,7 +50,10 @@ QLabel *ValueLabel(const char *name)
     return label;
 }
 
-PlaybackClock::Time Now() { return std::chrono::steady_clock::now(); }
+PlaybackClock::Time Now()
+{
+    return std::chrono::steady_clock::now();
+}
 
 } // namespace
 
@@ -161,7 +164,8 @@ QWidget *PlayerWindow::BuildInfoPanel()
     panel->setFixedWidth(230);
     auto *form = new QFormLayout(panel);
     frameValue_ = ValueLabel("frameValue");
-    frameValue_->setToolTip(QStringLiteral("Frames are counted from 0, as lumivex-player --render --frame counts them."));
+    frameValue_->setToolTip(
+        QStringLiteral("Frames are counted from 0, as lumivex-player --render --frame counts them."));
     nameValue_ = ValueLabel("nameValue");
     companyValue_ = ValueLabel("companyValue");
     formatValue_ = ValueLabel("formatValue");
@@ -197,7 +201,7 @@ QWidget *PlayerWindow::BuildControls()
             connect(action, &QAction::changed, button, [button, face] { button->setText(face); });
         }
         button->setToolTip(QStringLiteral("%1 (%2)").arg(action->text().remove('&'),
-                                                          action->shortcut().toString(QKeySequence::NativeText)));
+                                                         action->shortcut().toString(QKeySequence::NativeText)));
         row->addWidget(button);
     }
     rateBox_ = new QComboBox;
@@ -266,11 +270,20 @@ bool PlayerWindow::OpenFile(const QString &path)
     return true;
 }
 
-std::size_t PlayerWindow::FrameCount() const { return scan_ ? scan_->Frames().size() : 0; }
+std::size_t PlayerWindow::FrameCount() const
+{
+    return scan_ ? scan_->Frames().size() : 0;
+}
 
-bool PlayerWindow::ScanDone() const { return scan_ && scan_->CurrentPhase() == FrameScan::Phase::Done; }
+bool PlayerWindow::ScanDone() const
+{
+    return scan_ && scan_->CurrentPhase() == FrameScan::Phase::Done;
+}
 
-QString PlayerWindow::StatusText() const { return status_->text(); }
+QString PlayerWindow::StatusText() const
+{
+    return status_->text();
+}
 
 void PlayerWindow::OnFramesFound(std::size_t count)
 {
@@ -300,8 +313,8 @@ void PlayerWindow::OnScanFinished()
     status_->setStyleSheet(outcome.errorCount ? QStringLiteral("color: #b00000") : QString());
     messagesButton_->setVisible(!outcome.Conforms());
     if (FrameCount() == 0) {
-        const QString why = outcome.errors.empty() ? QStringLiteral("the file holds no frame")
-                                                   : DiagnosticText(outcome.errors.front());
+        const QString why =
+            outcome.errors.empty() ? QStringLiteral("the file holds no frame") : DiagnosticText(outcome.errors.front());
         view_->SetNotice(QStringLiteral("Nothing to show in %1: %2").arg(file, why));
     }
     if (messagesDialog_ && messagesDialog_->isVisible())
@@ -364,7 +377,10 @@ void PlayerWindow::SetPlaying(bool playing)
     playAction_->setText(playing ? QStringLiteral("&Pause") : QStringLiteral("&Play"));
 }
 
-void PlayerWindow::RestartClock() { clock_.Start(current_, Now(), rate_); }
+void PlayerWindow::RestartClock()
+{
+    clock_.Start(current_, Now(), rate_);
+}
 
 void PlayerWindow::SetRate(double rate)
 {
@@ -488,14 +504,14 @@ void PlayerWindow::AskOpen()
 void PlayerWindow::AskExportPng()
 {
     bool ok = false;
-    const int size = QInputDialog::getInt(this, QStringLiteral("Export frame as PNG"),
-                                          QStringLiteral("Side of the square image, in pixels:"), 1024, 16, 8192, 1,
-                                          &ok);
+    const int size =
+        QInputDialog::getInt(this, QStringLiteral("Export frame as PNG"),
+                             QStringLiteral("Side of the square image, in pixels:"), 1024, 16, 8192, 1, &ok);
     if (!ok)
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export frame as PNG"),
-                                                      SuggestedName(QStringLiteral("png")),
-                                                      QStringLiteral("PNG images (*.png)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export frame as PNG"), SuggestedName(QStringLiteral("png")),
+                                     QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty())
         return;
     const QString problem = ExportPng(path, size);
@@ -506,9 +522,9 @@ void PlayerWindow::AskExportPng()
 
 void PlayerWindow::AskExportSvg()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export frame as SVG"),
-                                                      SuggestedName(QStringLiteral("svg")),
-                                                      QStringLiteral("SVG drawings (*.svg)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export frame as SVG"), SuggestedName(QStringLiteral("svg")),
+                                     QStringLiteral("SVG drawings (*.svg)"));
     if (path.isEmpty())
         return;
     const QString problem = ExportSvg(path);

@@ -13,7 +13,10 @@ namespace player {
 
 namespace {
 
-QColor ToQColor(ilda::Color color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+QColor ToQColor(ilda::Color color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
 // The lit lines and dots gathered by colour and drawn one colour at a time:
 // a pen change costs more than a line, and frames often change colour at
@@ -72,8 +75,7 @@ QPointF ToPixel(const QRectF &square, std::int16_t x, std::int16_t y)
     return {square.left() + (x + 32768) * scale, square.top() + (32767 - y) * scale};
 }
 
-void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points,
-               const DrawOptions &options)
+void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points, const DrawOptions &options)
 {
     painter.fillRect(painter.window(), Qt::black);
     if (square.width() < 1)

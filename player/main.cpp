@@ -15,7 +15,10 @@
 
 namespace {
 
-std::vector<std::string> WordsAfterName(int argc, char **argv) { return {argv + std::min(argc, 1), argv + argc}; }
+std::vector<std::string> WordsAfterName(int argc, char **argv)
+{
+    return {argv + std::min(argc, 1), argv + argc};
+}
 
 // Qt takes options of one dash (-platform, -style, ...) out of the words
 // when the application starts; only then can such a word be judged.
@@ -49,12 +52,8 @@ int main(int argc, char *argv[])
     const std::vector<std::string> words = WordsAfterName(argc, argv);
     const player::Arguments early = player::ParseArguments(words);
     switch (early.action) {
-    case player::Arguments::Action::Help:
-        std::fputs(player::UsageText().c_str(), stdout);
-        return 0;
-    case player::Arguments::Action::Version:
-        std::fputs(player::VersionText().c_str(), stdout);
-        return 0;
+    case player::Arguments::Action::Help: std::fputs(player::UsageText().c_str(), stdout); return 0;
+    case player::Arguments::Action::Version: std::fputs(player::VersionText().c_str(), stdout); return 0;
     case player::Arguments::Action::Render: {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -69,8 +68,7 @@ int main(int argc, char *argv[])
         if (!MayBeQtOption(words))
             return WrongArguments(early.problem);
         break; // judged again once the application has taken its own options out
-    case player::Arguments::Action::Run:
-        break;
+    case player::Arguments::Action::Run: break;
     }
 
     QApplication app(argc, argv);

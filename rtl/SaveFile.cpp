@@ -81,8 +81,7 @@ bool keepIdentity(int fd, const struct stat &original)
 
 } // namespace
 
-TSaveFileStream::TSaveFileStream(const std::string &fileName, const std::string &shownName)
-    : shownName_(shownName)
+TSaveFileStream::TSaveFileStream(const std::string &fileName, const std::string &shownName) : shownName_(shownName)
 {
     if (fileName.empty())
         throw EFCreateError(CannotCreateText(shownName_));

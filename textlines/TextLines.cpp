@@ -74,8 +74,7 @@ std::size_t TStreamStore::ReadAt(std::uint64_t offset, char *buffer, std::size_t
     return stream_->Read(buffer, size);
 }
 
-TSpoolStore::TSpoolStore()
-    : file_(std::tmpfile())
+TSpoolStore::TSpoolStore() : file_(std::tmpfile())
 {
     if (!file_)
         throw rtl::EFCreateError("Cannot create a temporary file");
@@ -109,8 +108,7 @@ TConvertedLines::TConvertedLines(std::unique_ptr<TConversion> conversion, std::u
     count_ = conversion_->LineCount(static_cast<std::uint64_t>(std::max<std::int64_t>(0, stream_->Size())));
     if (count_ > 0) {
         // Lines grow only with the position's digits: the last one is the widest.
-        longest_ = std::max(conversion_->LineAt(*stream_, 0).size(),
-                            conversion_->LineAt(*stream_, count_ - 1).size());
+        longest_ = std::max(conversion_->LineAt(*stream_, 0).size(), conversion_->LineAt(*stream_, count_ - 1).size());
     }
 }
 
@@ -177,8 +175,7 @@ private:
 // in a temporary file rather than in memory.
 class TIndexedLines::TConversionFeeder : public TFeeder {
 public:
-    TConversionFeeder(std::unique_ptr<TConversion> conversion, std::unique_ptr<rtl::TStream> file,
-                      TSpoolStore &spool)
+    TConversionFeeder(std::unique_ptr<TConversion> conversion, std::unique_ptr<rtl::TStream> file, TSpoolStore &spool)
         : conversion_(std::move(conversion)), file_(std::move(file)), spool_(spool)
     {
     }

@@ -1,8 +1,8 @@
 #include "ui/Unit1.h"
 
 #include "FormDescription.h"
-#include "ui/HexConversion.h"
 #include "Open1.xpm"
+#include "ui/HexConversion.h"
 
 #include "lumivex/Export.h"
 #include "lumivex/HexDump.h"

@@ -1,7 +1,7 @@
 // The arrow buttons of TZelkScrollBar and their press-and-hold repeat.
-#include "widgets/CZelkScrollBar.h"
 #include "ZelkRepeat.h"
 #include "ZelkStep.h"
+#include "widgets/CZelkScrollBar.h"
 
 #include <QMouseEvent>
 

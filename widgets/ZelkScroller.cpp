@@ -253,8 +253,8 @@ void TTraka::mouseReleaseEvent(QMouseEvent *event)
 
 bool TTraka::event(QEvent *event)
 {
-    if (event->type() == toolkit::TPointerReport::EventType()
-        && !static_cast<toolkit::TPointerReport *>(event)->Entered()) {
+    if (event->type() == toolkit::TPointerReport::EventType() &&
+        !static_cast<toolkit::TPointerReport *>(event)->Entered()) {
         StopRepeat(this);
         event->accept();
         return true;

@@ -23,11 +23,14 @@ constexpr double kPi = std::numbers::pi;
 struct Stroke {
     std::function<void(double t, double &x, double &y, double &z)> at;
     std::function<ilda::Color(double t)> color; // true colour
-    std::uint8_t index = 0;                      // palette index
+    std::uint8_t index = 0;                     // palette index
     int points = 60;
 };
 
-std::int16_t Scale(double v) { return static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0, 1.0) * 32000)); }
+std::int16_t Scale(double v)
+{
+    return static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0, 1.0) * 32000));
+}
 
 std::vector<Point> Draw(const std::vector<Stroke> &strokes)
 {
@@ -103,7 +106,8 @@ void Spiral(ilda::SectionWriter &file)
                            },
                            [turn](double) { return Hue(turn + 0.5); }, 0, 120});
         strokes.push_back({[turn](double t, double &x, double &y, double &z) {
-                               const double cx = 0.72 * std::cos(-turn * 2 * kPi), cy = 0.72 * std::sin(-turn * 2 * kPi);
+                               const double cx = 0.72 * std::cos(-turn * 2 * kPi),
+                                            cy = 0.72 * std::sin(-turn * 2 * kPi);
                                const int side = std::min(3, int(t * 4));
                                const double s = t * 4 - side;
                                const double corners[5][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {-1, -1}};
@@ -122,7 +126,8 @@ void Spiral(ilda::SectionWriter &file)
 void Cube(ilda::SectionWriter &file)
 {
     const int frames = 72;
-    const int edges[12][2] = {{0, 1}, {1, 3}, {3, 2}, {2, 0}, {4, 5}, {5, 7}, {7, 6}, {6, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+    const int edges[12][2] = {{0, 1}, {1, 3}, {3, 2}, {2, 0}, {4, 5}, {5, 7},
+                              {7, 6}, {6, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
     for (int f = 0; f < frames; ++f) {
         const double a = 2 * kPi * f / frames, b = a / 2 + 0.4;
         auto corner = [&](int i, double &x, double &y, double &z) {
@@ -154,8 +159,8 @@ void Cube(ilda::SectionWriter &file)
 // over a floor, in format 0 and format 1 frame by frame.
 void Bounce(ilda::SectionWriter &file)
 {
-    const ilda::Color colors[] = {ilda::Rgb(0, 0, 0),     ilda::Rgb(255, 64, 0),   ilda::Rgb(255, 200, 0),
-                                  ilda::Rgb(0, 220, 80),  ilda::Rgb(0, 160, 255),  ilda::Rgb(200, 0, 255),
+    const ilda::Color colors[] = {ilda::Rgb(0, 0, 0),       ilda::Rgb(255, 64, 0),  ilda::Rgb(255, 200, 0),
+                                  ilda::Rgb(0, 220, 80),    ilda::Rgb(0, 160, 255), ilda::Rgb(200, 0, 255),
                                   ilda::Rgb(255, 255, 255), ilda::Rgb(255, 0, 120)};
     ilda::Header palette;
     palette.name = ilda::NameField("bounce");

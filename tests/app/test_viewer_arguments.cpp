@@ -28,19 +28,18 @@ TEST_P(ParseArguments, GivesTheActionAndTheFile)
     EXPECT_EQ(result.problem.empty(), result.action != Action::Error);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Words, ParseArguments,
-    testing::Values(Case{"Nothing", {}, Action::Run, ""},
-                    Case{"AFile", {"shows/circle.dat"}, Action::Run, "shows/circle.dat"},
-                    Case{"HelpAfterAFile", {"circle.dat", "--help"}, Action::Help, ""},
-                    Case{"ShortHelp", {"-h"}, Action::Help, ""},
-                    Case{"Version", {"--version"}, Action::Version, ""},
-                    Case{"HelpWinsOverABadOption", {"--bogus", "--help"}, Action::Help, ""},
-                    Case{"UnknownOption", {"--bogus"}, Action::Error, ""},
-                    Case{"TwoFiles", {"a.dat", "b.dat"}, Action::Error, ""},
-                    Case{"DashedNameAfterTheEnd", {"--", "--version"}, Action::Run, "--version"},
-                    Case{"LoneDashIsAName", {"-"}, Action::Run, "-"}),
-    [](const testing::TestParamInfo<Case> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Words, ParseArguments,
+                         testing::Values(Case{"Nothing", {}, Action::Run, ""},
+                                         Case{"AFile", {"shows/circle.dat"}, Action::Run, "shows/circle.dat"},
+                                         Case{"HelpAfterAFile", {"circle.dat", "--help"}, Action::Help, ""},
+                                         Case{"ShortHelp", {"-h"}, Action::Help, ""},
+                                         Case{"Version", {"--version"}, Action::Version, ""},
+                                         Case{"HelpWinsOverABadOption", {"--bogus", "--help"}, Action::Help, ""},
+                                         Case{"UnknownOption", {"--bogus"}, Action::Error, ""},
+                                         Case{"TwoFiles", {"a.dat", "b.dat"}, Action::Error, ""},
+                                         Case{"DashedNameAfterTheEnd", {"--", "--version"}, Action::Run, "--version"},
+                                         Case{"LoneDashIsAName", {"-"}, Action::Run, "-"}),
+                         [](const testing::TestParamInfo<Case> &info) { return info.param.name; });
 
 // No display at all: the program must answer before it needs one.
 TEST(ViewerProgram, AnswersHelpAndVersionWithoutADisplay)

@@ -242,7 +242,10 @@ struct OutputDirCase {
     std::string err;
 };
 
-void PrintTo(const OutputDirCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const OutputDirCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class OutputDir : public CliTest, public ::testing::WithParamInterface<OutputDirCase> {};
 

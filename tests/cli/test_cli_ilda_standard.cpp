@@ -34,12 +34,11 @@ Bytes Header(std::uint8_t format, std::uint8_t records, std::uint8_t number, std
 // A palette of two colours, a 3D indexed frame, a 2D true-colour frame, the end.
 const Bytes &MixedFile()
 {
-    static const Bytes bytes =
-        Header(2, 2, 0, 0, "pal") + Bytes{10, 20, 30, 40, 50, 60} +                         //
-        Header(0, 2, 0, 2, "bat", "Lumivex") + Bytes{0xff, 0x9c, 0, 100, 0, 7, 0, 1} +   //
-        Bytes{0, 1, 0, 2, 0, 3, 0xC0, 0} +                                                 //
-        Header(5, 1, 1, 2, "", "x") + Bytes{0x80, 0, 0x7f, 0xff, 0x80, 0x01, 0x02, 0x03} + //
-        Header(0, 0, 0, 0);
+    static const Bytes bytes = Header(2, 2, 0, 0, "pal") + Bytes{10, 20, 30, 40, 50, 60} +                        //
+                               Header(0, 2, 0, 2, "bat", "Lumivex") + Bytes{0xff, 0x9c, 0, 100, 0, 7, 0, 1} +     //
+                               Bytes{0, 1, 0, 2, 0, 3, 0xC0, 0} +                                                 //
+                               Header(5, 1, 1, 2, "", "x") + Bytes{0x80, 0, 0x7f, 0xff, 0x80, 0x01, 0x02, 0x03} + //
+                               Header(0, 0, 0, 0);
     return bytes;
 }
 
@@ -113,21 +112,32 @@ const std::string kSecondFrameLine =
 INSTANTIATE_TEST_SUITE_P(
     Views, IldaView,
     ::testing::Values(
-        ViewCase{"Listing", {"ilda", "m.ild"}, 0,
+        ViewCase{"Listing",
+                 {"ilda", "m.ild"},
+                 0,
                  "palette: 2 colours, name \"pal\", offset 0\n" + kFrameLines +
                      "  -100 100 7  status 0  index 1  color 0x3C3228\n"
                      "  1 2 3  status 192  index 0  color 0x000000\n" +
                      kSecondFrameLine + "  -32768 32767 0  status 128  index -  color 0x010203\n"},
-        ViewCase{"Summary", {"ilda", "--summary", "m.ild"}, 0,
+        ViewCase{"Summary",
+                 {"ilda", "--summary", "m.ild"},
+                 0,
                  "palette: 2 colours, name \"pal\", offset 0\n" + kFrameLines + kSecondFrameLine},
-        ViewCase{"SummaryOfACutFile", {"ilda", "--summary", "bad.ild"}, 1,
-                 "palette: 2 colours, name \"pal\", offset 0\n" + kFrameLines +
-                     "frame 1: 0 of 1 point, format 5, name \"\", company \"x\", number 1 of 2, projector 0, offset 86\n"},
+        ViewCase{
+            "SummaryOfACutFile",
+            {"ilda", "--summary", "bad.ild"},
+            1,
+            "palette: 2 colours, name \"pal\", offset 0\n" + kFrameLines +
+                "frame 1: 0 of 1 point, format 5, name \"\", company \"x\", number 1 of 2, projector 0, offset 86\n"},
         ViewCase{"Conforms", {"ilda", "--check", "m.ild"}, 0, "m.ild: conforms to the ILDA standard (2 frames)\n"},
-        ViewCase{"Deviates", {"ilda", "--check", "bad.ild"}, 1,
+        ViewCase{"Deviates",
+                 {"ilda", "--check", "bad.ild"},
+                 1,
                  "bad.ild: byte 123: the file ends inside the points of frame 1: 0 of 1 read\n"
                  "bad.ild: 1 deviation from the ILDA standard\n"},
-        ViewCase{"SeveralFiles", {"ilda", "--check", "m.ild", "bad.ild", "m.ild"}, 1,
+        ViewCase{"SeveralFiles",
+                 {"ilda", "--check", "m.ild", "bad.ild", "m.ild"},
+                 1,
                  "m.ild: conforms to the ILDA standard (2 frames)\n"
                  "bad.ild: byte 123: the file ends inside the points of frame 1: 0 of 1 read\n"
                  "bad.ild: 1 deviation from the ILDA standard\n"

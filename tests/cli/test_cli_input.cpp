@@ -35,7 +35,10 @@ struct Reading {
     std::size_t skipLines = 0; // leading lines that name the file
 };
 
-void PrintTo(const Reading &r, std::ostream *os) { *os << r.name; }
+void PrintTo(const Reading &r, std::ostream *os)
+{
+    *os << r.name;
+}
 
 class PipedInput : public Input, public ::testing::WithParamInterface<Reading> {};
 
@@ -57,13 +60,13 @@ TEST_P(PipedInput, ReadsAsTheFileItself)
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, PipedInput,
-    ::testing::Values(Reading{"hexdump", {"hexdump", "bat.dat"}, {"hexdump", "-"}, "bat.dat"},
-                      Reading{"list", {"list", "bat.dat"}, {"list", "-"}, "bat.dat"},
-                      Reading{"info", {"info", "bat.dat"}, {"info", "-"}, "bat.dat", 1},
-                      Reading{"ilda", {"ilda", "bat.ild"}, {"ilda", "-"}, "bat.ild"},
-                      Reading{"ilda_dev_stdin", {"ilda", "bat.ild"}, {"ilda", "/dev/stdin"}, "bat.ild"},
-                      Reading{"ilda_legacy", {"ilda", "--legacy", "bat.ild"}, {"ilda", "--legacy", "/dev/stdin"},
-                              "bat.ild"}),
+    ::testing::Values(
+        Reading{"hexdump", {"hexdump", "bat.dat"}, {"hexdump", "-"}, "bat.dat"},
+        Reading{"list", {"list", "bat.dat"}, {"list", "-"}, "bat.dat"},
+        Reading{"info", {"info", "bat.dat"}, {"info", "-"}, "bat.dat", 1},
+        Reading{"ilda", {"ilda", "bat.ild"}, {"ilda", "-"}, "bat.ild"},
+        Reading{"ilda_dev_stdin", {"ilda", "bat.ild"}, {"ilda", "/dev/stdin"}, "bat.ild"},
+        Reading{"ilda_legacy", {"ilda", "--legacy", "bat.ild"}, {"ilda", "--legacy", "/dev/stdin"}, "bat.ild"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Input, ConvertReadsStandardInputIntoTheNamedOutput)

@@ -13,7 +13,10 @@ using ilda::Rgb;
 
 const Bytes kEnd = IldaHeader(0, 0, 0, 0);
 
-Bytes Raw(std::initializer_list<int> values) { return Bytes(values.begin(), values.end()); }
+Bytes Raw(std::initializer_list<int> values)
+{
+    return Bytes(values.begin(), values.end());
+}
 
 ilda::Contents ReadBytes(const Bytes &bytes)
 {
@@ -74,16 +77,22 @@ INSTANTIATE_TEST_SUITE_P(
     Records, FormatByHand,
     ::testing::Values(
         // X -32640, Y 32640, Z 7, last point, index 5: (255, 80, 0) of the default palette.
-        FormatCase{"Format0", 0, Raw({0x80, 0x80, 0x7f, 0x80, 0x00, 0x07, 0x80, 0x05}),
+        FormatCase{"Format0",
+                   0,
+                   Raw({0x80, 0x80, 0x7f, 0x80, 0x00, 0x07, 0x80, 0x05}),
                    {-32640, 32640, 7, 0x80, 5, true, 0x0050FF}},
         // X 100, Y -100, index 56: white.
         FormatCase{"Format1", 1, Raw({0x00, 0x64, 0xff, 0x9c, 0x80, 0x38}), {100, -100, 0, 0x80, 56, true, 0xFFFFFF}},
         // Index 0 is red in the default palette, not black.
         FormatCase{"Format0Red", 0, Raw({0, 1, 0, 2, 0, 3, 0x80, 0}), {1, 2, 3, 0x80, 0, true, 0x0000FF}},
         // Blue 0x10, green 0x20, red 0x30 are stored in that order.
-        FormatCase{"Format4", 4, Raw({0x00, 0x01, 0xff, 0xff, 0x00, 0x02, 0x80, 0x10, 0x20, 0x30}),
+        FormatCase{"Format4",
+                   4,
+                   Raw({0x00, 0x01, 0xff, 0xff, 0x00, 0x02, 0x80, 0x10, 0x20, 0x30}),
                    {1, -1, 2, 0x80, 0, false, 0x102030}},
-        FormatCase{"Format5", 5, Raw({0x7f, 0xff, 0x80, 0x00, 0x80, 0xaa, 0xbb, 0xcc}),
+        FormatCase{"Format5",
+                   5,
+                   Raw({0x7f, 0xff, 0x80, 0x00, 0x80, 0xaa, 0xbb, 0xcc}),
                    {32767, -32768, 0, 0x80, 0, false, 0xAABBCC}},
         // Bit 6 blanks whatever the other bits say.
         FormatCase{"Status0xE0Blanks", 0, Raw({0, 0, 0, 0, 0, 0, 0xE0, 0}), {0, 0, 0, 0xE0, 0, true, 0}},
@@ -97,7 +106,10 @@ Bytes PaletteSection(std::initializer_list<int> rgb)
     return IldaHeader(2, static_cast<unsigned>(rgb.size() / 3), 0, 0) + Raw(rgb);
 }
 
-Bytes Record0(int index, std::uint8_t status = 0) { return Raw({0, 0, 0, 0, 0, 0, status, index}); }
+Bytes Record0(int index, std::uint8_t status = 0)
+{
+    return Raw({0, 0, 0, 0, 0, 0, status, index});
+}
 
 // A colour table for the next frame, with the standard header or the short
 // one it was first proposed with.
@@ -114,11 +126,11 @@ class MixedFile : public ::testing::TestWithParam<bool> {};
 
 TEST_P(MixedFile, EachPointTakesTheColourInEffect)
 {
-    const Bytes bytes = IldaHeader(0, 2, 0, 4) + Record0(5) + Record0(70, 0x80)      // default palette
-                        + PaletteSection({1, 2, 3, 4, 5, 6, 7, 8, 9})                  // three colours
+    const Bytes bytes = IldaHeader(0, 2, 0, 4) + Record0(5) + Record0(70, 0x80) // default palette
+                        + PaletteSection({1, 2, 3, 4, 5, 6, 7, 8, 9})           // three colours
                         + IldaHeader(1, 2, 1, 4) + Raw({0, 0, 0, 0, 0, 2}) + Raw({0, 0, 0, 0, 0x80, 3}) //
-                        + IldaHeader(5, 1, 2, 4) + Raw({0, 0, 0, 0, 0x80, 0x33, 0x22, 0x11})   //
-                        + TableSection(GetParam(), {10, 20, 30, 40, 50, 60})                   // two colours
+                        + IldaHeader(5, 1, 2, 4) + Raw({0, 0, 0, 0, 0x80, 0x33, 0x22, 0x11})            //
+                        + TableSection(GetParam(), {10, 20, 30, 40, 50, 60})                            // two colours
                         + IldaHeader(0, 3, 3, 4) + Record0(1) + Record0(1, 0x40) + Record0(1, 0x80) + kEnd;
     const auto contents = ReadBytes(bytes);
     ASSERT_EQ(contents.frames.size(), 4u);
@@ -196,8 +208,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "frame number 0 where 1 was expected"},
         DeviationCase{"LastPointBitMissing", IldaHeader(0, 2, 0, 1) + Record0(1) + Record0(1) + kEnd, false, 40,
                       "the last point lacks the last-point bit (0x80)"},
-        DeviationCase{"LastPointBitEarly", IldaHeader(0, 3, 0, 1) + Record0(1, 0x80) + Record0(1) + Record0(1, 0x80) + kEnd,
-                      false, 32, "the last-point bit (0x80) set before the last point on 1 point, the first here"},
+        DeviationCase{"LastPointBitEarly",
+                      IldaHeader(0, 3, 0, 1) + Record0(1, 0x80) + Record0(1) + Record0(1, 0x80) + kEnd, false, 32,
+                      "the last-point bit (0x80) set before the last point on 1 point, the first here"},
         DeviationCase{"ReservedStatusBits",
                       IldaHeader(0, 3, 0, 1) + Record0(1) + Record0(1, 0x01) + Record0(1, 0xA0) + kEnd, false, 40,
                       "reserved status bits (0x3F) set on 2 points, the first here"},
@@ -206,8 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
         DeviationCase{"IndexBeyondPalette", IldaHeader(0, 2, 0, 1) + Record0(64) + Record0(1, 0x80) + kEnd, false, 32,
                       "colour indices beyond the 64 colours of the palette in effect on 1 point, the first here"},
         DeviationCase{"TrailingBytes", kGoodFrame + kEnd + Raw({1, 2, 3}), false, 80, "3 bytes follow the end marker"},
-        DeviationCase{"PaletteOfOneColour", PaletteSection({1, 2, 3}) + IldaHeader(0, 1, 0, 1) + Record0(0, 0x80) + kEnd,
-                      false, 0,
+        DeviationCase{"PaletteOfOneColour",
+                      PaletteSection({1, 2, 3}) + IldaHeader(0, 1, 0, 1) + Record0(0, 0x80) + kEnd, false, 0,
                       "a palette holds 2 to 256 colours; this one has 1"},
         DeviationCase{"UnknownFormat", kGoodFrame + IldaHeader(9, 1, 1, 1) + Record0(1), true, 48,
                       "unknown format code 9: its record size is unknown, so nothing after it can be read"},

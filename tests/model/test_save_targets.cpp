@@ -251,7 +251,7 @@ TEST_P(RefusedBytes, NameTheFileAndTheReason)
         FAIL() << "the bytes were taken";
     } catch (const rtl::EWriteError &e) {
         EXPECT_EQ(e.Message(), GetParam() == Refusal::FullDevice ? "Cannot write shown.ild: No space left on device"
-                                                                  : "Cannot write shown.ild: File too large");
+                                                                 : "Cannot write shown.ild: File too large");
     }
     EXPECT_TRUE(list.FileName.empty());
     EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"out.ild"});

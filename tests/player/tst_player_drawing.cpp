@@ -69,8 +69,8 @@ void DrawingTest::mapping()
 void DrawingTest::cornersAreTheCornerPixels()
 {
     const ilda::Color red = ilda::Rgb(255, 0, 0);
-    const std::vector<ilda::Point> corners = {Lit(-32768, 32767, red), Dark(32767, 32767), Lit(32767, 32767, red),
-                                              Dark(32767, -32768), Lit(32767, -32768, red), Dark(-32768, -32768),
+    const std::vector<ilda::Point> corners = {Lit(-32768, 32767, red), Dark(32767, 32767),      Lit(32767, 32767, red),
+                                              Dark(32767, -32768),     Lit(32767, -32768, red), Dark(-32768, -32768),
                                               Lit(-32768, -32768, red)};
     const QImage image = player::RenderImage(corners, 64, {});
     for (const QPoint corner : {QPoint(0, 0), QPoint(63, 0), QPoint(63, 63), QPoint(0, 63)})
@@ -91,11 +91,13 @@ void DrawingTest::blanking_data()
 void DrawingTest::blanking()
 {
     QFETCH(bool, showBlanked);
-    const std::vector<ilda::Point> frame = {
-        Dark(-16000, 16000),          Lit(-16000, 16000, ilda::Rgb(255, 0, 0)),
-        Lit(16000, 16000, ilda::Rgb(255, 0, 0)), Dark(16000, -16000),
-        Lit(-16000, -16000, ilda::Rgb(0, 255, 0)), Dark(0, -30000),
-        Lit(0, -30000, ilda::Rgb(0, 0, 255))};
+    const std::vector<ilda::Point> frame = {Dark(-16000, 16000),
+                                            Lit(-16000, 16000, ilda::Rgb(255, 0, 0)),
+                                            Lit(16000, 16000, ilda::Rgb(255, 0, 0)),
+                                            Dark(16000, -16000),
+                                            Lit(-16000, -16000, ilda::Rgb(0, 255, 0)),
+                                            Dark(0, -30000),
+                                            Lit(0, -30000, ilda::Rgb(0, 0, 255))};
     const QImage image = player::RenderImage(frame, 65, {.showBlanked = showBlanked});
     QVERIFY(ColorNear(image, 32, 16, Qt::red));
     QVERIFY(ColorNear(image, 32, 48, Qt::green));

@@ -95,9 +95,12 @@ void ReadingTest::readable_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("problem"); // a piece of the message; empty: readable
-    QTest::newRow("a file") << "line.ild" << "";
-    QTest::newRow("missing") << "missing.ild" << "no such file";
-    QTest::newRow("a folder") << "." << "not a regular file";
+    QTest::newRow("a file") << "line.ild"
+                            << "";
+    QTest::newRow("missing") << "missing.ild"
+                             << "no such file";
+    QTest::newRow("a folder") << "."
+                              << "not a regular file";
 }
 
 void ReadingTest::readable()
@@ -161,19 +164,19 @@ void ReadingTest::arguments_data()
     QTest::newRow("nothing") << QStringList{} << Action::Run << "" << 0 << 0;
     QTest::newRow("a file") << QStringList{"show.ild"} << Action::Run << "show.ild" << 0 << 0;
     QTest::newRow("render as a thumbnailer calls it")
-        << QStringList{"--render", "a.ild", "--frame", "0", "--size", "128", "-o", "t.png"} << Action::Render
-        << "a.ild" << 0 << 128;
+        << QStringList{"--render", "a.ild", "--frame", "0", "--size", "128", "-o", "t.png"} << Action::Render << "a.ild"
+        << 0 << 128;
     QTest::newRow("render, default size") << QStringList{"--render", "a.ild", "-o", "t.png"} << Action::Render
                                           << "a.ild" << 0 << player::kDefaultRenderSize;
     QTest::newRow("help wins") << QStringList{"--render", "--help"} << Action::Help << "" << 0 << 0;
     QTest::newRow("version") << QStringList{"--version"} << Action::Version << "" << 0 << 0;
     QTest::newRow("render without output") << QStringList{"--render", "a.ild"} << Action::Error << "" << 0 << 0;
-    QTest::newRow("size beyond the limit") << QStringList{"--render", "a.ild", "--size", "9000", "-o", "t.png"}
-                                           << Action::Error << "" << 0 << 0;
+    QTest::newRow("size beyond the limit")
+        << QStringList{"--render", "a.ild", "--size", "9000", "-o", "t.png"} << Action::Error << "" << 0 << 0;
     QTest::newRow("size not a number") << QStringList{"--render", "a.ild", "--size", "12px", "-o", "t.png"}
                                        << Action::Error << "" << 0 << 0;
-    QTest::newRow("negative frame") << QStringList{"--render", "a.ild", "--frame", "-1", "-o", "t.png"}
-                                    << Action::Error << "" << 0 << 0;
+    QTest::newRow("negative frame") << QStringList{"--render", "a.ild", "--frame", "-1", "-o", "t.png"} << Action::Error
+                                    << "" << 0 << 0;
     QTest::newRow("frame without render") << QStringList{"a.ild", "--frame", "2"} << Action::Error << "" << 0 << 0;
     QTest::newRow("option without its value") << QStringList{"--render"} << Action::Error << "" << 0 << 0;
     QTest::newRow("two files") << QStringList{"a.ild", "b.ild"} << Action::Error << "" << 0 << 0;

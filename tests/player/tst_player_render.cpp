@@ -1,8 +1,8 @@
 // lumivex-player --render as a file manager runs it: no display at all,
 // the colours of palettes and true colour on known pixels, and the exit
 // status and message of each failure.
-#include "PlayerFiles.h"
 #include "FileBytes.h"
+#include "PlayerFiles.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -65,10 +65,10 @@ void RenderTest::colours()
     const std::string output = dir_.File("out.png");
     std::filesystem::remove(output);
     // Frame 0 is empty of light; frame 1 holds the line.
-    playertest::WriteIlda(input, std::uint8_t(format),
-                          {{Dark(0, 0)}, MiddleLine(ilda::Rgb(10, 200, 30), std::uint8_t(index))},
-                          palette ? std::optional(std::vector<ilda::Color>{0, ilda::Rgb(1, 2, 3), ilda::Rgb(200, 100, 50)})
-                                  : std::nullopt);
+    playertest::WriteIlda(
+        input, std::uint8_t(format), {{Dark(0, 0)}, MiddleLine(ilda::Rgb(10, 200, 30), std::uint8_t(index))},
+        palette ? std::optional(std::vector<ilda::Color>{0, ilda::Rgb(1, 2, 3), ilda::Rgb(200, 100, 50)})
+                : std::nullopt);
     std::vector<std::string> args{"--render", input, "--frame", "1", "-o", output};
     if (size > 0)
         args.insert(args.end(), {"--size", std::to_string(size)});
@@ -95,8 +95,8 @@ void RenderTest::failures_data()
     QTest::newRow("not ILDA") << QStringList{"--render", "text.txt", "-o", "out.png"} << 1 << "not an ILDA file";
     QTest::newRow("no such frame") << QStringList{"--render", "IN", "--frame", "5", "-o", "out.png"} << 1
                                    << "there is no frame 5";
-    QTest::newRow("output folder missing") << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1
-                                           << "Cannot write no/such/out.png";
+    QTest::newRow("output folder missing")
+        << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1 << "Cannot write no/such/out.png";
     QTest::newRow("no output") << QStringList{"--render", "IN"} << 2 << "needs -o";
     QTest::newRow("size zero") << QStringList{"--render", "IN", "--size", "0", "-o", "out.png"} << 2 << "--size";
 }

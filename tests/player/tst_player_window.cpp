@@ -48,7 +48,10 @@ void WindowTest::init()
     Open(dir_.File("line.ild"));
 }
 
-void WindowTest::cleanup() { window_.reset(); }
+void WindowTest::cleanup()
+{
+    window_.reset();
+}
 
 void WindowTest::Open(const std::string &path)
 {

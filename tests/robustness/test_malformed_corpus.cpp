@@ -95,12 +95,14 @@ std::string JsonErrors(const std::string &file, const std::string &lines)
     std::string list;
     const std::string prefix = file + ": byte ";
     for (const auto &line : Split(lines, '\n')) {
-        if (line.rfind(prefix, 0) != 0) continue;
+        if (line.rfind(prefix, 0) != 0)
+            continue;
         const std::size_t colon = line.find(": ", prefix.size());
         std::string text;
-        for (const char ch : line.substr(colon + 2)) text += ch == '"' ? std::string("\\\"") : std::string(1, ch);
-        list += std::string(list.empty() ? "" : ", ") + "{\"offset\": " + line.substr(prefix.size(), colon - prefix.size()) +
-                ", \"text\": \"" + text + "\"}";
+        for (const char ch : line.substr(colon + 2))
+            text += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+        list += std::string(list.empty() ? "" : ", ") +
+                "{\"offset\": " + line.substr(prefix.size(), colon - prefix.size()) + ", \"text\": \"" + text + "\"}";
     }
     return list;
 }

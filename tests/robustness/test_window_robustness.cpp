@@ -265,8 +265,8 @@ void TestWindowRobustness::saveWhereNothingCanBeCreated()
     Trigger(form_->ui.SaveAsIlda1);
 
     // The general error handler reports it, naming the file as chosen; nothing else changed.
-    const Messages want{
-        {TMessageKind::Error, QStringLiteral("Cannot create file ") + QString::fromStdString(chosen.filename().string())}};
+    const Messages want{{TMessageKind::Error,
+                         QStringLiteral("Cannot create file ") + QString::fromStdString(chosen.filename().string())}};
     QCOMPARE(Describe(TakeMessages()), Describe(want));
     QCOMPARE(Labels(), labels);
     QCOMPARE(testsupport::Listing(dir), before);
@@ -509,9 +509,8 @@ void TestWindowRobustness::randomUser()
             if (!m.haveImage) {
                 want.emplace_back(TMessageKind::Plain, QStringLiteral("There appears to be no image to save."));
             } else if (where >= 8) {
-                want.emplace_back(TMessageKind::Error,
-                                  QStringLiteral("Cannot create file ") +
-                                      QString::fromStdString(target.filename().string()));
+                want.emplace_back(TMessageKind::Error, QStringLiteral("Cannot create file ") +
+                                                           QString::fromStdString(target.filename().string()));
             } else {
                 m.labels = LabelTexts(lumivex::IldaFileLabels(target.filename().string(), m.ptCount));
                 savedTo = target;

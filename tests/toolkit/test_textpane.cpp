@@ -3,8 +3,8 @@
 #include "lumivex/HexDump.h"
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
-#include "toolkit/TTextPane.h"
 #include "textlines/TextLines.h"
+#include "toolkit/TTextPane.h"
 
 #include "FileBytes.h"
 
@@ -517,7 +517,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::uint64_t>("lines");
         QTest::newRow("hex dump") << "zero.dat" << lumivex::HexLineCount(TTextPane::kSequentialLimit);
-        QTest::newRow("plain text") << "zero.rtf" << std::uint64_t(TTextPane::kSequentialLimit / textlines::kMaxLineBytes);
+        QTest::newRow("plain text") << "zero.rtf"
+                                    << std::uint64_t(TTextPane::kSequentialLimit / textlines::kMaxLineBytes);
     }
     void endlessDevice()
     {

@@ -443,7 +443,8 @@ void ScrollBarBehaviourTest::signalsBesideTheEvents_data()
     QTest::newRow("left key") << "left key"
                               << change(0) + "|positionChanged 0|OnClickBtnLT TButtonUp|arrowClicked Back";
     QTest::newRow("pointer over a part")
-        << "pointer" << "OnMouseEnter TZelkScrollBar|mouseEntered|OnMouseExit TZelkScrollBar|mouseExited";
+        << "pointer"
+        << "OnMouseEnter TZelkScrollBar|mouseEntered|OnMouseExit TZelkScrollBar|mouseExited";
     QTest::newRow("writers") << "writers" << QString();
 }
 
@@ -499,8 +500,8 @@ void ScrollBarBehaviourTest::wheel()
     f.bar->SetSmallChange(TStep(smallChange));
     for (int turn : turns) {
         const QPoint angle = sideways ? QPoint(turn, 0) : QPoint(0, turn);
-        QWheelEvent event(QPointF(60, 10), f.bar->mapToGlobal(QPointF(60, 10)), {}, angle, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, inverted);
+        QWheelEvent event(QPointF(60, 10), f.bar->mapToGlobal(QPointF(60, 10)), {}, angle, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, inverted);
         QApplication::sendEvent(f.bar, &event);
         QVERIFY(event.isAccepted());
     }

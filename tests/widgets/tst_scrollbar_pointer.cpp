@@ -86,8 +86,8 @@ void ScrollBarPointerTest::pointerReportsAtEveryCrossing_data()
     QTest::addColumn<QStringList>("path");
     QTest::addColumn<QString>("events");
     // The track keeps its own leave; every other part reports both ways.
-    QTest::newRow("track and arrow in turn") << QStringList{"track", "arrow", "track", "arrow", "track"}
-                                             << "+ + - + + - +";
+    QTest::newRow("track and arrow in turn")
+        << QStringList{"track", "arrow", "track", "arrow", "track"} << "+ + - + + - +";
     QTest::newRow("track, thumb, away") << QStringList{"track", "thumb", "below"} << "+ + -";
     QTest::newRow("arrow, away, arrow") << QStringList{"arrow", "below", "arrow"} << "+ - +";
 }

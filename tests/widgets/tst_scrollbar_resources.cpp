@@ -53,7 +53,8 @@ void ScrollBarResourcesTest::arrows()
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x) {
             const bool black = x >= spans[y].first && x <= spans[y].second;
-            QCOMPARE((QPair<int, QRgb>(y, image.pixel(x, y))), (QPair<int, QRgb>(y, black ? qRgb(0, 0, 0) : qRgb(255, 0, 255))));
+            QCOMPARE((QPair<int, QRgb>(y, image.pixel(x, y))),
+                     (QPair<int, QRgb>(y, black ? qRgb(0, 0, 0) : qRgb(255, 0, 255))));
         }
 
     // Drawn on a button, only the black arrow shows.

@@ -11,10 +11,7 @@
 
 namespace widgets {
 
-ZelkScrollBarPlugin::ZelkScrollBarPlugin(QObject *parent)
-    : QObject(parent)
-{
-}
+ZelkScrollBarPlugin::ZelkScrollBarPlugin(QObject *parent) : QObject(parent) {}
 
 QString ZelkScrollBarPlugin::name() const
 {
@@ -33,8 +30,9 @@ QString ZelkScrollBarPlugin::toolTip() const
 
 QString ZelkScrollBarPlugin::whatsThis() const
 {
-    return QStringLiteral("A scroll bar with arrows that repeat while held, a track that pages and a "
-                          "thumb of fixed length; it tells every change with positionChanged(int).");
+    return QStringLiteral(
+        "A scroll bar with arrows that repeat while held, a track that pages and a "
+        "thumb of fixed length; it tells every change with positionChanged(int).");
 }
 
 QString ZelkScrollBarPlugin::includeFile() const

@@ -43,8 +43,14 @@ constexpr bool IsFrameFormat(std::uint8_t format)
     return format == kFormat3dIndexed || format == kFormat2dIndexed || format == kFormat3dTrueColor ||
            format == kFormat2dTrueColor;
 }
-constexpr bool IsIndexed(std::uint8_t format) { return format <= kFormat2dIndexed; }
-constexpr bool Is3d(std::uint8_t format) { return format == kFormat3dIndexed || format == kFormat3dTrueColor; }
+constexpr bool IsIndexed(std::uint8_t format)
+{
+    return format <= kFormat2dIndexed;
+}
+constexpr bool Is3d(std::uint8_t format)
+{
+    return format == kFormat3dIndexed || format == kFormat3dTrueColor;
+}
 
 // Status byte of a point record.
 constexpr std::uint8_t kLastPointBit = 0x80;
@@ -99,8 +105,7 @@ using ColorMap = std::array<Color, 256>;
 
 // Decodes count records of frame format (0, 1, 4 or 5) from in into out.
 // Indexed points take their colour from colors; blanked points show 0.
-void DecodePoints(std::uint8_t format, const std::uint8_t *in, std::size_t count, const ColorMap &colors,
-                  Point *out);
+void DecodePoints(std::uint8_t format, const std::uint8_t *in, std::size_t count, const ColorMap &colors, Point *out);
 // Records of formats 2 and 3: red, green, blue.
 void DecodeColors(const std::uint8_t *in, std::size_t count, Color *out);
 

@@ -68,10 +68,7 @@ public:
     static int ReadFrameCount(rtl::TStream &stream);
 
     static void RebuildColorTable() { BuildColorTable(); }
-    static std::uint32_t IndexToColor(std::uint8_t index)
-    {
-        return index == 255 ? 0xFF0000u : ColorTable[index];
-    }
+    static std::uint32_t IndexToColor(std::uint8_t index) { return index == 255 ? 0xFF0000u : ColorTable[index]; }
 
 private:
     // Shows text and keeps it in LoadMessages.

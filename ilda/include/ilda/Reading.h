@@ -38,8 +38,8 @@ struct Palette {
 
 // One frame section as its header and the data show it.
 struct FrameInfo {
-    std::size_t index = 0;        // counted from 0 over the frames alone
-    std::int64_t offset = 0;      // of the section's header
+    std::size_t index = 0;   // counted from 0 over the frames alone
+    std::int64_t offset = 0; // of the section's header
     Header header;
     std::int64_t dataOffset = 0;  // of the first record
     std::uint32_t pointCount = 0; // complete records, at most header.recordCount

@@ -31,7 +31,10 @@ constexpr std::size_t HexDumpCapacity(std::size_t byteCount)
 }
 
 // Lines in the dump of a file of size bytes.
-constexpr std::uint64_t HexLineCount(std::uint64_t size) { return (size + kHexLineBytes - 1) / kHexLineBytes; }
+constexpr std::uint64_t HexLineCount(std::uint64_t size)
+{
+    return (size + kHexLineBytes - 1) / kHexLineBytes;
+}
 
 // "Reading...  $" and the position in upper-case hex, at least five digits.
 std::string ProgressText(std::int64_t position);

@@ -28,13 +28,13 @@ enum class PointFileVerdict {
 
 struct PointFile {
     PointFileVerdict verdict = PointFileVerdict::Accepted;
-    std::uint16_t ptCount = 0;         // N = H * 255 + L; 0 for files under 50 bytes
+    std::uint16_t ptCount = 0; // N = H * 255 + L; 0 for files under 50 bytes
     std::uint64_t fileSize = 0;
-    bool ildaSignature = false;        // the first four bytes are "ILDA"
-    std::vector<std::string> listing;  // the list box lines; a rejected file: the one count line
-    std::string message;               // a rejected file: the text to show the user
-    SampleBuffer xBuf{};               // accepted only: plot X of samples 0 .. N
-    SampleBuffer yBuf{};               // accepted only: plot Y of samples 0 .. N
+    bool ildaSignature = false;       // the first four bytes are "ILDA"
+    std::vector<std::string> listing; // the list box lines; a rejected file: the one count line
+    std::string message;              // a rejected file: the text to show the user
+    SampleBuffer xBuf{};              // accepted only: plot X of samples 0 .. N
+    SampleBuffer yBuf{};              // accepted only: plot Y of samples 0 .. N
 
     bool accepted() const { return verdict == PointFileVerdict::Accepted; }
 };

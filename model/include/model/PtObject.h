@@ -13,9 +13,9 @@ struct TPtRec {
     std::int32_t X = 0;
     std::int32_t Y = 0;
     std::int32_t Z = 0;
-    std::uint32_t Color = 0;       // 0x00BBGGRR; 0 for blanked points
-    std::uint8_t ColorIndex = 0;   // ILDA palette index
-    std::uint8_t Status = 0;       // 0x80 last point of the frame, 0x40 blanked
+    std::uint32_t Color = 0;             // 0x00BBGGRR; 0 for blanked points
+    std::uint8_t ColorIndex = 0;         // ILDA palette index
+    std::uint8_t Status = 0;             // 0x80 last point of the frame, 0x40 blanked
     std::array<std::uint8_t, 2> Spare{}; // image bytes 18-19, kept as loaded
 };
 
@@ -43,8 +43,8 @@ class TFrm : public TBaseList {
 public:
     int Count() const { return static_cast<int>(points_.size()); }
 
-    void AddPoint(std::int32_t X, std::int32_t Y, std::int32_t Z, std::uint32_t Color,
-                  std::uint8_t Status, std::uint8_t ColorIndex)
+    void AddPoint(std::int32_t X, std::int32_t Y, std::int32_t Z, std::uint32_t Color, std::uint8_t Status,
+                  std::uint8_t ColorIndex)
     {
         Tpt &p = points_.emplace_back();
         p.Data.X = X;

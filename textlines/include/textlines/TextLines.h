@@ -6,8 +6,8 @@
 //   time, with one anchor per 64 KiB so the index stays small for any file.
 #pragma once
 
-#include "textlines/Conversion.h"
 #include "rtl/Classes.h"
+#include "textlines/Conversion.h"
 
 #include <chrono>
 #include <cstddef>

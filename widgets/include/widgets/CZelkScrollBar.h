@@ -30,9 +30,9 @@ class QResizeEvent;
 class QWheelEvent;
 
 enum TKind : std::uint8_t { sbHorizontal = 0, sbVertical = 1 };
-using TStep = std::uint16_t;   // a designer holds it to 1 .. 32767
-using TTrk = std::uint16_t;    // a designer holds it to 1 .. 32767
-using Tkoliki = std::uint8_t;  // a designer holds it to 10 .. 100
+using TStep = std::uint16_t;  // a designer holds it to 1 .. 32767
+using TTrk = std::uint16_t;   // a designer holds it to 1 .. 32767
+using Tkoliki = std::uint8_t; // a designer holds it to 10 .. 100
 using TOnScroll = std::function<void(QObject *Sender, std::int32_t ScrollPos)>;
 using TOnMouseOverEvent = std::function<void(QObject *Sender)>;
 using TOnMouseOutEvent = std::function<void(QObject *Sender)>;
