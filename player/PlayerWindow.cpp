@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -30,16 +30,6 @@
 namespace player {
 
 namespace {
-
-QString LocalFile(const QMimeData *data)
-{
-    if (!data || !data->hasUrls())
-        return {};
-    for (const QUrl &url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    return {};
-}
 
 QLabel *ValueLabel(const char *name)
 {
@@ -535,13 +525,13 @@ void PlayerWindow::AskExportSvg()
 
 void PlayerWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!LocalFile(event->mimeData()).isEmpty())
+    if (!toolkit::DroppedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void PlayerWindow::dropEvent(QDropEvent *event)
 {
-    const QString path = LocalFile(event->mimeData());
+    const QString path = toolkit::DroppedLocalFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

@@ -8,6 +8,7 @@
 #include "lumivex/HexDump.h"
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
+#include "toolkit/Drops.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/WaitCursor.h"
@@ -16,7 +17,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
 #include <QScopedValueRollback>
@@ -40,16 +40,6 @@ const char *const kHexExtensions[] = {"dat", "ild", "al",  "dec", "car", "lib",
                                       "bin", "obj", "exe", "txt", "asm"};
 
 QString qs(const std::string &text) { return QString::fromStdString(text); }
-
-// The first local file a drag carries; empty when it carries none.
-QString droppedFile(const QMimeData *data)
-{
-    if (data)
-        for (const QUrl &url : data->urls())
-            if (url.isLocalFile())
-                return url.toLocalFile();
-    return {};
-}
 
 // The name the save dialog proposes: the point file's name with ".ild".
 QString ildaName(const std::string &fileName)
@@ -276,13 +266,13 @@ void TForm1::OpenFile(const QString &path)
 
 void TForm1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!toolkit::DroppedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent *event)
 {
-    const QString file = droppedFile(event->mimeData());
+    const QString file = toolkit::DroppedLocalFile(event->mimeData());
     if (file.isEmpty())
         return;
     event->acceptProposedAction();
