@@ -53,18 +53,6 @@ struct ScrollBarFixture {
         bar->OnMouseExit = [this](QObject *sender) { log << "OnMouseExit " + toolkit::ClassName(sender); };
     }
 
-    // The Qt signals into the same log: "<signal>[ <argument>]".
-    void attachSignals()
-    {
-        QObject::connect(bar, &TZelkScrollBar::positionChanged, bar,
-                         [this](int pos) { log << QStringLiteral("positionChanged %1").arg(pos); });
-        QObject::connect(bar, &TZelkScrollBar::arrowClicked, bar, [this](TZelkScrollBar::Arrow arrow) {
-            log << QStringLiteral("arrowClicked %1").arg(arrow == TZelkScrollBar::Arrow::Back ? "Back" : "Forward");
-        });
-        QObject::connect(bar, &TZelkScrollBar::mouseEntered, bar, [this] { log << QStringLiteral("mouseEntered"); });
-        QObject::connect(bar, &TZelkScrollBar::mouseExited, bar, [this] { log << QStringLiteral("mouseExited"); });
-    }
-
     TTraka *track() const { return bar->Scroller->Traka; }
     TSetac *thumb() const { return bar->Scroller->Setac; }
 };
