@@ -12,19 +12,12 @@ namespace playertest {
 
 inline ilda::Point Lit(int x, int y, ilda::Color color = ilda::Rgb(255, 255, 255), std::uint8_t index = 0)
 {
-    ilda::Point p;
-    p.x = static_cast<std::int16_t>(x);
-    p.y = static_cast<std::int16_t>(y);
-    p.color = color;
-    p.colorIndex = index;
-    return p;
+    return {.x = std::int16_t(x), .y = std::int16_t(y), .colorIndex = index, .color = color};
 }
 
 inline ilda::Point Dark(int x, int y)
 {
-    ilda::Point p = Lit(x, y, 0);
-    p.status = ilda::kBlankingBit;
-    return p;
+    return {.x = std::int16_t(x), .y = std::int16_t(y), .status = ilda::kBlankingBit};
 }
 
 // frames in format, after a palette section when palette is given; frame
@@ -34,7 +27,6 @@ inline void WriteIlda(const std::string &path, std::uint8_t format, std::vector<
 {
     ilda::SectionWriter file;
     ilda::Header header;
-    header.company = ilda::NameField("test");
     if (palette) {
         header.name = ilda::NameField("pal");
         file.AddPalette(header, *palette);
