@@ -1,7 +1,9 @@
 // Hand-built ILDA sections for the reader and writer tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -26,6 +28,14 @@ inline Bytes IldaHeader(unsigned format, unsigned points, unsigned frameNo, unsi
     h.push_back(0);
     h.push_back(0);
     return h;
+}
+
+// header with its name and company fields (eight characters at most) filled in.
+inline Bytes Named(Bytes header, const std::string &name, const std::string &company = "")
+{
+    std::copy(name.begin(), name.end(), header.begin() + 8);
+    std::copy(company.begin(), company.end(), header.begin() + 16);
+    return header;
 }
 
 struct IldaRecord {
