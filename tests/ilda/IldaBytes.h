@@ -30,7 +30,7 @@ inline Bytes IldaHeader(unsigned format, unsigned points, unsigned frameNo, unsi
     return h;
 }
 
-// header with its name and company fields (eight characters at most) filled in.
+// The header with its name and company fields (eight characters at most) filled in.
 inline Bytes Named(Bytes header, const std::string &name, const std::string &company = "")
 {
     std::copy(name.begin(), name.end(), header.begin() + 8);

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(TableHeaders, MixedFile, ::testing::Bool(),
 
 // ---- deviations: each on its own, where it is
 
-// count frames of two points numbered from 0, each header giving total.
+// Frames of two points numbered from 0, each header giving the same total.
 Bytes Frames(unsigned count, unsigned total)
 {
     Bytes bytes;

@@ -178,7 +178,7 @@ TEST_P(KeptFile, TakesTheImageAndKeepsWhatItWas)
         list.SaveToFile(target.string());
         return true;
     };
-    EXPECT_EQ(c.byNobody ? RunUnprivileged(save) : save() ? 0 : 1, 0);
+    EXPECT_EQ(c.byNobody ? RunUnprivileged(save) : (save() ? 0 : 1), 0);
     fs::permissions(folder, fs::perms::owner_all);
     struct stat after {};
     ASSERT_EQ(::stat(target.c_str(), &after), 0);
