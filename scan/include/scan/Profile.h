@@ -1,0 +1,52 @@
+// A scanner as the scanner model sees it: how many points a second it is
+// fed, how fast its mirrors follow, and the limits and tolerance that
+// prepared frames are held to. Profiles are values: the built-in ones and
+// any other the user describes go through the same code.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace scan {
+
+// Percentages are of full scale, the 65,536 units of an ILDA axis.
+constexpr double kFullScale = 65536.0;
+constexpr double Units(double percent)
+{
+    return percent * kFullScale / 100.0;
+}
+
+struct Profile {
+    std::string name;
+    double rate = 30000;    // points a second
+    double cutoff = 2500;   // the scanner's cutoff frequency, Hz
+    double litStep = 1.6;   // largest step into a lit point, %
+    double blankStep = 8;   // largest step into a blanked point, %
+    double tolerance = 0.5; // %
+
+    // The share of the way to its target that the mirror moves each sample.
+    double MirrorShare() const;
+    bool operator==(const Profile &) const = default;
+};
+
+// ilda-30k (the default) and ilda-12k.
+const std::vector<Profile> &BuiltInProfiles();
+const Profile &DefaultProfile();
+std::optional<Profile> FindProfile(std::string_view name);
+
+// What a command line says of a profile: a name, and any value given on its
+// own, which overrides the named (or default) profile's.
+struct ProfileChoice {
+    std::optional<std::string> name;
+    std::optional<std::string> rate, cutoff, litStep, blankStep, tolerance;
+};
+
+// The profile chosen, or the problem with the choice as a sentence. A rate
+// without a cutoff takes R/12: a scanner's point rate is commonly twelve
+// times its bandwidth.
+std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice);
+
+} // namespace scan
