@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -465,6 +466,10 @@ QString PlayerWindow::ExportPng(const QString &path, int size)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
+    if (const std::string problem =
+            ReplacesInputProblem(QFile::encodeName(path_).toStdString(), QFile::encodeName(path).toStdString());
+        !problem.empty())
+        return QString::fromStdString(problem);
     return WritePng(path, *points, size, view_->Options());
 }
 
@@ -473,6 +478,10 @@ QString PlayerWindow::ExportSvg(const QString &path)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
+    if (const std::string problem =
+            ReplacesInputProblem(QFile::encodeName(path_).toStdString(), QFile::encodeName(path).toStdString());
+        !problem.empty())
+        return QString::fromStdString(problem);
     constexpr int kSvgSize = 1024;
     return WriteSvg(path, *points, kSvgSize, view_->Options(),
                     QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_));
@@ -506,8 +515,7 @@ void PlayerWindow::AskExportPng()
         return;
     const QString problem = ExportPng(path, size);
     if (!problem.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Export frame as PNG"),
-                             QStringLiteral("Cannot write %1: %2").arg(path, problem));
+        QMessageBox::warning(this, QStringLiteral("Export frame as PNG"), problem);
 }
 
 void PlayerWindow::AskExportSvg()
@@ -519,8 +527,7 @@ void PlayerWindow::AskExportSvg()
         return;
     const QString problem = ExportSvg(path);
     if (!problem.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Export frame as SVG"),
-                             QStringLiteral("Cannot write %1: %2").arg(path, problem));
+        QMessageBox::warning(this, QStringLiteral("Export frame as SVG"), problem);
 }
 
 void PlayerWindow::dragEnterEvent(QDragEnterEvent *event)
