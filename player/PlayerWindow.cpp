@@ -12,7 +12,6 @@
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -466,10 +465,8 @@ QString PlayerWindow::ExportPng(const QString &path, int size)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
-    if (const std::string problem =
-            ReplacesInputProblem(QFile::encodeName(path_).toStdString(), QFile::encodeName(path).toStdString());
-        !problem.empty())
-        return QString::fromStdString(problem);
+    if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
+        return problem;
     return WritePng(path, *points, size, view_->Options());
 }
 
@@ -478,10 +475,8 @@ QString PlayerWindow::ExportSvg(const QString &path)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
-    if (const std::string problem =
-            ReplacesInputProblem(QFile::encodeName(path_).toStdString(), QFile::encodeName(path).toStdString());
-        !problem.empty())
-        return QString::fromStdString(problem);
+    if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
+        return problem;
     constexpr int kSvgSize = 1024;
     return WriteSvg(path, *points, kSvgSize, view_->Options(),
                     QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_));

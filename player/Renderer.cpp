@@ -148,6 +148,12 @@ std::string ReplacesInputProblem(const std::string &input, const std::string &ou
     return input + ": " + rtl::WouldReplaceInputText(output);
 }
 
+QString ReplacesInputProblem(const QString &input, const QString &output)
+{
+    return QString::fromStdString(
+        ReplacesInputProblem(QFile::encodeName(input).toStdString(), QFile::encodeName(output).toStdString()));
+}
+
 QString WritePng(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options)
 {
     const QImage image = RenderImage(points, size, options);

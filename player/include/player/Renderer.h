@@ -54,5 +54,6 @@ QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int s
 // output leads to the file input (directly, through a link, a hard link or
 // /proc/self/fd/N); empty otherwise.
 std::string ReplacesInputProblem(const std::string &input, const std::string &output);
+QString ReplacesInputProblem(const QString &input, const QString &output);
 
 } // namespace player
