@@ -65,57 +65,55 @@ struct Inputs {
 };
 
 // Each writer: Save puts its bytes at target and gives the failure's
-// message, empty on success. Input is the file it reads, if any.
+// message, empty on success; the programs take shell text to run first.
+std::string Caught(const std::function<void()> &save)
+{
+    try {
+        save();
+    } catch (const rtl::Exception &e) {
+        return e.Message();
+    }
+    return {};
+}
+
 struct IldaFileSave {
     static constexpr bool kReadsAFile = false;
-    static std::string Save(const Inputs &in, const std::string &target, const std::string &extra = {})
+    static std::string Save(const Inputs &in, const std::string &target, const std::string & = {})
     {
-        (void)extra;
-        try {
+        return Caught([&] {
             lumivex::BuildIldaExport(in.points.xBuf, in.points.yBuf, in.points.ptCount, lumivex::clRed)
                 ->SaveToFile(target, "out");
-        } catch (const rtl::Exception &e) {
-            return e.Message();
-        }
-        return {};
+        });
     }
 };
 
 struct SectionWriterSave {
     static constexpr bool kReadsAFile = false;
-    static std::string Save(const Inputs &in, const std::string &target, const std::string &extra = {})
+    static std::string Save(const Inputs &in, const std::string &target, const std::string & = {})
     {
-        (void)extra;
-        try {
+        return Caught([&] {
             lumivex::BuildStandardExport(in.points.xBuf, in.points.yBuf, in.points.ptCount, lumivex::clRed, 4, "p")
                 ->SaveToFile(target, "out");
-        } catch (const rtl::Exception &e) {
-            return e.Message();
-        }
-        return {};
+        });
     }
 };
 
 struct PngExport {
     static constexpr bool kReadsAFile = false;
-    static std::string Save(const Inputs &in, const std::string &target, const std::string &extra = {})
+    static std::string Save(const Inputs &in, const std::string &target, const std::string & = {})
     {
-        (void)extra;
         return player::WritePng(QString::fromStdString(target), in.frame, 256, {}).toStdString();
     }
 };
 
 struct SvgExport {
     static constexpr bool kReadsAFile = false;
-    static std::string Save(const Inputs &in, const std::string &target, const std::string &extra = {})
+    static std::string Save(const Inputs &in, const std::string &target, const std::string & = {})
     {
-        (void)extra;
-        return player::WriteSvg(QString::fromStdString(target), in.frame, 64, {}, QStringLiteral("points"))
-            .toStdString();
+        return player::WriteSvg(QString::fromStdString(target), in.frame, 64, {}, {}).toStdString();
     }
 };
 
-// The programs run through the shell; extra is shell text run first.
 std::string Outcome(const testsupport::RunResult &run)
 {
     return run.exitCode == 0 ? std::string() : run.err.empty() ? "failed" : run.err;

@@ -1,7 +1,6 @@
 // The one argument parser of the three programs: options, values, files,
 // and what it says about words it does not know.
 #include "startup/Arguments.h"
-#include "startup/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -37,19 +36,5 @@ INSTANTIATE_TEST_SUITE_P(
                           "UnknownOption", {"a", "-platform", "x"}, {}, {"a"}, "unknown option -platform", "-platform"},
                       Case{"MissingValue", {"-o"}, {}, {}, "-o needs a value", ""}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST(Startup, HelpWinsBeforeTheEndOfOptionsOnly)
-{
-    EXPECT_TRUE(startup::AsksFor({"--bogus", "x", "--help"}, {"--help", "-h"}));
-    EXPECT_FALSE(startup::AsksFor({"--", "--help"}, {"--help", "-h"}));
-}
-
-TEST(Startup, OnlyQtsOwnOptionsWaitForTheApplication)
-{
-    EXPECT_TRUE(startup::IsToolkitOption("-platform"));
-    EXPECT_TRUE(startup::IsToolkitOption("-style"));
-    for (const char *word : {"-1", "-5", "-x", "--platform", "", "-o"})
-        EXPECT_FALSE(startup::IsToolkitOption(word)) << word;
-}
 
 } // namespace
