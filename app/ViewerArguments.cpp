@@ -1,38 +1,26 @@
 #include "ViewerArguments.h"
 
+#include "startup/Arguments.h"
+
 namespace viewer {
-
-namespace {
-
-bool isOption(const std::string &word)
-{
-    return word.size() > 1 && word[0] == '-';
-}
-
-} // namespace
 
 Arguments ParseArguments(const std::vector<std::string> &args)
 {
+    if (startup::AsksFor(args, {"--help", "-h"}))
+        return {Arguments::Action::Help, {}, {}, {}};
+    if (startup::AsksFor(args, {"--version"}))
+        return {Arguments::Action::Version, {}, {}, {}};
+    const startup::ParsedArgs parsed = startup::ParseArgs(args, {});
     Arguments result;
-    for (const std::string &word : args) {
-        if (word == "--")
-            break;
-        if (word == "--help" || word == "-h")
-            return {Arguments::Action::Help, {}, {}};
-        if (word == "--version")
-            return {Arguments::Action::Version, {}, {}};
-    }
-    bool options = true;
-    for (const std::string &word : args) {
-        if (options && word == "--") {
-            options = false;
-            continue;
-        }
-        if (options && isOption(word))
-            return {Arguments::Action::Error, {}, "unknown option " + word};
-        if (!result.file.empty())
-            return {Arguments::Action::Error, {}, "one file at a time"};
-        result.file = word;
+    if (!parsed.problem.empty()) {
+        result.action = Arguments::Action::Error;
+        result.problem = parsed.problem;
+        result.unknownOption = parsed.unknownOption;
+    } else if (parsed.files.size() > 1) {
+        result.action = Arguments::Action::Error;
+        result.problem = "one file at a time";
+    } else if (!parsed.files.empty()) {
+        result.file = parsed.files.front();
     }
     return result;
 }

@@ -13,6 +13,7 @@ struct Arguments {
     Action action = Action::Run;
     std::string file;    // the file to open; empty for none
     std::string problem; // what is wrong, for Error
+    std::string unknownOption; // Error: the option not known, if that is what is wrong
 };
 
 // args: the words after the program's name. --help and --version win

@@ -1,6 +1,7 @@
 // lumivex-viewer: starts the main window and runs until it is closed.
 #include "ViewerArguments.h"
 
+#include "startup/Startup.h"
 #include "toolkit/MessageBoxes.h"
 #include "toolkit/TApplication.h"
 #include "ui/Unit1.h"
@@ -8,7 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,9 +24,9 @@ std::vector<std::string> wordsAfterName(int argc, char **argv)
 
 int main(int argc, char *argv[])
 {
-    // A save past a file-size limit fails with a message, not the signal.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Help and version need no display, so they come before the application.
+    startup::Begin();
+    // Help, version and wrong words need no display, so they come before the
+    // application; only Qt's own options wait for it to take them out.
     const viewer::Arguments early = viewer::ParseArguments(wordsAfterName(argc, argv));
     if (early.action == viewer::Arguments::Action::Help) {
         std::fputs(viewer::UsageText().c_str(), stdout);
@@ -36,14 +36,14 @@ int main(int argc, char *argv[])
         std::fputs(viewer::VersionText().c_str(), stdout);
         return 0;
     }
+    if (early.action == viewer::Arguments::Action::Error && !startup::IsToolkitOption(early.unknownOption))
+        return startup::UsageError("lumivex-viewer", early.problem);
 
     toolkit::TApplication app(argc, argv);
     // The application has taken its own options (-platform and the like) out.
     const viewer::Arguments arguments = viewer::ParseArguments(wordsAfterName(argc, argv));
-    if (arguments.action == viewer::Arguments::Action::Error) {
-        std::fprintf(stderr, "lumivex-viewer: %s; try 'lumivex-viewer --help'.\n", arguments.problem.c_str());
-        return 2;
-    }
+    if (arguments.action == viewer::Arguments::Action::Error)
+        return startup::UsageError("lumivex-viewer", arguments.problem);
     toolkit::InstallMessageHandler();
     // The ILDA colour table is built before main runs (ilda/IldaObj).
     TForm1 form;

@@ -6,6 +6,8 @@
 #include "ilda/Codec.h"
 #include "lumivex/Colors.h"
 #include "lumivex/Export.h"
+#include "rtl/SaveFile.h"
+#include "rtl/SysUtils.h"
 
 #include <exception>
 
@@ -149,8 +151,7 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
     }
     const std::string output = outputName(input, options);
     if (SameFile(input, output)) {
-        std::fprintf(stderr, "%s: the output %s would replace the input; not written.\n", input.c_str(),
-                     output.c_str());
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), rtl::WouldReplaceInputText(output).c_str());
         return false;
     }
     if (written.count(outputKey(output))) {
@@ -159,21 +160,29 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
         return false;
     }
     // Writing to standard output or a device replaces no file.
-    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output)) {
-        std::fprintf(stderr, "%s: %s already exists; use --force to replace it.\n", input.c_str(), output.c_str());
+    const bool keep = !options.force && output != "-";
+    if (keep && Exists(output) && !IsStreamDevice(output)) {
+        std::fprintf(stderr, "%s: %s; use --force to replace it.\n", input.c_str(),
+                     rtl::FileExistsText(output).c_str());
         return false;
     }
     // "-o -" is standard output; the report must then not land among the bytes.
     const std::string target = output == "-" ? "/dev/stdout" : output;
     const bool toStdout = IsStandardOutput(target);
+    // Keep holds even against another process that makes the file meanwhile.
+    const auto existing = keep ? rtl::TSaveFileStream::TExisting::Keep : rtl::TSaveFileStream::TExisting::Replace;
     try {
         const std::string shown = output == "-" ? "standard output" : output;
         if (options.format)
             lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
                                          frameName(input))
-                ->SaveToFile(target, shown);
+                ->SaveToFile(target, shown, existing);
         else
-            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(target, shown);
+            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)
+                ->SaveToFile(target, shown, existing);
+    } catch (const rtl::EFileExistsError &error) {
+        std::fprintf(stderr, "%s: %s; use --force to replace it.\n", input.c_str(), error.what());
+        return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
         return false;

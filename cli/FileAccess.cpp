@@ -1,5 +1,6 @@
 #include "FileAccess.h"
 
+#include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
 #include <cerrno>
@@ -89,10 +90,9 @@ std::string BareName(const std::string &fileName)
 
 bool SameFile(const std::string &a, const std::string &b)
 {
-    struct stat sa {};
-    struct stat sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    if (IsStandardInput(a))
+        return !IsStandardInput(b) && rtl::LeadsToOpenFile(b, STDIN_FILENO);
+    return rtl::LeadsToSameFile(a, b);
 }
 
 bool Exists(const std::string &fileName)

@@ -47,7 +47,8 @@ std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName);
 // The name without its folder, as the window keeps it.
 std::string BareName(const std::string &fileName);
 
-// True when both names lead to the same existing file.
+// True when both names lead to the same existing file; a of "-" is
+// standard input, whatever file it was opened from.
 bool SameFile(const std::string &a, const std::string &b);
 
 bool Exists(const std::string &fileName);

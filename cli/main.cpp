@@ -2,11 +2,10 @@
 // without the window.
 #include "Commands.h"
 
-#include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
+#include "startup/Startup.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -51,8 +50,7 @@ constexpr const char *kHelp =
 
 int UsageError(const std::string &problem)
 {
-    std::fprintf(stderr, "lumivex: %s; try 'lumivex --help'.\n", problem.c_str());
-    return kExitUsage;
+    return startup::UsageError("lumivex", problem);
 }
 
 int OutputFailed(int error)
@@ -65,14 +63,7 @@ int OutputFailed(int error)
 
 int main(int argc, char **argv)
 {
-    // Past a file-size limit a write then fails with EFBIG, which we report
-    // and clean up after, instead of the signal ending the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Messages the core shows go to stderr, one line each.
-    rtl::SetMessageHandler([](const std::string &text) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        std::fflush(stderr);
-    });
+    startup::Begin();
 
     if (argc < 2)
         return cli::UsageError("no command given");

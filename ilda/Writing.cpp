@@ -6,6 +6,9 @@ namespace ilda {
 
 void SectionWriter::AddFrame(Header header, std::span<const Point> points)
 {
+    if (!IsFrameFormat(header.format))
+        throw EIldaFormatError("Format " + std::to_string(header.format) +
+                               " holds no frame; frames are written in formats 0, 1, 4 and 5.");
     if (points.size() > 65535)
         throw EIldaLimitError("An ILDA frame holds at most 65535 points; this one has " +
                               std::to_string(points.size()) + ".");

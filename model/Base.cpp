@@ -4,6 +4,7 @@
 #include "rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -114,8 +115,18 @@ void TBaseList::SaveToFile(const std::string &fileName)
 
 void TBaseList::SaveToFile(const std::string &fileName, const std::string &shownName)
 {
-    rtl::TSaveFileStream stream(fileName, shownName);
+    SaveToFile(fileName, shownName, rtl::TSaveFileStream::TExisting::Replace);
+}
+
+void TBaseList::SaveToFile(const std::string &fileName, const std::string &shownName,
+                           rtl::TSaveFileStream::TExisting existing)
+{
+    rtl::TSaveFileStream stream(fileName, shownName, existing);
     SaveToStream(stream);
+    // A list with nothing to store (an ILDA file without frames) leaves the
+    // old file as it was rather than emptying it.
+    if (stream.Size() == 0)
+        throw rtl::EWriteError(rtl::CannotWriteText(shownName, ENODATA));
     stream.Commit();
     FileName = fileName;
 }

@@ -1,15 +1,12 @@
 #include "player/PlayerArguments.h"
 
-#include <charconv>
+#include "startup/Arguments.h"
+
+#include <utility>
 
 namespace player {
 
 namespace {
-
-bool IsOption(const std::string &word)
-{
-    return word.size() > 1 && word[0] == '-';
-}
 
 Arguments Only(Arguments::Action action, std::string problem = {})
 {
@@ -24,69 +21,45 @@ Arguments Error(std::string problem)
     return Only(Arguments::Action::Error, std::move(problem));
 }
 
-// A whole decimal number in [low, high], or nothing.
-bool ParseNumber(const std::string &text, int low, int high, int &out)
-{
-    int value = 0;
-    const char *end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || at != end || value < low || value > high)
-        return false;
-    out = value;
-    return true;
-}
-
 } // namespace
 
 Arguments ParseArguments(const std::vector<std::string> &args)
 {
-    for (const std::string &word : args) {
-        if (word == "--")
-            break;
-        if (word == "--help" || word == "-h")
-            return Only(Arguments::Action::Help);
-        if (word == "--version")
-            return Only(Arguments::Action::Version);
+    if (startup::AsksFor(args, {"--help", "-h"}))
+        return Only(Arguments::Action::Help);
+    if (startup::AsksFor(args, {"--version"}))
+        return Only(Arguments::Action::Version);
+    const startup::ParsedArgs parsed = startup::ParseArgs(
+        args, {{"--render", true}, {"--frame", true}, {"--size", true}, {"-o", true}, {"--output", true}});
+    if (!parsed.problem.empty()) {
+        Arguments result = Error(parsed.problem);
+        result.unknownOption = parsed.unknownOption;
+        return result;
     }
     Arguments result;
-    bool options = true;
     bool frameGiven = false, sizeGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &word = args[i];
-        if (options && word == "--") {
-            options = false;
-            continue;
+    for (const auto &[name, value] : parsed.options) {
+        if (name == "--render") {
+            if (result.action == Arguments::Action::Render)
+                return Error("one file at a time");
+            result.action = Arguments::Action::Render;
+            result.file = value;
+        } else if (name == "--frame") {
+            if (!startup::ParseNumber(value, 0, 65535, result.frame))
+                return Error("--frame takes a frame number from 0, not " + value);
+            frameGiven = true;
+        } else if (name == "--size") {
+            if (!startup::ParseNumber(value, 1, kMaxRenderSize, result.size))
+                return Error("--size takes 1 to " + std::to_string(kMaxRenderSize) + " pixels, not " + value);
+            sizeGiven = true;
+        } else {
+            result.output = value;
         }
-        if (options && IsOption(word)) {
-            const bool takesValue =
-                word == "--render" || word == "--frame" || word == "--size" || word == "-o" || word == "--output";
-            if (!takesValue)
-                return Error("unknown option " + word);
-            if (i + 1 >= args.size())
-                return Error(word + " needs a value");
-            const std::string &value = args[++i];
-            if (word == "--render") {
-                if (result.action == Arguments::Action::Render || !result.file.empty())
-                    return Error("one file at a time");
-                result.action = Arguments::Action::Render;
-                result.file = value;
-            } else if (word == "--frame") {
-                if (!ParseNumber(value, 0, 65535, result.frame))
-                    return Error("--frame takes a frame number from 0, not " + value);
-                frameGiven = true;
-            } else if (word == "--size") {
-                if (!ParseNumber(value, 1, kMaxRenderSize, result.size))
-                    return Error("--size takes 1 to " + std::to_string(kMaxRenderSize) + " pixels, not " + value);
-                sizeGiven = true;
-            } else {
-                result.output = value;
-            }
-            continue;
-        }
-        if (!result.file.empty())
-            return Error("one file at a time");
-        result.file = word;
     }
+    if (parsed.files.size() > 1 || (!parsed.files.empty() && result.action == Arguments::Action::Render))
+        return Error("one file at a time");
+    if (!parsed.files.empty())
+        result.file = parsed.files.front();
     if (result.action == Arguments::Action::Render) {
         if (result.output.empty())
             return Error("--render needs -o OUT.png");

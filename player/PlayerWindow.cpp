@@ -465,6 +465,8 @@ QString PlayerWindow::ExportPng(const QString &path, int size)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
+    if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
+        return problem;
     return WritePng(path, *points, size, view_->Options());
 }
 
@@ -473,6 +475,8 @@ QString PlayerWindow::ExportSvg(const QString &path)
     const FramePoints points = CurrentPoints();
     if (!points)
         return QStringLiteral("There is no frame to export.");
+    if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
+        return problem;
     constexpr int kSvgSize = 1024;
     return WriteSvg(path, *points, kSvgSize, view_->Options(),
                     QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_));
@@ -506,8 +510,7 @@ void PlayerWindow::AskExportPng()
         return;
     const QString problem = ExportPng(path, size);
     if (!problem.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Export frame as PNG"),
-                             QStringLiteral("Cannot write %1: %2").arg(path, problem));
+        QMessageBox::warning(this, QStringLiteral("Export frame as PNG"), problem);
 }
 
 void PlayerWindow::AskExportSvg()
@@ -519,8 +522,7 @@ void PlayerWindow::AskExportSvg()
         return;
     const QString problem = ExportSvg(path);
     if (!problem.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Export frame as SVG"),
-                             QStringLiteral("Cannot write %1: %2").arg(path, problem));
+        QMessageBox::warning(this, QStringLiteral("Export frame as SVG"), problem);
 }
 
 void PlayerWindow::dragEnterEvent(QDragEnterEvent *event)

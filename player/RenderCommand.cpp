@@ -3,6 +3,9 @@
 #include "player/FrameScan.h"
 #include "player/Renderer.h"
 
+#include <QFile>
+
+#include <utility>
 #include <vector>
 
 namespace player {
@@ -11,6 +14,8 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
 {
     if (const auto problem = CheckReadable(file))
         return {1, *problem};
+    if (std::string problem = ReplacesInputProblem(file, output); !problem.empty())
+        return {1, std::move(problem)};
     std::vector<ilda::Point> points;
     try {
         rtl::TFileStream stream(file, rtl::TFileMode::OpenRead);
@@ -22,9 +27,9 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
     } catch (const std::exception &error) {
         return {1, error.what()};
     }
-    const QString problem = WritePng(QString::fromStdString(output), points, size, {});
+    const QString problem = WritePng(QFile::decodeName(output.c_str()), points, size, {});
     if (!problem.isEmpty())
-        return {1, "Cannot write " + output + ": " + problem.toStdString()};
+        return {1, problem.toStdString()};
     return {};
 }
 

@@ -1,8 +1,12 @@
 #include "player/Renderer.h"
 
+#include "rtl/SaveFile.h"
+#include "rtl/SysUtils.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QPainter>
 #include <QPen>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -119,47 +123,65 @@ QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOpti
 
 namespace {
 
-QString Commit(QSaveFile &file)
+// Every file the player writes goes through the project's saving stream:
+// devices and FIFOs written as they stand, links followed, the old file
+// kept when anything fails.
+QString Save(const QString &path, const QByteArray &bytes)
 {
-    if (!file.commit())
-        return file.errorString();
+    const std::string shown = path.toStdString();
+    try {
+        rtl::TSaveFileStream file(QFile::encodeName(path).toStdString(), shown);
+        file.WriteBuffer(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        file.Commit();
+    } catch (const rtl::Exception &error) {
+        return QString::fromStdString(error.Message());
+    }
     return {};
 }
 
 } // namespace
 
+std::string ReplacesInputProblem(const std::string &input, const std::string &output)
+{
+    if (input.empty() || !rtl::LeadsToSameFile(input, output))
+        return {};
+    return input + ": " + rtl::WouldReplaceInputText(output);
+}
+
+QString ReplacesInputProblem(const QString &input, const QString &output)
+{
+    return QString::fromStdString(
+        ReplacesInputProblem(QFile::encodeName(input).toStdString(), QFile::encodeName(output).toStdString()));
+}
+
 QString WritePng(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options)
 {
     const QImage image = RenderImage(points, size, options);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
-        return QStringLiteral("the PNG could not be encoded");
-    }
-    return Commit(file);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return QStringLiteral("Cannot write %1: the PNG could not be encoded").arg(path);
+    return Save(path, bytes);
 }
 
 QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
                  const QString &title)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setOutputDevice(&file);
+    svg.setOutputDevice(&buffer);
     svg.setSize(QSize(size, size));
     svg.setViewBox(QRect(0, 0, size, size));
     svg.setTitle(title);
     QPainter painter;
-    if (!painter.begin(&svg)) {
-        file.cancelWriting();
-        return QStringLiteral("the SVG could not be started");
-    }
+    if (!painter.begin(&svg))
+        return QStringLiteral("Cannot write %1: the SVG could not be started").arg(path);
     DrawFrame(painter, QRectF(0, 0, size, size), points, options);
     painter.end();
-    return Commit(file);
+    return Save(path, bytes);
 }
 
 } // namespace player

@@ -2,6 +2,7 @@
 #include "player/PlayerArguments.h"
 #include "player/PlayerWindow.h"
 #include "player/RenderCommand.h"
+#include "startup/Startup.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -15,24 +16,11 @@
 
 namespace {
 
+const char kProgram[] = "lumivex-player";
+
 std::vector<std::string> WordsAfterName(int argc, char **argv)
 {
     return {argv + std::min(argc, 1), argv + argc};
-}
-
-// Qt takes options of one dash (-platform, -style, ...) out of the words
-// when the application starts; only then can such a word be judged.
-bool MayBeQtOption(const std::vector<std::string> &words)
-{
-    return std::any_of(words.begin(), words.end(), [](const std::string &word) {
-        return word.size() > 1 && word[0] == '-' && word[1] != '-' && word != "-o" && word != "-h";
-    });
-}
-
-int WrongArguments(const std::string &problem)
-{
-    std::fprintf(stderr, "lumivex-player: %s; try 'lumivex-player --help'.\n", problem.c_str());
-    return 2;
 }
 
 // A render reports its own failures in one line; Qt's notes about the
@@ -47,8 +35,10 @@ void QuietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char *argv[])
 {
-    // Help, version and --render are decided before any application object,
-    // since those need no display.
+    startup::Begin();
+    // Help, version, --render and wrong words are decided before any
+    // application object, since those need no display; only Qt's own options
+    // wait for it to take them out.
     const std::vector<std::string> words = WordsAfterName(argc, argv);
     const player::Arguments early = player::ParseArguments(words);
     switch (early.action) {
@@ -65,8 +55,8 @@ int main(int argc, char *argv[])
         return result.exitCode;
     }
     case player::Arguments::Action::Error:
-        if (!MayBeQtOption(words))
-            return WrongArguments(early.problem);
+        if (!startup::IsToolkitOption(early.unknownOption))
+            return startup::UsageError(kProgram, early.problem);
         break; // judged again once the application has taken its own options out
     case player::Arguments::Action::Run: break;
     }
@@ -74,9 +64,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const player::Arguments arguments = player::ParseArguments(WordsAfterName(argc, argv));
     if (arguments.action != player::Arguments::Action::Run)
-        return WrongArguments(arguments.action == player::Arguments::Action::Error
-                                  ? arguments.problem
-                                  : "--render, --help and --version go before Qt's own options");
+        return startup::UsageError(kProgram, arguments.action == player::Arguments::Action::Error
+                                                 ? arguments.problem
+                                                 : "--render, --help and --version go before Qt's own options");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lumivex-player.svg")));
     player::PlayerWindow window;
     window.show();

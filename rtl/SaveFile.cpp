@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -81,7 +82,8 @@ bool keepIdentity(int fd, const struct stat &original)
 
 } // namespace
 
-TSaveFileStream::TSaveFileStream(const std::string &fileName, const std::string &shownName) : shownName_(shownName)
+TSaveFileStream::TSaveFileStream(const std::string &fileName, const std::string &shownName, TExisting existing)
+    : shownName_(shownName), existing_(existing)
 {
     if (fileName.empty())
         throw EFCreateError(CannotCreateText(shownName_));
@@ -103,6 +105,11 @@ TSaveFileStream::TSaveFileStream(const std::string &fileName, const std::string 
         return;
     }
     if (S_ISDIR(st.st_mode))
+        throw EFCreateError(CannotCreateText(shownName_));
+    if (existing_ == TExisting::Keep && S_ISREG(st.st_mode))
+        throw EFileExistsError(FileExistsText(shownName_));
+    // A file made read-only by its owner stays as it is, even for root.
+    if ((st.st_mode & 0222) == 0)
         throw EFCreateError(CannotCreateText(shownName_));
 
     way_ = TWay::InPlace;
@@ -241,9 +248,35 @@ void TSaveFileStream::Commit()
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0)
         fail(errno);
-    if (way_ == TWay::Replace && ::rename(temporary_.c_str(), target_.c_str()) != 0)
-        fail(errno);
+    if (way_ == TWay::Replace)
+        putInPlace();
     temporary_.clear();
+}
+
+void TSaveFileStream::putInPlace()
+{
+    if (existing_ == TExisting::Replace) {
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+            fail(errno);
+        return;
+    }
+    // Only while the name is free: another writer may have made it since.
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP) {
+        // A file system without the flag: a new link fails just the same on a taken name.
+        if (::link(temporary_.c_str(), target_.c_str()) == 0) {
+            ::unlink(std::exchange(temporary_, {}).c_str());
+            return;
+        }
+        error = errno;
+    }
+    if (error == EEXIST) {
+        discard();
+        throw EFileExistsError(FileExistsText(shownName_));
+    }
+    fail(error);
 }
 
 void TSaveFileStream::fail(int error)
@@ -258,6 +291,22 @@ void TSaveFileStream::discard()
         ::close(std::exchange(fd_, -1));
     if (!temporary_.empty())
         ::unlink(std::exchange(temporary_, {}).c_str());
+}
+
+bool LeadsToSameFile(const std::string &a, const std::string &b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool LeadsToOpenFile(const std::string &name, int fd)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::stat(name.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
 }
 
 std::string TSaveFileStream::WriteErrorText() const

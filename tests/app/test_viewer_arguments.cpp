@@ -53,6 +53,9 @@ TEST(ViewerProgram, AnswersHelpAndVersionWithoutADisplay)
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "lumivex-viewer " LUMIVEX_VERSION "\n");
     EXPECT_EQ(version.err, "");
+    const auto wrong = testsupport::RunProgram(dir.Path(), LUMIVEX_VIEWER, {"-x", "a.dat"}, noDisplay);
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "lumivex-viewer: unknown option -x; try 'lumivex-viewer --help'.\n");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "lumivex/Export.h"
 #include "rtl/Classes.h"
 
+#include <algorithm>
+
 namespace {
 
 using clitest::CliTest;
@@ -183,6 +185,38 @@ TEST_F(Convert, NeverWritesOverItsInput)
         EXPECT_NE(r.err.find("would replace the input"), std::string::npos) << r.err;
         EXPECT_EQ(ReadBytes(Dir() / "p.ild"), bytes);
     }
+}
+
+// Eight converts started at once onto one new name: one writes, the others
+// find the file and keep it.
+TEST_F(Convert, WithoutForceOnlyOneOfARaceWrites)
+{
+    Put("p.dat", outline(40, 8));
+    const std::string line = "'" LUMIVEX_CLI "' convert -o out.ild p.dat >/dev/null 2>>err; echo $? >>codes";
+    std::string script;
+    for (int i = 0; i < 8; ++i)
+        script += "(" + line + ") & ";
+    const Result r = testsupport::RunProgram(Dir(), "/bin/sh", {"-c", script + "wait"});
+    EXPECT_EQ(r.exitCode, 0);
+    std::string codes = testsupport::ReadFile(Dir() / "codes");
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes, std::string(8, '\n') + "01111111");
+    const std::string err = testsupport::ReadFile(Dir() / "err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 7) << err;
+    EXPECT_NE(err.find("out.ild already exists"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes(Dir() / "out.ild"), windowExport(outline(40, 8), lumivex::clRed));
+}
+
+// Standard input opened from the target is the input, whatever its name.
+TEST_F(Convert, StandardInputThatIsTheTargetIsRefused)
+{
+    const auto bytes = outline(40, 9);
+    Put("in.dat", bytes);
+    const Result r =
+        testsupport::RunProgram(Dir(), LUMIVEX_CLI, {"convert", "--force", "-o", "in.dat", "-"}, "exec <in.dat");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("would replace the input"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(Dir() / "in.dat"), bytes);
 }
 
 TEST_F(Convert, TwoInputsOfOneNameDoNotOverwriteEachOther)

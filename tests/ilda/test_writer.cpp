@@ -203,18 +203,17 @@ public:
 
 } // namespace
 
-TEST(IldaSaveToFile, EmptyFileLeavesZeroBytesAndTheMessage)
+TEST(IldaSaveToFile, NoFrameKeepsTheOldFileAndFails)
 {
     TempDir dir;
     const std::string name = dir.File("empty.ild");
     WriteBytes(name, {1, 2, 3});
     rtl::MessageRecorder messages;
     TIldaFile file;
-    file.SaveToFile(name);
+    EXPECT_THROW(file.SaveToFile(name, "empty.ild"), rtl::EWriteError);
     EXPECT_EQ(messages.Messages(), std::vector<std::string>{"There appears to be no image to save."});
-    EXPECT_TRUE(std::filesystem::exists(name));
-    EXPECT_EQ(std::filesystem::file_size(name), 0u);
-    EXPECT_EQ(file.FileName, name);
+    EXPECT_EQ(ReadBytes(name), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_TRUE(file.FileName.empty());
 }
 
 TEST(IldaSaveToFile, WritesTheSameBytesAsTheStream)
@@ -299,3 +298,18 @@ TEST(SectionWriter, PaletteSectionColoursTheFramesAfterIt)
     ASSERT_EQ(read.frames.size(), 1u);
     EXPECT_EQ(read.frames[0].points[0].color, ilda::Rgb(250, 128, 7));
 }
+
+// Only the four point formats take a frame; any other code is refused
+// before a byte is added, so no record runs past the section.
+class SectionWriterFormat : public ::testing::TestWithParam<int> {};
+
+TEST_P(SectionWriterFormat, RefusesAFrameItCannotLayOut)
+{
+    ilda::SectionWriter file;
+    ilda::Header header;
+    header.format = static_cast<std::uint8_t>(GetParam());
+    EXPECT_THROW(file.AddFrame(header, std::vector<ilda::Point>(3)), EIldaFormatError);
+    EXPECT_TRUE(file.Bytes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, SectionWriterFormat, ::testing::Values(2, 3, 6, 255));

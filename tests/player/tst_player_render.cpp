@@ -77,8 +77,13 @@ void RenderTest::failures_data()
     QTest::newRow("missing file") << QStringList{"--render", "missing.ild", "-o", "out.png"} << 1 << "no such file";
     QTest::newRow("not ILDA") << QStringList{"--render", "text.txt", "-o", "out.png"} << 1 << "not an ILDA file";
     QTest::newRow("output folder missing")
-        << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1 << "Cannot write no/such/out.png";
+        << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1 << "Cannot create file no/such/out.png";
     QTest::newRow("no output") << QStringList{"--render", "IN"} << 2 << "needs -o";
+    QTest::newRow("negative frame") << QStringList{"--render", "IN", "--frame", "-1", "-o", "out.png"} << 2
+                                    << "--frame takes a frame number from 0, not -1; try 'lumivex-player --help'.";
+    QTest::newRow("negative size") << QStringList{"--render", "IN", "--size", "-5", "-o", "out.png"} << 2
+                                   << "--size takes 1 to 8192 pixels, not -5";
+    QTest::newRow("unknown short option") << QStringList{"-x"} << 2 << "unknown option -x";
 }
 
 void RenderTest::failures()

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <filesystem>
+
 using playertest::Dark;
 using playertest::Lit;
 
@@ -161,6 +163,12 @@ void WindowTest::exportsTheFrameShown()
     QVERIFY(testsupport::ReadFile(dir_.File("frame.svg")).find("line.ild, frame 29") != std::string::npos);
     // A folder that is not there: an error, not a success.
     QVERIFY(!window_->ExportPng(QString::fromStdString(dir_.File("no/such/folder.png")), 100).isEmpty());
+    // The file on show, under another name: refused and kept.
+    const std::string shown = dir_.File("line.ild");
+    const std::string before = testsupport::ReadFile(shown);
+    std::filesystem::create_hard_link(shown, dir_.File("same.ild"));
+    QVERIFY(window_->ExportSvg(QString::fromStdString(dir_.File("same.ild"))).contains("would replace the input"));
+    QCOMPARE(testsupport::ReadFile(shown), before);
 }
 
 void WindowTest::droppedFileOpens()

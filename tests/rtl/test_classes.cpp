@@ -1,11 +1,15 @@
 #include "rtl/Classes.h"
 #include "rtl/Messages.h"
+#include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
+#include "FileBytes.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -140,4 +144,32 @@ TEST(Messages, RecorderCapturesAndRestores)
     ShowMessage("three");
     EXPECT_EQ(outer, std::vector<std::string>{"three"});
     SetMessageHandler(previous);
+}
+
+// Keep never replaces a regular file: one there at the start is refused at
+// once, one made by someone else while the bytes were written wins the race.
+// Devices are still written in place.
+TEST_F(FileStreamTest, KeepModeNeverReplacesAFile)
+{
+    using Existing = TSaveFileStream::TExisting;
+    const std::string name = (dir / "out").string();
+    {
+        TSaveFileStream stream(name, "out", Existing::Keep);
+        stream.WriteBuffer("mine", 4);
+        testsupport::WriteFile(name, "theirs");
+        EXPECT_THROW(stream.Commit(), EFileExistsError);
+    }
+    EXPECT_EQ(testsupport::ReadFile(name), "theirs");
+    try {
+        TSaveFileStream again(name, "out", Existing::Keep);
+        FAIL() << "an existing file was taken";
+    } catch (const EFileExistsError &e) {
+        EXPECT_EQ(e.Message(), "out already exists");
+    }
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+    const int reader = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    TSaveFileStream fifo((dir / "fifo").string(), "fifo", Existing::Keep);
+    EXPECT_EQ(fifo.Way(), TSaveFileStream::TWay::InPlace);
+    ::close(reader);
+    EXPECT_EQ(testsupport::Listing(dir), (std::vector<std::string>{"fifo", "out"}));
 }

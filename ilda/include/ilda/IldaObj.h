@@ -34,6 +34,13 @@ public:
     using rtl::Exception::Exception;
 };
 
+// A section the writer cannot lay out: a frame in a format that holds no
+// points (2, 3) or a format code the standard does not define (6 and up).
+class EIldaFormatError : public rtl::Exception {
+public:
+    using rtl::Exception::Exception;
+};
+
 class TIldaFile : public TFrameList {
 public:
     static constexpr std::size_t HeaderSize = 32;

@@ -16,7 +16,8 @@ namespace ilda {
 class SectionWriter : public TBaseList {
 public:
     // A frame section in header.format (0, 1, 4 or 5); the record count is
-    // set from points. More than 65535 points raise EIldaLimitError.
+    // set from points. More than 65535 points raise EIldaLimitError, any
+    // other format EIldaFormatError, before a byte is added.
     void AddFrame(Header header, std::span<const Point> points);
     // A palette section (format 2) of colors; the indexed frames after it
     // take their colours from it. More than 65535 colours raise

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "rtl/Classes.h"
+#include "rtl/SaveFile.h"
 
 #include <array>
 #include <cstdint>
@@ -68,11 +69,16 @@ public:
     // rtl::TSaveFileStream: a plain file is replaced atomically, what is not
     // one is written in place, a link is followed. On failure FileName stays
     // as it was and the exception passes on: rtl::EFCreateError "Cannot
-    // create file NAME" or rtl::EWriteError "Cannot write NAME: REASON".
+    // create file NAME" or rtl::EWriteError "Cannot write NAME: REASON"
+    // (also when SaveToStream gave no byte: the old file stays).
     void SaveToFile(const std::string &fileName);
     // The same, naming the file shownName in messages (the name as the user
     // chose it when fileName is a longer path).
     void SaveToFile(const std::string &fileName, const std::string &shownName);
+    // The same; with TExisting::Keep a regular file there is never replaced
+    // (rtl::EFileExistsError).
+    void SaveToFile(const std::string &fileName, const std::string &shownName,
+                    rtl::TSaveFileStream::TExisting existing);
 };
 
 // A list whose points can be played one at a time.

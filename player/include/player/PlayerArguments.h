@@ -16,6 +16,7 @@ struct Arguments {
     int size = 0;        // Render: pixels of each side
     std::string output;  // Render: the PNG to write
     std::string problem; // Error: what is wrong
+    std::string unknownOption; // Error: the option not known, if that is what is wrong
 };
 
 // A file manager asks for 128 or 256 pixels; without --size, the larger.

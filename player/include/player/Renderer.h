@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 class QPainter;
 
@@ -42,10 +43,17 @@ void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Po
 QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOptions &options);
 
 // Writes the frame as a PNG of size x size, or as an SVG of size x size
-// units, to path without harming what was there when it fails; returns the
-// reason of a failure, empty on success.
+// units, to path through rtl::TSaveFileStream (nothing harmed when it
+// fails); returns the message of a failure ("Cannot write PATH: REASON"),
+// empty on success.
 QString WritePng(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options);
 QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
                  const QString &title);
+
+// "INPUT: the output OUTPUT would replace the input; not written." when
+// output leads to the file input (directly, through a link, a hard link or
+// /proc/self/fd/N); empty otherwise.
+std::string ReplacesInputProblem(const std::string &input, const std::string &output);
+QString ReplacesInputProblem(const QString &input, const QString &output);
 
 } // namespace player

@@ -18,17 +18,27 @@ namespace rtl {
 // In-place writes are gathered in memory first, so a save that fails before
 // Commit changes nothing. A symbolic link is followed, never replaced.
 //
+// A target that no one may write (no write bit at all) is refused, even for
+// the superuser. With TExisting::Keep a regular file already there is never
+// replaced, not even one made by another process while the bytes were being
+// written: the finished file is put in place only if the name is still free.
+//
 // Failures name the file by shownName: EFCreateError "Cannot create file
-// NAME" when it cannot be written at all, EWriteError "Cannot write NAME:
-// REASON" when bytes are refused.
+// NAME" when it cannot be written at all, EFileExistsError "NAME already
+// exists" for a file Keep finds, EWriteError "Cannot write NAME: REASON" when
+// bytes are refused.
 class TSaveFileStream : public TStream {
 public:
     enum class TWay {
         Replace, // through a temporary file and a rename
         InPlace, // into the file itself
     };
+    enum class TExisting {
+        Replace, // a regular file there is replaced
+        Keep,    // a regular file there is left alone and the save refused
+    };
 
-    TSaveFileStream(const std::string &fileName, const std::string &shownName);
+    TSaveFileStream(const std::string &fileName, const std::string &shownName, TExisting existing = TExisting::Replace);
     // Without Commit the target is left as it was.
     ~TSaveFileStream() override;
 
@@ -48,11 +58,13 @@ protected:
 
 private:
     void openReplacement(const std::string &folder, const std::string &leaf);
+    void putInPlace();
     bool flushBuffer();
     [[noreturn]] void fail(int error);
     void discard();
 
     std::string shownName_;
+    TExisting existing_;
     TWay way_ = TWay::Replace;
     bool regular_ = true;
     int fd_ = -1;           // the temporary file, or the target written in place
@@ -64,5 +76,11 @@ private:
     std::int64_t size_ = 0;
     int error_ = 0;
 };
+
+// True when both names lead to one existing file (through links, hard
+// links or /proc/self/fd/N alike).
+bool LeadsToSameFile(const std::string &a, const std::string &b);
+// True when name leads to the file open as descriptor fd.
+bool LeadsToOpenFile(const std::string &name, int fd);
 
 } // namespace rtl

@@ -38,6 +38,12 @@ public:
     using EStreamError::EStreamError;
 };
 
+// A save that was not to replace a file, and found one there: "NAME already exists".
+class EFileExistsError : public EFCreateError {
+public:
+    using EFCreateError::EFCreateError;
+};
+
 // A read that met the end of the data before the bytes it needed.
 class EReadError : public EStreamError {
 public:
@@ -65,6 +71,17 @@ inline std::string CannotCreateText(const std::string &fileName)
 inline std::string CannotWriteText(const std::string &fileName, int error)
 {
     return "Cannot write " + fileName + ": " + std::generic_category().message(error);
+}
+
+inline std::string FileExistsText(const std::string &fileName)
+{
+    return fileName + " already exists";
+}
+
+// Said when a program is asked to write over the file it reads.
+inline std::string WouldReplaceInputText(const std::string &output)
+{
+    return "the output " + output + " would replace the input; not written.";
 }
 
 inline std::string CannotSeekText(const std::string &fileName, int error)
