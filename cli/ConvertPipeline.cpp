@@ -317,8 +317,9 @@ bool RunPipeline(std::vector<PipelineInput> inputs, const std::string &output, c
             for (const std::string &line : frames::RepairLines(pipeline.Counts(i)))
                 std::fprintf(stderr, "%s: %s\n", inputs[i].name.c_str(), line.c_str());
     }
-    std::fprintf(toStdout ? stderr : stdout, "%s -> %s (%zu frames)%s\n", shownInputs.c_str(), output.c_str(),
-                 pipeline.Written(), complete ? "" : ", as far as the input goes");
+    std::fprintf(toStdout ? stderr : stdout, "%s -> %s (%zu %s)%s\n", shownInputs.c_str(), output.c_str(),
+                 pipeline.Written(), pipeline.Written() == 1 ? "frame" : "frames",
+                 complete ? "" : ", as far as the input goes");
     return complete;
 }
 

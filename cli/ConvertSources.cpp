@@ -138,6 +138,7 @@ std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
     header.format = ilda::kFormat2dTrueColor;
     header.name = ilda::NameField(FrameName(input.name));
     header.company = ilda::NameField(lumivex::kCompanyName);
+    header.total = 1;
     return std::make_unique<OneFrameSource>(header, std::move(drawing.points), false);
 #else
     (void)input;

@@ -151,6 +151,11 @@ ClipCount MapAndClip(std::span<const ilda::Point> points, const Affine &m, std::
         prev = q;
         prevIn = in;
     }
+    // Only the frame's last point ends it, whatever the cutting added.
+    for (ilda::Point &p : out)
+        p.status &= static_cast<std::uint8_t>(~ilda::kLastPointBit);
+    if (!points.empty() && points.back().Last() && !out.empty())
+        out.back().status |= ilda::kLastPointBit;
     return count;
 }
 

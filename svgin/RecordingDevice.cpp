@@ -131,6 +131,8 @@ int RecordingDevice::metric(PaintDeviceMetric metric) const
     case PdmDpiY:
     case PdmPhysicalDpiX:
     case PdmPhysicalDpiY: return 72; // a point is a unit, so text keeps its size
+    case PdmDevicePixelRatio: return 1;
+    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
     default: return QPaintDevice::metric(metric);
     }
 }

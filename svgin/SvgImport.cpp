@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,15 @@ namespace {
 
 constexpr double kSide = 65535; // the ILDA square, -32768 to 32767
 constexpr std::size_t kMostPoints = 65535;
+
+// What Qt says while it reads and paints: kept, not printed, since the
+// first warning is the reason a drawing is refused.
+QString lastProblem;
+void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && lastProblem.isEmpty())
+        lastProblem = text;
+}
 
 // Fonts and painters want a Qt application; the command line has none.
 void EnsureApplication()
@@ -31,12 +41,15 @@ void EnsureApplication()
     (void)application;
 }
 
-// What Qt SVG says of a drawing it cannot read.
-QString lastProblem;
-void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text)
+// The XML's own complaint, with its line, when it is not well formed.
+std::string XmlProblem(const QByteArray &bytes)
 {
-    if (type != QtDebugMsg && type != QtInfoMsg && lastProblem.isEmpty())
-        lastProblem = text;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd())
+        xml.readNext();
+    if (!xml.hasError())
+        return {};
+    return "line " + std::to_string(xml.lineNumber()) + ": " + xml.errorString().toStdString();
 }
 
 std::int16_t Unit(double v)
@@ -48,15 +61,22 @@ std::int16_t Unit(double v)
 
 Drawing ImportSvg(std::span<const std::uint8_t> bytes)
 {
-    EnsureApplication();
-    Drawing drawing;
     lastProblem.clear();
     const QtMessageHandler previous = qInstallMessageHandler(KeepProblem);
-    QSvgRenderer renderer(QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())));
-    qInstallMessageHandler(previous);
+    struct Restore {
+        QtMessageHandler handler;
+        ~Restore() { qInstallMessageHandler(handler); }
+    } restore{previous};
+    EnsureApplication();
+    Drawing drawing;
+    const QByteArray data(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    lastProblem.clear();
+    QSvgRenderer renderer(data);
     if (!renderer.isValid()) {
-        drawing.problem = "Qt SVG cannot read it" + (lastProblem.isEmpty() ? std::string()
-                                                                          : " (" + lastProblem.toStdString() + ")");
+        std::string reason = XmlProblem(data);
+        if (reason.empty())
+            reason = lastProblem.isEmpty() ? "not an SVG drawing" : lastProblem.toStdString();
+        drawing.problem = "Qt SVG cannot read it (" + reason + ")";
         return drawing;
     }
     const QRectF box = renderer.viewBoxF();
