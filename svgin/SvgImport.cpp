@@ -27,18 +27,20 @@ void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text
         lastProblem = text;
 }
 
-// Fonts and painters want a Qt application; the command line has none.
-void EnsureApplication()
+// Fonts and painters want a Qt GUI application; the command line has
+// none. False when a program made a plain QCoreApplication: it cannot be
+// replaced, and text would abort.
+bool EnsureApplication()
 {
     if (QCoreApplication::instance())
-        return;
+        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "lumivex";
     static char *argv[] = {name, nullptr};
     // Kept to the end of the process: Qt wants it alive while painting.
     static QGuiApplication *application = new QGuiApplication(argc, argv);
-    (void)application;
+    return application != nullptr;
 }
 
 // The XML's own complaint, with its line, when it is not well formed.
@@ -52,9 +54,10 @@ std::string XmlProblem(const QByteArray &bytes)
     return "line " + std::to_string(xml.lineNumber()) + ": " + xml.errorString().toStdString();
 }
 
+// Device units run from -32767.5 to 32767.5 about the centre.
 std::int16_t Unit(double v)
 {
-    return static_cast<std::int16_t>(std::clamp(std::round(v - 0.5), -32768.0, 32767.0));
+    return static_cast<std::int16_t>(std::clamp(std::floor(v), -32768.0, 32767.0));
 }
 
 } // namespace
@@ -67,8 +70,11 @@ Drawing ImportSvg(std::span<const std::uint8_t> bytes)
         QtMessageHandler handler;
         ~Restore() { qInstallMessageHandler(handler); }
     } restore{previous};
-    EnsureApplication();
     Drawing drawing;
+    if (!EnsureApplication()) {
+        drawing.problem = "SVG drawings are read only in a program with a Qt GUI application";
+        return drawing;
+    }
     const QByteArray data(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
     lastProblem.clear();
     QSvgRenderer renderer(data);
