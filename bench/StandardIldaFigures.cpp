@@ -92,7 +92,8 @@ bool ConvertFigures(const std::string &lumivex, const std::filesystem::path &lar
     const auto in = dir.Path() / "large4.ild", out = dir.Path() / "large5.ild";
     const std::string report = (dir.Path() / "time.txt").string();
     const Run made = RunProcess(
-        lumivex, {"convert", "--quiet", "--format", "4", "--frames", "0-229", large.string(), "-o", in.string()}, report);
+        lumivex, {"convert", "--quiet", "--format", "4", "--frames", "0-229", large.string(), "-o", in.string()},
+        report);
     Run best;
     best.seconds = 1e300;
     for (int i = 0; made.exitCode == 0 && i < (quick ? 1 : 3); ++i) {

@@ -183,10 +183,9 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
         return "convert needs at least one FILE";
     // Point files alone take only the swatch colours in formats 0 and 1;
     // frames of the pipeline get the nearest palette colour instead.
-    const bool pointFilesOnly = !options.NeedsPipeline() &&
-                                std::none_of(options.inputs.begin(), options.inputs.end(), [](const std::string &in) {
-                                    return LooksLikePipelineInput(in);
-                                });
+    const bool pointFilesOnly =
+        !options.NeedsPipeline() && std::none_of(options.inputs.begin(), options.inputs.end(),
+                                                 [](const std::string &in) { return LooksLikePipelineInput(in); });
     if (pointFilesOnly && ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) &&
         !lumivex::IsSwatchColor(options.color))
         return kSwatchOnly;

@@ -152,8 +152,7 @@ private:
         if (indexedSource) {
             sourcePalette = PaletteColors(frame.palette);
             const std::size_t tabled = frame.table ? frame.table->colors.size() : 0;
-            frames::RepairIndices(std::span(points_).subspan(std::min(tabled, points_.size())), sourcePalette,
-                                  counts);
+            frames::RepairIndices(std::span(points_).subspan(std::min(tabled, points_.size())), sourcePalette, counts);
         }
         if (recolor)
             for (ilda::Point &p : points_)
@@ -239,8 +238,8 @@ private:
         const bool first = !nearest_;
         current_ = colors;
         nearest_.emplace(current_);
-        if (first && std::equal(current_.begin(), current_.end(), ilda::kDefaultPalette.begin(),
-                                ilda::kDefaultPalette.end()))
+        if (first &&
+            std::equal(current_.begin(), current_.end(), ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()))
             return; // in effect without a word
         ilda::Header header;
         header.name = ilda::NameField("palette");

@@ -117,12 +117,12 @@ std::unique_ptr<Source> PointFileSource(PipelineInput &input, const ConvertOptio
     }
     // The frame File, Save would write, in the format asked (format 0 by default).
     const std::uint8_t format = options.format.value_or(ilda::kFormat3dIndexed);
-    const auto built = lumivex::BuildStandardExport(file.xBuf, file.yBuf, file.ptCount, options.color, format,
-                                                    FrameName(input.name));
+    const auto built =
+        lumivex::BuildStandardExport(file.xBuf, file.yBuf, file.ptCount, options.color, format, FrameName(input.name));
     rtl::TMemoryStream bytes(std::vector<std::uint8_t>(built->Bytes()));
     ilda::Contents contents = ilda::ReadAll(bytes);
-    return std::make_unique<OneFrameSource>(contents.frames.at(0).info.header,
-                                            std::move(contents.frames.at(0).points), true);
+    return std::make_unique<OneFrameSource>(contents.frames.at(0).info.header, std::move(contents.frames.at(0).points),
+                                            true);
 }
 
 std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)

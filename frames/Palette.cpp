@@ -42,8 +42,7 @@ std::uint8_t NearestColor::Index(ilda::Color color)
 
 bool OnDefaultPalette(ilda::Color color)
 {
-    return std::find(ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end(), color) !=
-           ilda::kDefaultPalette.end();
+    return std::find(ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end(), color) != ilda::kDefaultPalette.end();
 }
 
 void PaletteBuilder::Add(ilda::Color color)

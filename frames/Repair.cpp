@@ -78,8 +78,7 @@ std::vector<std::string> RepairLines(const RepairCounts &c)
                            " indexing beyond the palette its nearest colour, the last");
     add(c.emptyFrames, "dropped " + Count(c.emptyFrames, "frame", "frames") + " without points");
     add(c.paletteSize, "cut or filled " + Count(c.paletteSize, "palette", "palettes") + " to 2 to 256 colours");
-    add(c.tables, "matched the colours of " + Count(c.tables, "format 3 table", "format 3 tables") +
-                      " to the palette");
+    add(c.tables, "matched the colours of " + Count(c.tables, "format 3 table", "format 3 tables") + " to the palette");
     add(c.clipped, "clipped " + Count(c.clipped, "point", "points") + " outside -32768 to 32767 at the edge");
     add(c.endMarker, "wrote the missing end marker");
     return lines;

@@ -77,8 +77,8 @@ public:
             return;
         const std::string name = pattern_.Name(frame.index);
         const QString path = QString::fromStdString(name);
-        const QString failed = svg_ ? WriteSvg(path, points, size_, {}, title_.arg(frame.index))
-                                    : WritePng(path, points, size_, {});
+        const QString failed =
+            svg_ ? WriteSvg(path, points, size_, {}, title_.arg(frame.index)) : WritePng(path, points, size_, {});
         if (!failed.isEmpty()) {
             problem_ = "Cannot write " + name + ": " + failed.toStdString();
             return;
@@ -112,8 +112,8 @@ RenderResult RenderAllFrames(const std::string &file, int size, const std::strin
     const auto pattern = ParsePattern(output);
     if (!pattern)
         return {1, "--frame all needs -o with one frame number in it, such as frames/%04d.png; not " + output};
-    const bool svg = QFileInfo(QString::fromStdString(output)).suffix().compare(QStringLiteral("svg"),
-                                                                                 Qt::CaseInsensitive) == 0;
+    const bool svg =
+        QFileInfo(QString::fromStdString(output)).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0;
     if (const auto problem = CheckReadable(file))
         return {1, *problem};
     try {

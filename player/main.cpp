@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "ilda/Codec.h"
 
+#include <QBrush>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPen>
-#include <QBrush>
 #include <QTransform>
 
 #include <vector>

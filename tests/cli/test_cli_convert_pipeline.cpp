@@ -119,12 +119,13 @@ TEST_F(ConvertPipeline, RepairsWhatAProjectorRefusesAndSaysSoOncePerKind)
     Put("old.ild", file);
     const Result r = Run({"convert", "old.ild", "-o", "new.ild"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "old.ild: set the last-point bit on 2 frames\n"
-                     "old.ild: cleared reserved status bits on 2 points\n"
-                     "old.ild: cleared reserved header bytes in 1 section\n"
-                     "old.ild: renumbered 2 frames (frame number or total)\n"
-                     "old.ild: gave 1 point indexing beyond the palette its nearest colour, the last\n"
-                     "old.ild: wrote the missing end marker\n");
+    EXPECT_EQ(r.err,
+              "old.ild: set the last-point bit on 2 frames\n"
+              "old.ild: cleared reserved status bits on 2 points\n"
+              "old.ild: cleared reserved header bytes in 1 section\n"
+              "old.ild: renumbered 2 frames (frame number or total)\n"
+              "old.ild: gave 1 point indexing beyond the palette its nearest colour, the last\n"
+              "old.ild: wrote the missing end marker\n");
     ExpectConforms("new.ild");
     EXPECT_EQ(ReadIlda(Dir() / "new.ild").frames[1].points[1].colorIndex, 1);
     const Result quiet = Run({"convert", "--quiet", "--force", "old.ild", "-o", "new.ild"});
@@ -167,8 +168,9 @@ TEST_F(ConvertPipeline, JoinNumbersTheFramesAfresh)
 
 TEST_F(ConvertPipeline, SvgDrawingBecomesAFrame)
 {
-    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 200 100'>"
-                            "<rect x='50' y='25' width='100' height='50' fill='none' stroke='#00ff00'/></svg>";
+    const std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 200 100'>"
+        "<rect x='50' y='25' width='100' height='50' fill='none' stroke='#00ff00'/></svg>";
     Put("box.svg", Bytes(svg.begin(), svg.end()));
     const Result r = Run({"convert", "box.svg", "-o", "box.ild"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -182,8 +184,8 @@ TEST_F(ConvertPipeline, SvgDrawingBecomesAFrame)
     EXPECT_EQ(out.frames[0].points[2].color, ilda::Rgb(0, 255, 0));
 }
 
-class ConvertRefusal : public CliTest, public ::testing::WithParamInterface<std::pair<std::vector<std::string>, int>> {
-};
+class ConvertRefusal : public CliTest,
+                       public ::testing::WithParamInterface<std::pair<std::vector<std::string>, int>> {};
 
 TEST_P(ConvertRefusal, SaysWhyAndWritesNothing)
 {
@@ -197,13 +199,12 @@ TEST_P(ConvertRefusal, SaysWhyAndWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(Dir() / "out.ild"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, ConvertRefusal,
-    ::testing::Values(std::pair{std::vector<std::string>{"--frames", "7-9"}, 1},
-                      std::pair{std::vector<std::string>{"--offset", "90000,0"}, 1},
-                      std::pair{std::vector<std::string>{"--palette", "best"}, 2},
-                      std::pair{std::vector<std::string>{"--scale", "0"}, 2},
-                      std::pair{std::vector<std::string>{"--frames", "2-1"}, 2},
-                      std::pair{std::vector<std::string>{"--profile", "no-such-scanner"}, 2}));
+INSTANTIATE_TEST_SUITE_P(Refusals, ConvertRefusal,
+                         ::testing::Values(std::pair{std::vector<std::string>{"--frames", "7-9"}, 1},
+                                           std::pair{std::vector<std::string>{"--offset", "90000,0"}, 1},
+                                           std::pair{std::vector<std::string>{"--palette", "best"}, 2},
+                                           std::pair{std::vector<std::string>{"--scale", "0"}, 2},
+                                           std::pair{std::vector<std::string>{"--frames", "2-1"}, 2},
+                                           std::pair{std::vector<std::string>{"--profile", "no-such-scanner"}, 2}));
 
 } // namespace

@@ -61,8 +61,9 @@ private slots:
     void transformsOfGroupsApply()
     {
         // (0,0)-(20,0) turned a quarter and moved to (100,50): (100,50)-(100,70).
-        const auto d = Import("<g transform='translate(100,50) rotate(90)'>"
-                              "<line x1='0' y1='0' x2='20' y2='0' stroke='#0000ff'/></g>");
+        const auto d = Import(
+            "<g transform='translate(100,50) rotate(90)'>"
+            "<line x1='0' y1='0' x2='20' y2='0' stroke='#0000ff'/></g>");
         QCOMPARE(d.points.size(), std::size_t{2});
         QCOMPARE(int(d.points[0].x), 0);
         QCOMPARE(int(d.points[0].y), 0);
@@ -91,8 +92,9 @@ private slots:
         for (int i = 0; i <= 100; ++i) {
             double nearest = 1e9;
             for (std::size_t k = 1; k < d.points.size(); ++k)
-                nearest = std::min(nearest, SegmentDistance(curve(i / 100.0), QPointF(d.points[k - 1].x, d.points[k - 1].y),
-                                                            QPointF(d.points[k].x, d.points[k].y)));
+                nearest =
+                    std::min(nearest, SegmentDistance(curve(i / 100.0), QPointF(d.points[k - 1].x, d.points[k - 1].y),
+                                                      QPointF(d.points[k].x, d.points[k].y)));
             QVERIFY2(nearest <= kTolerance, std::to_string(nearest).c_str());
         }
     }
@@ -128,10 +130,11 @@ private slots:
 
     void hiddenAndTransparentAreLeftOut()
     {
-        const auto d = Import("<rect x='1' y='1' width='5' height='5' stroke='red' style='display:none'/>"
-                              "<rect x='1' y='1' width='5' height='5' stroke='red' fill='red' opacity='0'/>"
-                              "<rect x='1' y='1' width='5' height='5' fill='none' stroke='red' stroke-opacity='0'/>"
-                              "<line x1='0' y1='0' x2='20' y2='0' stroke='#0000ff'/>");
+        const auto d = Import(
+            "<rect x='1' y='1' width='5' height='5' stroke='red' style='display:none'/>"
+            "<rect x='1' y='1' width='5' height='5' stroke='red' fill='red' opacity='0'/>"
+            "<rect x='1' y='1' width='5' height='5' fill='none' stroke='red' stroke-opacity='0'/>"
+            "<line x1='0' y1='0' x2='20' y2='0' stroke='#0000ff'/>");
         QCOMPARE(d.points.size(), std::size_t{2});
     }
 

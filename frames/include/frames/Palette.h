@@ -49,7 +49,7 @@ private:
     void Spill();
 
     std::unordered_map<ilda::Color, std::uint64_t> exact_; // until more than 256
-    std::vector<Bin> bins_;                                 // 32768 once spilled
+    std::vector<Bin> bins_;                                // 32768 once spilled
     ilda::Color last_ = 0xFFFFFFFF;
     bool allOnDefault_ = true;
 };

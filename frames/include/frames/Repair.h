@@ -12,17 +12,17 @@
 namespace frames {
 
 struct RepairCounts {
-    std::size_t lastBitSet = 0;      // frames whose last point lacked the bit
-    std::size_t lastBitEarly = 0;    // frames with the bit before their last point
-    std::size_t reservedStatus = 0;  // points with status bits 0 to 5 set
-    std::size_t reservedHeader = 0;  // sections with reserved header bytes set
-    std::size_t renumbered = 0;      // frames whose number or total was wrong
-    std::size_t indexBeyond = 0;     // points indexing past their palette
-    std::size_t emptyFrames = 0;     // frames without points, dropped
-    std::size_t paletteSize = 0;     // palettes cut to 256 colours or filled up to 2
-    std::size_t tables = 0;          // format 3 tables, their colours matched to the palette
-    std::size_t clipped = 0;         // points a transform moved outside the square
-    bool endMarker = false;          // the end marker was missing
+    std::size_t lastBitSet = 0;     // frames whose last point lacked the bit
+    std::size_t lastBitEarly = 0;   // frames with the bit before their last point
+    std::size_t reservedStatus = 0; // points with status bits 0 to 5 set
+    std::size_t reservedHeader = 0; // sections with reserved header bytes set
+    std::size_t renumbered = 0;     // frames whose number or total was wrong
+    std::size_t indexBeyond = 0;    // points indexing past their palette
+    std::size_t emptyFrames = 0;    // frames without points, dropped
+    std::size_t paletteSize = 0;    // palettes cut to 256 colours or filled up to 2
+    std::size_t tables = 0;         // format 3 tables, their colours matched to the palette
+    std::size_t clipped = 0;        // points a transform moved outside the square
+    bool endMarker = false;         // the end marker was missing
 
     RepairCounts &operator+=(const RepairCounts &other);
 };
