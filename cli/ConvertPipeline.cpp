@@ -241,9 +241,10 @@ private:
         if (first &&
             std::equal(current_.begin(), current_.end(), ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()))
             return; // in effect without a word
+        // Bytes 26 and 27 number the palettes; 28 and 29 stay 0.
         ilda::Header header;
         header.name = ilda::NameField("palette");
-        header.total = static_cast<std::uint16_t>(total_);
+        header.number = static_cast<std::uint16_t>(palettes_++);
         writer_->AddPalette(header, current_);
     }
 
@@ -258,6 +259,7 @@ private:
     std::vector<ilda::Color> current_;
     std::optional<frames::NearestColor> nearest_;
     const ilda::Palette *lastPalette_ = nullptr;
+    std::size_t palettes_ = 0;
 
     Walk walk_ = Walk::Look;
     ilda::StreamWriter *writer_ = nullptr;
