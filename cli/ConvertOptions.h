@@ -37,7 +37,7 @@ struct ConvertOptions {
     std::vector<std::string> inputs;
 
     // Anything a point file's old conversion does not know.
-    bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile || quiet; }
+    bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
 };
 
 // --profile and the values that override it, into choice; false when name
