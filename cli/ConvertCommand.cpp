@@ -1,6 +1,10 @@
-// convert: the ILDA file that File, Save writes, for each point file named.
+// convert: point files, ILDA files and SVG drawings into ILDA files. A point
+// file without the pipeline's options keeps the bytes of File, Save; every
+// other input goes through the frame pipeline (ConvertPipeline.*).
 #include "Arguments.h"
 #include "Commands.h"
+#include "ConvertOptions.h"
+#include "ConvertPipeline.h"
 #include "FileAccess.h"
 
 #include "ilda/Codec.h"
@@ -9,9 +13,12 @@
 #include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
+#include <algorithm>
 #include <exception>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -20,15 +27,83 @@ namespace cli {
 
 namespace {
 
-struct ConvertOptions {
-    lumivex::TColor color = lumivex::clRed;
-    std::optional<std::string> output;
-    std::optional<std::string> outputDir;
-    bool force = false;
-    bool parents = false;
-    std::optional<std::uint8_t> format; // unset: the bytes of File, Save
-    std::vector<std::string> inputs;
-};
+constexpr const char *kSwatchOnly =
+    "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
+
+// A finite number, the whole of text.
+std::optional<double> Number(const std::string &text)
+{
+    char *end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// "A" or "A,B" as two numbers; one alone serves both when both is true.
+std::optional<std::pair<double, double>> NumberPair(const std::string &text, bool both)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        const auto one = Number(text);
+        if (!one || !both)
+            return std::nullopt;
+        return std::pair{*one, *one};
+    }
+    const auto a = Number(text.substr(0, comma)), b = Number(text.substr(comma + 1));
+    if (!a || !b)
+        return std::nullopt;
+    return std::pair{*a, *b};
+}
+
+// The pipeline's own options; a problem comes back as its text.
+std::optional<std::string> parsePipelineOption(const std::string &name, const std::string &value,
+                                               ConvertOptions &options, scan::ProfileChoice &profile,
+                                               bool &profileGiven)
+{
+    frames::TransformOptions &t = options.transform;
+    if (name == "--palette") {
+        if (value != "default" && value != "auto")
+            return "--palette takes default or auto, not " + value;
+        options.palette = value == "auto" ? PaletteChoice::Auto : PaletteChoice::Default;
+    } else if (name == "--frames") {
+        auto list = frames::FrameList::Parse(value);
+        if (const auto *problem = std::get_if<std::string>(&list))
+            return *problem;
+        options.frameList = std::get<frames::FrameList>(list);
+        options.framesGiven = true;
+    } else if (name == "--rotate") {
+        const auto degrees = Number(value);
+        if (!degrees)
+            return "--rotate takes degrees, not " + value;
+        t.rotate = *degrees;
+        options.transformGiven = true;
+    } else if (name == "--scale") {
+        const auto factors = NumberPair(value, true);
+        if (!factors || factors->first == 0 || factors->second == 0)
+            return "--scale takes a factor F or FX,FY other than 0, not " + value;
+        t.scaleX = factors->first;
+        t.scaleY = factors->second;
+        options.transformGiven = true;
+    } else if (name == "--offset") {
+        const auto offset = NumberPair(value, false);
+        if (!offset)
+            return "--offset takes X,Y in ILDA units, not " + value;
+        t.offsetX = offset->first;
+        t.offsetY = offset->second;
+        options.transformGiven = true;
+    } else if (name == "--margin") {
+        const auto margin = Number(value);
+        if (!margin || *margin < 0 || *margin >= 50)
+            return "--margin takes a percentage from 0 to under 50, not " + value;
+        options.margin = *margin;
+    } else if (TakeProfileOption(name, value, profile)) {
+        profileGiven = true;
+    } else {
+        return "";
+    }
+    return std::nullopt;
+}
 
 // Parses the arguments; a problem comes back as its text.
 std::optional<std::string> parse(const Args &args, ConvertOptions &options)
@@ -40,9 +115,30 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                                                {"--output-dir", true},
                                                {"--force"},
                                                {"-f"},
-                                               {"--parents"}});
+                                               {"--parents"},
+                                               {"--quiet"},
+                                               {"-q"},
+                                               {"--join"},
+                                               {"--palette", true},
+                                               {"--frames", true},
+                                               {"--flip-x"},
+                                               {"--flip-y"},
+                                               {"--rotate", true},
+                                               {"--scale", true},
+                                               {"--offset", true},
+                                               {"--fit"},
+                                               {"--margin", true},
+                                               {"--profile", true},
+                                               {"--rate", true},
+                                               {"--cutoff", true},
+                                               {"--lit-step", true},
+                                               {"--blank-step", true},
+                                               {"--tolerance", true}});
     if (!parsed.problem.empty())
         return parsed.problem;
+    scan::ProfileChoice profile;
+    bool profileGiven = false;
+    bool marginGiven = false;
     for (const auto &[name, value] : parsed.options) {
         if (name == "--color") {
             const auto color = lumivex::ParseColor(value);
@@ -50,6 +146,7 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                 return "unknown colour " + value +
                        " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
             options.color = *color;
+            options.colorGiven = true;
         } else if (name == "--format") {
             if (value != "0" && value != "1" && value != "4" && value != "5")
                 return "--format takes 0, 1, 4 or 5, not " + value;
@@ -60,19 +157,48 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
             options.output = value;
         } else if (name == "--parents") {
             options.parents = true;
-        } else {
+        } else if (name == "--quiet" || name == "-q") {
+            options.quiet = true;
+        } else if (name == "--join") {
+            options.join = true;
+        } else if (name == "--flip-x" || name == "--flip-y") {
+            (name == "--flip-x" ? options.transform.flipX : options.transform.flipY) = true;
+            options.transformGiven = true;
+        } else if (name == "--fit") {
+            options.fit = true;
+        } else if (name == "--force" || name == "-f") {
             options.force = true;
+        } else if (const auto problem = parsePipelineOption(name, value, options, profile, profileGiven)) {
+            if (!problem->empty())
+                return *problem;
         }
+        marginGiven = marginGiven || name == "--margin";
+    }
+    if (profileGiven) {
+        auto resolved = scan::ResolveProfile(profile);
+        if (const auto *problem = std::get_if<std::string>(&resolved))
+            return *problem;
+        options.profile = std::get<scan::Profile>(resolved);
     }
     options.inputs = parsed.files;
     if (options.inputs.empty())
         return "convert needs at least one FILE";
-    if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color))
-        return "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
+    // Point files alone take only the swatch colours in formats 0 and 1;
+    // frames of the pipeline get the nearest palette colour instead.
+    const bool pointFilesOnly =
+        !options.NeedsPipeline() && std::none_of(options.inputs.begin(), options.inputs.end(),
+                                                 [](const std::string &in) { return LooksLikePipelineInput(in); });
+    if (pointFilesOnly && ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) &&
+        !lumivex::IsSwatchColor(options.color))
+        return kSwatchOnly;
+    if (marginGiven && !options.fit)
+        return "--margin goes with --fit";
     if (options.output && options.outputDir)
         return "-o and --output-dir exclude each other";
-    if (options.output && options.inputs.size() != 1)
-        return "-o names one output, so it takes one FILE";
+    if (options.join && !options.output)
+        return "--join writes one file: give -o OUT";
+    if (options.output && options.inputs.size() != 1 && !options.join)
+        return "-o names one output, so it takes one FILE (or add --join)";
     for (const std::string &input : options.inputs)
         if (IsStandardInput(input) && !options.output)
             return "standard input (-) has no name to derive the output's from: give -o OUT";
@@ -97,7 +223,81 @@ std::optional<std::string> prepareOutputDir(const ConvertOptions &options)
     return std::nullopt;
 }
 
-std::string outputName(const std::string &input, const ConvertOptions &options)
+// A point file the old way: the bytes of File, Save, or of --format.
+bool convertPointFile(const std::string &input, const lumivex::PointFile &file, const ConvertOptions &options,
+                      std::set<std::string> &written)
+{
+    if (!file.accepted()) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), file.message.c_str());
+        return false;
+    }
+    if (lumivex::PlottedSampleCount(file.ptCount) == 0) {
+        std::fprintf(stderr, "%s: %u points give no point to export (at least 10 are needed); not converted.\n",
+                     input.c_str(), unsigned{file.ptCount});
+        return false;
+    }
+    if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color)) {
+        std::fprintf(stderr, "%s: %s.\n", input.c_str(), kSwatchOnly);
+        return false;
+    }
+    const std::string output = OutputName(input, options);
+    if (const auto problem = OutputProblem(input, output, options, written)) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
+        return false;
+    }
+    // "-o -" is standard output; the report must then not land among the bytes.
+    const std::string target = output == "-" ? "/dev/stdout" : output;
+    const bool toStdout = IsStandardOutput(target);
+    const auto existing = ExistingRule(output, options);
+    try {
+        const std::string shown = output == "-" ? "standard output" : output;
+        if (options.format)
+            lumivex::BuildStandardExport(file.xBuf, file.yBuf, file.ptCount, options.color, *options.format,
+                                         FrameName(input))
+                ->SaveToFile(target, shown, existing);
+        else
+            lumivex::BuildIldaExport(file.xBuf, file.yBuf, file.ptCount, options.color)
+                ->SaveToFile(target, shown, existing);
+    } catch (const rtl::EFileExistsError &error) {
+        std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
+        return false;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
+        return false;
+    }
+    written.insert(OutputKey(output));
+    std::fprintf(toStdout ? stderr : stdout, "%s -> %s (%d points)\n", input.c_str(), output.c_str(),
+                 lumivex::PlottedSampleCount(file.ptCount));
+    return true;
+}
+
+// Converts one file; false when it was rejected or could not be written.
+bool convertOne(const std::string &input, const ConvertOptions &options, std::set<std::string> &written)
+{
+    auto stream = OpenSeekableInput(input);
+    if (!stream) {
+        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+        return false;
+    }
+    const InputKind kind = DetectInput(input, *stream);
+    if (kind == InputKind::PointFile && !options.NeedsPipeline()) {
+        std::optional<lumivex::PointFile> file;
+        try {
+            file = lumivex::ReadPointFile(*stream);
+        } catch (const rtl::EStreamError &) {
+            std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+            return false;
+        }
+        return convertPointFile(input, *file, options, written);
+    }
+    std::vector<PipelineInput> inputs;
+    inputs.push_back({input, kind, std::move(stream)});
+    return RunPipeline(std::move(inputs), OutputName(input, options), options, written);
+}
+
+} // namespace
+
+std::string OutputName(const std::string &input, const ConvertOptions &options)
 {
     if (options.output)
         return *options.output;
@@ -108,9 +308,7 @@ std::string outputName(const std::string &input, const ConvertOptions &options)
     return name.string();
 }
 
-// The frame name of the standard formats: the input's name without its
-// extension, in printable ASCII.
-std::string frameName(const std::string &input)
+std::string FrameName(const std::string &input)
 {
     std::string name = std::filesystem::path(input).stem().string();
     for (char &c : name)
@@ -121,79 +319,33 @@ std::string frameName(const std::string &input)
 
 // Two inputs of the same name (a.dat, a.txt) would end in one output: the
 // second must not silently replace the first, even with --force.
-std::string outputKey(const std::string &output)
+std::string OutputKey(const std::string &output)
 {
     std::error_code error;
     const auto key = std::filesystem::weakly_canonical(output, error);
     return error ? output : key.string();
 }
 
-// Converts one file; false when it was rejected or could not be written.
-bool convertOne(const std::string &input, const ConvertOptions &options, std::set<std::string> &written)
+rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, const ConvertOptions &options)
 {
-    const auto file = ReadPointFile(input);
-    if (!file) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
-        return false;
-    }
-    if (file->ildaSignature) {
-        std::fprintf(stderr, "%s is an ILDA file, not a point file; not converted.\n", input.c_str());
-        return false;
-    }
-    if (!file->accepted()) {
-        std::fprintf(stderr, "%s: %s\n", input.c_str(), file->message.c_str());
-        return false;
-    }
-    if (lumivex::PlottedSampleCount(file->ptCount) == 0) {
-        std::fprintf(stderr, "%s: %u points give no point to export (at least 10 are needed); not converted.\n",
-                     input.c_str(), unsigned{file->ptCount});
-        return false;
-    }
-    const std::string output = outputName(input, options);
-    if (SameFile(input, output)) {
-        std::fprintf(stderr, "%s: %s\n", input.c_str(), rtl::WouldReplaceInputText(output).c_str());
-        return false;
-    }
-    if (written.count(outputKey(output))) {
-        std::fprintf(stderr, "%s: %s was already written in this run; not replaced.\n", input.c_str(),
-                     output.c_str());
-        return false;
-    }
-    // Writing to standard output or a device replaces no file.
-    const bool keep = !options.force && output != "-";
-    if (keep && Exists(output) && !IsStreamDevice(output)) {
-        std::fprintf(stderr, "%s: %s; use --force to replace it.\n", input.c_str(),
-                     rtl::FileExistsText(output).c_str());
-        return false;
-    }
-    // "-o -" is standard output; the report must then not land among the bytes.
-    const std::string target = output == "-" ? "/dev/stdout" : output;
-    const bool toStdout = IsStandardOutput(target);
-    // Keep holds even against another process that makes the file meanwhile.
-    const auto existing = keep ? rtl::TSaveFileStream::TExisting::Keep : rtl::TSaveFileStream::TExisting::Replace;
-    try {
-        const std::string shown = output == "-" ? "standard output" : output;
-        if (options.format)
-            lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
-                                         frameName(input))
-                ->SaveToFile(target, shown, existing);
-        else
-            lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)
-                ->SaveToFile(target, shown, existing);
-    } catch (const rtl::EFileExistsError &error) {
-        std::fprintf(stderr, "%s: %s; use --force to replace it.\n", input.c_str(), error.what());
-        return false;
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
-        return false;
-    }
-    written.insert(outputKey(output));
-    std::fprintf(toStdout ? stderr : stdout, "%s -> %s (%d points)\n", input.c_str(), output.c_str(),
-                 lumivex::PlottedSampleCount(file->ptCount));
-    return true;
+    // Keep holds even against another process that makes the file meanwhile;
+    // standard output replaces no file.
+    return options.force || output == "-" ? rtl::TSaveFileStream::TExisting::Replace
+                                          : rtl::TSaveFileStream::TExisting::Keep;
 }
 
-} // namespace
+std::optional<std::string> OutputProblem(const std::string &input, const std::string &output,
+                                         const ConvertOptions &options, const std::set<std::string> &written)
+{
+    if (SameFile(input, output))
+        return rtl::WouldReplaceInputText(output);
+    if (written.count(OutputKey(output)))
+        return output + " was already written in this run; not replaced.";
+    // Writing to standard output or a device replaces no file.
+    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output))
+        return rtl::FileExistsText(output) + kUseForce;
+    return std::nullopt;
+}
 
 int RunConvert(const Args &args)
 {
@@ -206,8 +358,22 @@ int RunConvert(const Args &args)
     }
     bool allConverted = true;
     std::set<std::string> written;
-    for (const std::string &input : options.inputs)
-        allConverted = convertOne(input, options, written) && allConverted;
+    if (options.join) {
+        std::vector<PipelineInput> inputs;
+        for (const std::string &input : options.inputs) {
+            auto stream = OpenSeekableInput(input);
+            if (!stream) {
+                std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+                return kExitFailed;
+            }
+            const InputKind kind = DetectInput(input, *stream);
+            inputs.push_back({input, kind, std::move(stream)});
+        }
+        allConverted = RunPipeline(std::move(inputs), *options.output, options, written);
+    } else {
+        for (const std::string &input : options.inputs)
+            allConverted = convertOne(input, options, written) && allConverted;
+    }
     std::fflush(stdout);
     return allConverted ? kExitOk : kExitFailed;
 }

@@ -4,7 +4,9 @@
 
 namespace ilda {
 
-void SectionWriter::AddFrame(Header header, std::span<const Point> points)
+namespace {
+
+void AppendFrame(std::vector<std::uint8_t> &bytes_, Header header, std::span<const Point> points)
 {
     if (!IsFrameFormat(header.format))
         throw EIldaFormatError("Format " + std::to_string(header.format) +
@@ -24,7 +26,7 @@ void SectionWriter::AddFrame(Header header, std::span<const Point> points)
     }
 }
 
-void SectionWriter::AddPalette(Header header, std::span<const Color> colors)
+void AppendPalette(std::vector<std::uint8_t> &bytes_, Header header, std::span<const Color> colors)
 {
     if (colors.size() > 65535)
         throw EIldaLimitError("An ILDA palette holds at most 65535 colours; this one has " +
@@ -41,7 +43,7 @@ void SectionWriter::AddPalette(Header header, std::span<const Color> colors)
     }
 }
 
-void SectionWriter::AddEndMarker(Header header)
+void AppendEndMarker(std::vector<std::uint8_t> &bytes_, Header header)
 {
     header.recordCount = 0;
     const std::size_t at = bytes_.size();
@@ -49,9 +51,50 @@ void SectionWriter::AddEndMarker(Header header)
     EncodeHeader(header, bytes_.data() + at);
 }
 
+} // namespace
+
+void SectionWriter::AddFrame(Header header, std::span<const Point> points)
+{
+    AppendFrame(bytes_, header, points);
+}
+
+void SectionWriter::AddPalette(Header header, std::span<const Color> colors)
+{
+    AppendPalette(bytes_, header, colors);
+}
+
+void SectionWriter::AddEndMarker(Header header)
+{
+    AppendEndMarker(bytes_, header);
+}
+
 void SectionWriter::SaveToStream(rtl::TStream &stream)
 {
     stream.WriteBuffer(bytes_.data(), bytes_.size());
+}
+
+void StreamWriter::AddFrame(Header header, std::span<const Point> points)
+{
+    AppendFrame(bytes_, header, points);
+    flush();
+}
+
+void StreamWriter::AddPalette(Header header, std::span<const Color> colors)
+{
+    AppendPalette(bytes_, header, colors);
+    flush();
+}
+
+void StreamWriter::AddEndMarker(Header header)
+{
+    AppendEndMarker(bytes_, header);
+    flush();
+}
+
+void StreamWriter::flush()
+{
+    stream_.WriteBuffer(bytes_.data(), bytes_.size());
+    bytes_.clear();
 }
 
 } // namespace ilda

@@ -45,8 +45,9 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             result.action = Arguments::Action::Render;
             result.file = value;
         } else if (name == "--frame") {
-            if (!startup::ParseNumber(value, 0, 65535, result.frame))
-                return Error("--frame takes a frame number from 0, not " + value);
+            result.allFrames = value == "all";
+            if (!result.allFrames && !startup::ParseNumber(value, 0, 65535, result.frame))
+                return Error("--frame takes a frame number from 0, or all, not " + value);
             frameGiven = true;
         } else if (name == "--size") {
             if (!startup::ParseNumber(value, 1, kMaxRenderSize, result.size))
@@ -75,13 +76,15 @@ std::string UsageText()
 {
     return "Usage: lumivex-player [FILE]\n"
            "       lumivex-player --render FILE [--frame N] [--size S] -o OUT.png\n"
+           "       lumivex-player --render FILE --frame all [--size S] -o 'DIR/%04d.png'\n"
            "\n"
            "Shows and plays the frames of an ILDA laser file (.ild) in their colours.\n"
            "Space plays and pauses; Left and Right step; Home and End go to the first\n"
            "and the last frame.\n"
            "\n"
            "  --render FILE  draw one frame into a square PNG, without a display\n"
-           "  --frame N      the frame to draw, counted from 0 (default 0)\n"
+           "  --frame N      the frame to draw, counted from 0 (default 0); all: every\n"
+           "                 frame, OUT naming each by its number (%d, %04d; .png or .svg)\n"
            "  --size S       the PNG's side in pixels, 1 to 8192 (default 256)\n"
            "  -o, --output   the PNG to write\n"
            "  --help         this text\n"

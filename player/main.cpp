@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,7 +50,9 @@ int main(int argc, char *argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietQtNotes);
         QGuiApplication app(argc, argv);
-        const player::RenderResult result = player::RenderFrameToPng(early.file, early.frame, early.size, early.output);
+        const player::RenderResult result =
+            early.allFrames ? player::RenderAllFrames(early.file, early.size, early.output, isatty(STDERR_FILENO))
+                            : player::RenderFrameToPng(early.file, early.frame, early.size, early.output);
         if (result.exitCode != 0)
             std::fprintf(stderr, "lumivex-player: %s\n", result.message.c_str());
         return result.exitCode;

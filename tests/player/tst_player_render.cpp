@@ -24,6 +24,8 @@ private slots:
     void failures_data();
     void failures();
     void helpAndVersionWithoutADisplay();
+    void everyFrame_data();
+    void everyFrame();
 
 private:
     testsupport::TempDir dir_{"lumivex-player-render"};
@@ -80,10 +82,12 @@ void RenderTest::failures_data()
         << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1 << "Cannot create file no/such/out.png";
     QTest::newRow("no output") << QStringList{"--render", "IN"} << 2 << "needs -o";
     QTest::newRow("negative frame") << QStringList{"--render", "IN", "--frame", "-1", "-o", "out.png"} << 2
-                                    << "--frame takes a frame number from 0, not -1; try 'lumivex-player --help'.";
+                                    << "--frame takes a frame number from 0, or all, not -1; try 'lumivex-player --help'.";
     QTest::newRow("negative size") << QStringList{"--render", "IN", "--size", "-5", "-o", "out.png"} << 2
                                    << "--size takes 1 to 8192 pixels, not -5";
     QTest::newRow("unknown short option") << QStringList{"-x"} << 2 << "unknown option -x";
+    QTest::newRow("all frames, one name")
+        << QStringList{"--render", "IN", "--frame", "all", "-o", "out.png"} << 1 << "one frame number";
 }
 
 void RenderTest::failures()
@@ -113,6 +117,35 @@ void RenderTest::helpAndVersionWithoutADisplay()
     const auto version = testsupport::RunProgram(dir_.Path(), LUMIVEX_PLAYER, {"--version"}, kNoDisplay);
     QCOMPARE(version.exitCode, 0);
     QCOMPARE(QString::fromStdString(version.out), "lumivex-player " LUMIVEX_VERSION "\n");
+}
+
+void RenderTest::everyFrame_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("png") << "frames/f%02d.png" << QStringList{"f00.png", "f01.png", "f02.png"};
+    QTest::newRow("svg") << "frames/%d%%.svg" << QStringList{"0%.svg", "1%.svg", "2%.svg"};
+}
+
+void RenderTest::everyFrame()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, names);
+    playertest::WriteMovingLine(dir_.File("in.ild"), 3);
+    std::filesystem::remove_all(dir_.Path() / "frames");
+    std::filesystem::create_directory(dir_.Path() / "frames");
+    const auto run = testsupport::RunProgram(
+        dir_.Path(), LUMIVEX_PLAYER,
+        {"--render", dir_.File("in.ild"), "--frame", "all", "--size", "32", "-o", pattern.toStdString()}, kNoDisplay);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(QString::fromStdString(run.err), QString()); // no terminal, no progress line
+    for (const QString &name : names) {
+        const std::string file = (dir_.Path() / "frames" / name.toStdString()).string();
+        QVERIFY2(std::filesystem::file_size(file) > 0, file.c_str());
+        if (name.endsWith(".png"))
+            QCOMPARE(QImage(QString::fromStdString(file)).size(), QSize(32, 32));
+    }
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir_.Path() / "frames"), {}), names.size());
 }
 
 QTEST_GUILESS_MAIN(RenderTest)

@@ -1,5 +1,6 @@
 // ILDA files of any point format, built section by section: what
-// `lumivex convert --format` writes.
+// `lumivex convert --format` writes, in memory (SectionWriter) or straight
+// to a stream (StreamWriter).
 #pragma once
 
 #include "ilda/Codec.h"
@@ -30,6 +31,23 @@ public:
     const std::vector<std::uint8_t> &Bytes() const { return bytes_; }
 
 private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+// The same sections, written to a stream as they come: memory holds one
+// section's bytes, whatever the file's size. Same limits as SectionWriter.
+class StreamWriter {
+public:
+    explicit StreamWriter(rtl::TStream &stream) : stream_(stream) {}
+
+    void AddFrame(Header header, std::span<const Point> points);
+    void AddPalette(Header header, std::span<const Color> colors);
+    void AddEndMarker(Header header);
+
+private:
+    void flush();
+
+    rtl::TStream &stream_;
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -13,6 +13,7 @@ struct Arguments {
     Action action = Action::Run;
     std::string file;    // the file to open or render; empty for none
     int frame = 0;       // Render: counted from 0
+    bool allFrames = false; // Render: --frame all, output a name pattern such as frames/%04d.png
     int size = 0;        // Render: pixels of each side
     std::string output;  // Render: the PNG to write
     std::string problem; // Error: what is wrong

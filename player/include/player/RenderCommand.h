@@ -13,4 +13,9 @@ struct RenderResult {
 
 RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output);
 
+// Every frame of file, each into pattern with its number put in for the
+// one %d (%04d ...) it holds: a PNG, or an SVG when the name ends in .svg.
+// With progress, a line on stderr tells how far it is, rewritten in place.
+RenderResult RenderAllFrames(const std::string &file, int size, const std::string &pattern, bool progress);
+
 } // namespace player

@@ -1,0 +1,67 @@
+// What `lumivex convert` was asked to do, shared by its files.
+#pragma once
+
+#include "frames/Select.h"
+#include "frames/Transform.h"
+#include "lumivex/Colors.h"
+#include "rtl/SaveFile.h"
+#include "scan/Profile.h"
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class PaletteChoice { Default, Auto };
+
+struct ConvertOptions {
+    lumivex::TColor color = lumivex::clRed;
+    bool colorGiven = false;
+    std::optional<std::string> output;
+    std::optional<std::string> outputDir;
+    bool force = false;
+    bool parents = false;
+    bool quiet = false;
+    bool join = false;
+    std::optional<std::uint8_t> format; // unset: the bytes of File, Save; an ILDA frame keeps its own
+    std::optional<PaletteChoice> palette;
+    frames::FrameList frameList;
+    bool framesGiven = false;
+    frames::TransformOptions transform;
+    bool transformGiven = false;
+    bool fit = false;
+    double margin = 0;
+    std::optional<scan::Profile> profile;
+    std::vector<std::string> inputs;
+
+    // Anything a point file's old conversion does not know.
+    bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
+};
+
+// --profile and the values that override it, into choice; false when name
+// is not one of them. (The scanner options of every command.)
+bool TakeProfileOption(const std::string &name, const std::string &value, scan::ProfileChoice &choice);
+
+// The output's name for input: -o, or the input's with .ild, in --output-dir.
+std::string OutputName(const std::string &input, const ConvertOptions &options);
+
+// Why output must not be written for input (it is the input, was written in
+// this run, or exists without --force); nothing when it may be. written
+// holds the outputs of this run.
+// What the saving stream does with a file already there: kept unless --force.
+rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, const ConvertOptions &options);
+// Said after "OUT already exists" when --force would replace it.
+constexpr const char *kUseForce = "; use --force to replace it.";
+
+std::optional<std::string> OutputProblem(const std::string &input, const std::string &output,
+                                         const ConvertOptions &options, const std::set<std::string> &written);
+std::string OutputKey(const std::string &output);
+
+// The frame name of the standard formats: the input's name without its
+// extension, in printable ASCII.
+std::string FrameName(const std::string &input);
+
+} // namespace cli

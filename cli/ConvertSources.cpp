@@ -1,0 +1,198 @@
+#include "ConvertSources.h"
+
+#include "FileAccess.h"
+
+#include "lumivex/Export.h"
+#include "lumivex/PointFile.h"
+#ifdef LUMIVEX_SVG
+#include "svgin/SvgImport.h"
+#endif
+
+#include <algorithm>
+#include <cctype>
+
+namespace cli {
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::vector<std::uint8_t> ReadWhole(rtl::TStream &stream)
+{
+    std::vector<std::uint8_t> bytes;
+    stream.SetPosition(0);
+    std::uint8_t block[65536];
+    while (const std::size_t n = stream.Read(block, sizeof block)) {
+        bytes.insert(bytes.end(), block, block + n);
+        if (bytes.size() > kMaxStreamedInput)
+            break;
+    }
+    return bytes;
+}
+
+class IldaSource : public Source, private ilda::ReadHandler {
+public:
+    explicit IldaSource(rtl::TStream &stream) : stream_(stream) {}
+
+    std::vector<FrameShape> Shapes() override
+    {
+        shapes_.clear();
+        stream_.SetPosition(0);
+        visitor_ = nullptr;
+        ilda::Read(stream_, *this, {.points = false, .keep = 0});
+        return std::move(shapes_);
+    }
+
+    void Each(FrameVisitor &visitor) override
+    {
+        visitor_ = &visitor;
+        stream_.SetPosition(0);
+        const ilda::ReadOutcome outcome = ilda::Read(stream_, *this, {.keep = 0});
+        visitor_ = nullptr;
+        endMarker_ = outcome.endMarker;
+    }
+
+    std::vector<std::string> Errors() const override { return errors_; }
+    bool MissingEndMarker() const override { return !endMarker_ && errors_.empty(); }
+
+private:
+    void OnFrame(const ilda::FrameInfo &info, std::span<const ilda::Point> points) override
+    {
+        if (!visitor_) {
+            shapes_.push_back({info.pointCount, info.header.format});
+            return;
+        }
+        visitor_->OnFrame({info.header, points, info.palette.get(), info.colorTable.get()});
+    }
+    void OnError(const ilda::Diagnostic &error) override
+    {
+        if (visitor_)
+            errors_.push_back("byte " + std::to_string(error.offset) + ": " + error.text);
+    }
+
+    rtl::TStream &stream_;
+    FrameVisitor *visitor_ = nullptr;
+    std::vector<FrameShape> shapes_;
+    std::vector<std::string> errors_;
+    bool endMarker_ = true;
+};
+
+// One frame made once: a point file's outline or an SVG drawing.
+class OneFrameSource : public Source {
+public:
+    OneFrameSource(ilda::Header header, std::vector<ilda::Point> points, bool colored)
+        : header_(header), points_(std::move(points)), colored_(colored)
+    {
+    }
+    std::vector<FrameShape> Shapes() override { return {{std::uint32_t(points_.size()), header_.format}}; }
+    void Each(FrameVisitor &visitor) override
+    {
+        SourceFrame frame{header_, points_};
+        frame.colored = colored_;
+        visitor.OnFrame(frame);
+    }
+
+private:
+    ilda::Header header_;
+    std::vector<ilda::Point> points_;
+    bool colored_;
+};
+
+std::unique_ptr<Source> PointFileSource(PipelineInput &input, const ConvertOptions &options, std::string &problem)
+{
+    input.stream->SetPosition(0);
+    const lumivex::PointFile file = lumivex::ReadPointFile(*input.stream);
+    if (!file.accepted()) {
+        problem = file.message;
+        return nullptr;
+    }
+    if (lumivex::PlottedSampleCount(file.ptCount) == 0) {
+        problem = std::to_string(file.ptCount) + " points give no point to export (at least 10 are needed)";
+        return nullptr;
+    }
+    // The frame File, Save would write, in the format asked (format 0 by default).
+    const std::uint8_t format = options.format.value_or(ilda::kFormat3dIndexed);
+    const auto built =
+        lumivex::BuildStandardExport(file.xBuf, file.yBuf, file.ptCount, options.color, format, FrameName(input.name));
+    rtl::TMemoryStream bytes(std::vector<std::uint8_t>(built->Bytes()));
+    ilda::Contents contents = ilda::ReadAll(bytes);
+    return std::make_unique<OneFrameSource>(contents.frames.at(0).info.header, std::move(contents.frames.at(0).points),
+                                            true);
+}
+
+std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
+{
+#ifdef LUMIVEX_SVG
+    const std::vector<std::uint8_t> bytes = ReadWhole(*input.stream);
+    svgin::Drawing drawing = svgin::ImportSvg(bytes);
+    if (!drawing.problem.empty()) {
+        problem = drawing.problem;
+        return nullptr;
+    }
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    header.name = ilda::NameField(FrameName(input.name));
+    header.company = ilda::NameField(lumivex::kCompanyName);
+    header.total = 1;
+    return std::make_unique<OneFrameSource>(header, std::move(drawing.points), false);
+#else
+    (void)input;
+    (void)ReadWhole;
+    problem = "this lumivex was built without Qt SVG, so it reads no SVG drawings";
+    return nullptr;
+#endif
+}
+
+} // namespace
+
+bool LooksLikePipelineInput(const std::string &name)
+{
+    const std::string lower = Lower(name);
+    auto endsWith = [&lower](const char *tail) {
+        const std::string t(tail);
+        return lower.size() >= t.size() && lower.compare(lower.size() - t.size(), t.size(), t) == 0;
+    };
+    return endsWith(".ild") || endsWith(".svg");
+}
+
+InputKind DetectInput(const std::string &name, rtl::TStream &stream)
+{
+    std::uint8_t head[512] = {};
+    stream.SetPosition(0);
+    std::size_t got = 0;
+    while (got < sizeof head) {
+        const std::size_t n = stream.Read(head + got, sizeof head - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    stream.SetPosition(0);
+    if (got >= 4 && ilda::HasSignature(head))
+        return InputKind::Ilda;
+    const std::string start(reinterpret_cast<const char *>(head), got);
+    const std::string lower = Lower(name);
+    if ((lower.size() > 4 && lower.ends_with(".svg")) || (start.find("<svg") != std::string::npos))
+        return InputKind::Svg;
+    return InputKind::PointFile;
+}
+
+std::unique_ptr<Source> MakeSource(PipelineInput &input, const ConvertOptions &options, std::string &problem)
+{
+    try {
+        switch (input.kind) {
+        case InputKind::Ilda: return std::make_unique<IldaSource>(*input.stream);
+        case InputKind::PointFile: return PointFileSource(input, options, problem);
+        case InputKind::Svg: return SvgSource(input, problem);
+        }
+    } catch (const rtl::EStreamError &error) {
+        problem = error.what();
+    }
+    return nullptr;
+}
+
+} // namespace cli
