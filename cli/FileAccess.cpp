@@ -2,10 +2,12 @@
 
 #include "rtl/SysUtils.h"
 
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -14,6 +16,23 @@ namespace cli {
 std::string CantOpenMessage(const std::string &fileName)
 {
     return "Can't open file " + fileName + ".";
+}
+
+std::string CannotOpenMessage(const std::string &fileName)
+{
+    int error = EIO;
+    const int fd = IsStandardInput(fileName) ? ::dup(STDIN_FILENO) : ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0)
+        error = errno;
+    else if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+        error = EISDIR;
+    if (fd >= 0)
+        ::close(fd);
+    std::string reason = std::generic_category().message(error);
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return "Cannot open " + fileName + ": " + reason;
 }
 
 int OpenInputDescriptor(const std::string &fileName)
@@ -74,6 +93,10 @@ std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 
 std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
 {
+    // A folder opens for reading but fails at the first read.
+    struct stat st {};
+    if (!IsStandardInput(fileName) && ::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return nullptr;
     try {
         return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
                                                   rtl::TFileMode::OpenRead);

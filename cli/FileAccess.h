@@ -15,6 +15,10 @@ namespace cli {
 // "Can't open file NAME." — the window's text for a file it cannot open.
 std::string CantOpenMessage(const std::string &fileName);
 
+// "Cannot open NAME: REASON" (the reason from the system, "is a directory"
+// for a folder): what the ilda command says of an input it cannot open.
+std::string CannotOpenMessage(const std::string &fileName);
+
 // Input that is not a regular file is read into memory, up to this much:
 // a pipe cannot go back, and an endless device must still end.
 constexpr std::size_t kMaxStreamedInput = std::size_t{256} << 20;
