@@ -13,7 +13,7 @@ std::string Plural(std::int64_t n, const char *one, const char *many)
 
 } // namespace
 
-std::string DiagnosticText(const Diagnostic &d)
+std::string DescribeDiagnostic(const Diagnostic &d)
 {
     const auto n = [&d](std::size_t i) { return std::to_string(d.values[i]); };
     switch (d.code) {
@@ -111,7 +111,7 @@ Diagnostic MakeDiagnostic(DiagnosticCode code, std::int64_t offset, std::int64_t
     d.frame = frame;
     std::copy_n(values.begin(), std::min(values.size(), d.values.size()), d.values.begin());
     d.detail = std::move(detail);
-    d.text = DiagnosticText(d);
+    d.text = DescribeDiagnostic(d);
     return d;
 }
 

@@ -64,7 +64,9 @@ public:
     Walk(rtl::TStream &stream, ReadHandler &handler, const ReadOptions &options)
         : source_(stream), handler_(handler), options_(options)
     {
-        paletteSize_ = MapColors(nullptr, colors_);
+        outcome_.frameCount = options.firstFrame;
+        palette_ = options.palette;
+        paletteSize_ = MapColors(palette_.get(), colors_);
     }
 
     ReadOutcome Run()
@@ -173,7 +175,7 @@ private:
         } else {
             palette_ = palette;
             paletteSize_ = MapColors(palette.get(), colors_);
-            if (outcome_.palettes.size() < options_.keep)
+            if (outcome_.palettes.size() < std::min(options_.keep, options_.keepPalettes))
                 outcome_.palettes.push_back(palette);
             ++outcome_.paletteCount;
             handler_.OnPalette(*palette);

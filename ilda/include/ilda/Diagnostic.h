@@ -1,7 +1,7 @@
 // What a reading of an ILDA file finds: a deviation from the standard (a
 // warning) or what stopped it (an error), as a code with the byte offset,
 // the frame and the numbers it concerns. Its wording lives in
-// DiagnosticText alone; every face shows that text.
+// DescribeDiagnostic alone; every face shows that text.
 #pragma once
 
 #include <array>
@@ -41,7 +41,7 @@ enum class DiagnosticCode : std::uint8_t {
 
 struct Diagnostic {
     std::int64_t offset = 0; // in the data, counted from the stream's start
-    std::string text;        // DiagnosticText of the rest, filled by MakeDiagnostic
+    std::string text;        // DescribeDiagnostic of the rest, filled by MakeDiagnostic
     DiagnosticCode code = DiagnosticCode::Unreadable;
     std::int64_t frame = -1; // the frame it concerns (counted from 0), -1 for none
     std::array<std::int64_t, 3> values{};
@@ -49,7 +49,7 @@ struct Diagnostic {
 };
 
 // The one wording of a diagnostic, without its offset or frame.
-std::string DiagnosticText(const Diagnostic &diagnostic);
+std::string DescribeDiagnostic(const Diagnostic &diagnostic);
 
 // A short stable name of the code for machines ("no-end-marker").
 const char *DiagnosticCodeName(DiagnosticCode code);

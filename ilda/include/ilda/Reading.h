@@ -64,6 +64,13 @@ struct ReadOptions {
     std::size_t keep = 10000;
     // Set from another thread to end the reading at the next section.
     const std::atomic<bool> *cancel = nullptr;
+    // Palettes the outcome keeps, at most keep of them (a palette may hold
+    // 65535 colours).
+    std::size_t keepPalettes = SIZE_MAX;
+    // Resuming at a section a walk found before: the index of the next
+    // frame and the palette in effect there (null: the default one).
+    std::size_t firstFrame = 0;
+    std::shared_ptr<const Palette> palette = nullptr;
 };
 
 struct ReadOutcome {
