@@ -2,6 +2,7 @@
 
 #include "rtl/SysUtils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
@@ -79,8 +80,49 @@ std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
     return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
 }
 
+namespace {
+
+// A point file from a pipe or a device: its head is all decoding uses, and
+// the rest is only counted, up to what a point file could sensibly be, so
+// that an endless device ends at once.
+std::optional<lumivex::PointFile> ReadStreamedPointFile(int fd)
+{
+    std::vector<std::uint8_t> head(lumivex::kPointFileHeadBytes);
+    std::uint64_t total = 0;
+    std::uint8_t block[1 << 14];
+    for (;;) {
+        const bool inHead = total < head.size();
+        std::uint8_t *into = inHead ? head.data() + total : block;
+        const std::size_t room = inHead ? head.size() - static_cast<std::size_t>(total) : sizeof block;
+        const ssize_t n = ::read(fd, into, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        total += static_cast<std::uint64_t>(n);
+        if (total > kMaxStreamedPointFile)
+            return std::nullopt;
+    }
+    head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(total, head.size())));
+    return lumivex::DecodePointFileHead(head, total);
+}
+
+} // namespace
+
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 {
+    const int fd = OpenInputDescriptor(fileName);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+        const auto file = ReadStreamedPointFile(fd);
+        ::close(fd);
+        return file;
+    }
+    ::close(fd);
     const auto input = OpenSeekableInput(fileName);
     if (!input)
         return std::nullopt;

@@ -221,6 +221,39 @@ INSTANTIATE_TEST_SUITE_P(
                       "no section header here: \"ILDA\" expected"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A pipe that never ends: the reading stops at the end marker all the same.
+class EndlessPipe : public rtl::TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    std::int64_t Position() const override { return -1; }
+    std::size_t Read(void *buffer, std::size_t count) override
+    {
+        const std::size_t n = TMemoryStream::Read(buffer, count);
+        std::fill(static_cast<std::uint8_t *>(buffer) + n, static_cast<std::uint8_t *>(buffer) + count, 'y');
+        return count;
+    }
+};
+
+TEST(Walk, EndsAtTheEndMarkerOfAnEndlessPipe)
+{
+    EndlessPipe pipe(kGoodFrame + kEnd);
+    ilda::ReadHandler nothing;
+    const auto outcome = ilda::Read(pipe, nothing, {.points = false});
+    EXPECT_TRUE(outcome.endMarker);
+    ASSERT_EQ(outcome.warnings.size(), 1u);
+    EXPECT_EQ(outcome.warnings[0].text, "more than 1048576 bytes follow the end marker");
+}
+
+TEST(Walk, StopsWhenCancelled)
+{
+    const std::atomic<bool> cancel = true;
+    rtl::TMemoryStream stream(Frames(3, 3) + kEnd);
+    ilda::ReadHandler nothing;
+    const auto outcome = ilda::Read(stream, nothing, {.cancel = &cancel});
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.frameCount, 0u);
+}
+
 // ---- the walk over headers, and one frame decoded from its offset
 
 class FrameList : public ilda::ReadHandler {
