@@ -124,7 +124,7 @@ int runLegacy(const std::string &name, bool json)
         if (const std::uint64_t need = LegacyNeed(*stream); need > kLegacyMostBytes)
             return Refuse(name,
                           name + ": too large for the TIldaFile reader: it would need " + std::to_string(need >> 20) +
-                              " MiB of memory, more than its " + std::to_string(kLegacyMostBytes >> 20),
+                              " MiB of memory; it may take " + std::to_string(kLegacyMostBytes >> 20) + " MiB",
                           json);
         // The reader tells its messages in LoadMessages too; they are shown
         // after the listing, or in the JSON.
