@@ -72,8 +72,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
                 result.action = Arguments::Action::Render;
                 result.file = value;
             } else if (word == "--frame") {
-                if (!ParseNumber(value, 0, std::numeric_limits<int>::max(),
-                                 result.frame)) // its place in the file, not its header number
+                // Its place in the file, not its 16-bit header number.
+                if (!ParseNumber(value, 0, std::numeric_limits<int>::max(), result.frame))
                     return Error("--frame takes a frame number from 0, not " + value);
                 frameGiven = true;
             } else if (word == "--size") {

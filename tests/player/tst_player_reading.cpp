@@ -187,6 +187,8 @@ void ReadingTest::arguments_data()
     QTest::newRow("render as a thumbnailer calls it")
         << QStringList{"--render", "a.ild", "--frame", "3", "--size", "128", "-o", "t.png"} << Action::Render << "a.ild"
         << 3 << 128;
+    QTest::newRow("frame past 16 bits") << QStringList{"--render", "a.ild", "--frame", "70000", "-o", "t.png"}
+                                        << Action::Render << "a.ild" << 70000 << player::kDefaultRenderSize;
     QTest::newRow("render, default size") << QStringList{"--render", "a.ild", "-o", "t.png"} << Action::Render
                                           << "a.ild" << 0 << player::kDefaultRenderSize;
     QTest::newRow("help wins") << QStringList{"--render", "--help"} << Action::Help << "" << 0 << 0;
