@@ -37,4 +37,10 @@ bool PlayerFigures(bool quick, const TempDir &dir);
 // prints the figures.
 int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
 
+// The player on millions of one-point frames and on a long run of palettes,
+// in a child process under GNU time: peak memory, jumps, closing while
+// reading. False when a run failed.
+bool PlayerIndexFigures(bool quick, const TempDir &dir);
+int RunPlayerIndexChild(const std::string &dots, const std::string &palettes, int argc, char **argv);
+
 } // namespace bench

@@ -146,6 +146,8 @@ int main(int argc, char **argv)
         } else if (arg == "--player-child" && i + 1 < argc) {
             const bool childQuick = i + 2 < argc && std::string(argv[i + 2]) == "--quick";
             return bench::RunPlayerChild(argv[i + 1], childQuick, argc, argv);
+        } else if (arg == "--player-index-child" && i + 2 < argc) {
+            return bench::RunPlayerIndexChild(argv[i + 1], argv[i + 2], argc, argv);
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {

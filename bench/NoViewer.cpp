@@ -27,4 +27,9 @@ int RunPlayerChild(const std::string &, bool, int, char **)
     return 1;
 }
 
+int RunPlayerIndexChild(const std::string &, const std::string &, int, char **)
+{
+    return 1;
+}
+
 } // namespace bench

@@ -120,7 +120,7 @@ bool PlayerFigures(bool quick, const TempDir &dir)
         return false;
     }
     Figure("player_peak_rss_mb", kb / 1024.0, "MB");
-    return true;
+    return PlayerIndexFigures(quick, dir);
 }
 
 } // namespace bench

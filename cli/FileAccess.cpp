@@ -3,10 +3,13 @@
 #include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +18,23 @@ namespace cli {
 std::string CantOpenMessage(const std::string &fileName)
 {
     return "Can't open file " + fileName + ".";
+}
+
+std::string CannotOpenMessage(const std::string &fileName)
+{
+    int error = EIO;
+    const int fd = IsStandardInput(fileName) ? ::dup(STDIN_FILENO) : ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0)
+        error = errno;
+    else if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+        error = EISDIR;
+    if (fd >= 0)
+        ::close(fd);
+    std::string reason = std::generic_category().message(error);
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return "Cannot open " + fileName + ": " + reason;
 }
 
 int OpenInputDescriptor(const std::string &fileName)
@@ -61,8 +81,49 @@ std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
     return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
 }
 
+namespace {
+
+// A point file from a pipe or a device: its head is all decoding uses, and
+// the rest is only counted, up to what a point file could sensibly be, so
+// that an endless device ends at once.
+std::optional<lumivex::PointFile> ReadStreamedPointFile(int fd)
+{
+    std::vector<std::uint8_t> head(lumivex::kPointFileHeadBytes);
+    std::uint64_t total = 0;
+    std::uint8_t block[1 << 14];
+    for (;;) {
+        const bool inHead = total < head.size();
+        std::uint8_t *into = inHead ? head.data() + total : block;
+        const std::size_t room = inHead ? head.size() - static_cast<std::size_t>(total) : sizeof block;
+        const ssize_t n = ::read(fd, into, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        total += static_cast<std::uint64_t>(n);
+        if (total > kMaxStreamedPointFile)
+            return std::nullopt;
+    }
+    head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(total, head.size())));
+    return lumivex::DecodePointFileHead(head, total);
+}
+
+} // namespace
+
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 {
+    const int fd = OpenInputDescriptor(fileName);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+        const auto file = ReadStreamedPointFile(fd);
+        ::close(fd);
+        return file;
+    }
+    ::close(fd);
     const auto input = OpenSeekableInput(fileName);
     if (!input)
         return std::nullopt;
@@ -75,6 +136,10 @@ std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName)
 
 std::unique_ptr<rtl::TStream> OpenInput(const std::string &fileName)
 {
+    // A folder opens for reading but fails at the first read.
+    struct stat st {};
+    if (!IsStandardInput(fileName) && ::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return nullptr;
     try {
         return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
                                                   rtl::TFileMode::OpenRead);

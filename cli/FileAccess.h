@@ -15,6 +15,10 @@ namespace cli {
 // "Can't open file NAME." — the window's text for a file it cannot open.
 std::string CantOpenMessage(const std::string &fileName);
 
+// "Cannot open NAME: REASON" (the reason from the system, "is a directory"
+// for a folder): what the ilda command says of an input it cannot open.
+std::string CannotOpenMessage(const std::string &fileName);
+
 // Input that is not a regular file is read into memory, up to this much:
 // a pipe cannot go back, and an endless device must still end.
 constexpr std::size_t kMaxStreamedInput = std::size_t{256} << 20;
@@ -35,8 +39,13 @@ int OpenInputDescriptor(const std::string &fileName);
 // kMaxStreamedInput bytes.
 std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName);
 
+// A point file from a pipe or a device longer than this is refused once
+// this much is read: decoding uses its first 4066 bytes only.
+constexpr std::size_t kMaxStreamedPointFile = std::size_t{1} << 20;
+
 // Reads the head of fileName and decodes it; nothing when the file cannot be
-// opened or read (a folder, a missing file, no permission).
+// opened or read (a folder, a missing file, no permission), or is a pipe or
+// a device that gives more than kMaxStreamedPointFile bytes.
 std::optional<lumivex::PointFile> ReadPointFile(const std::string &fileName);
 
 // Opens fileName, standard input for "-", for reading front to back as it

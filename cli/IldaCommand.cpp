@@ -8,11 +8,13 @@
 #include "Output.h"
 
 #include "ilda/IldaObj.h"
+#include "ilda/Reading.h"
 #include "rtl/Messages.h"
 #include "rtl/SysUtils.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <optional>
 
 namespace cli {
@@ -60,7 +62,56 @@ void writeJson(const TIldaFile &file, const std::vector<std::string> &messages, 
     out << "]}\n";
 }
 
-// TIldaFile's reading, its messages and exit status, as they always were.
+// Says why a file is not read: on stderr, and as {"file", "error"} with --json.
+int Refuse(const std::string &name, const std::string &message, bool json)
+{
+    if (json) {
+        Output out;
+        out << "{\"file\": " << JsonString(name) << ", \"error\": " << JsonString(message) << "}\n";
+        if (!out.Flush())
+            return OutputFailed(errno);
+    }
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kExitFailed;
+}
+
+// TIldaFile keeps every point (20 bytes) and every frame in memory; past
+// this it is refused before it reads.
+constexpr std::uint64_t kLegacyMostBytes = std::uint64_t{1} << 30;
+constexpr std::uint64_t kLegacyPointBytes = 24;
+constexpr std::uint64_t kLegacyFrameBytes = 160;
+
+// What TIldaFile would keep of the stream, from the headers alone: the
+// frames up to the first header's total, as it reads them.
+std::uint64_t LegacyNeed(rtl::TStream &stream)
+{
+    struct Stop {};
+    class Counter : public ilda::ReadHandler {
+    public:
+        void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point>) override
+        {
+            if (frame.index == 0)
+                total_ = frame.header.total;
+            if (frame.index >= total_ || !ilda::IsIndexed(frame.header.format))
+                throw Stop{};
+            bytes += kLegacyFrameBytes + std::uint64_t{frame.pointCount} * kLegacyPointBytes;
+        }
+        std::uint64_t bytes = 0;
+
+    private:
+        std::size_t total_ = 0;
+    };
+    Counter counter;
+    try {
+        ilda::Read(stream, counter, {.points = false, .keep = 0});
+    } catch (const Stop &) {
+    }
+    stream.SetPosition(0);
+    return counter.bytes;
+}
+
+// TIldaFile's reading, its messages and exit status, as they always were;
+// the messages name the file.
 int runLegacy(const std::string &name, bool json)
 {
     TIldaFile file;
@@ -68,10 +119,13 @@ int runLegacy(const std::string &name, bool json)
     {
         // The reader looks at the first header and goes back: a pipe is read into memory first.
         const auto stream = OpenSeekableInput(name);
-        if (!stream) {
-            std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
-            return kExitFailed;
-        }
+        if (!stream)
+            return Refuse(name, CannotOpenMessage(name), json);
+        if (const std::uint64_t need = LegacyNeed(*stream); need > kLegacyMostBytes)
+            return Refuse(name,
+                          name + ": too large for the TIldaFile reader: it would need " + std::to_string(need >> 20) +
+                              " MiB of memory; it may take " + std::to_string(kLegacyMostBytes >> 20) + " MiB",
+                          json);
         // The reader tells its messages in LoadMessages too; they are shown
         // after the listing, or in the JSON.
         const rtl::MessageRecorder silence;
@@ -82,6 +136,8 @@ int runLegacy(const std::string &name, bool json)
             // The reader keeps the frames it completed; show them with the reason it stopped.
             messages = file.LoadMessages;
             messages.push_back(error.Message());
+        } catch (const std::bad_alloc &) {
+            return Refuse(name, name + ": too large for the TIldaFile reader: out of memory", json);
         }
     }
 
@@ -91,7 +147,7 @@ int runLegacy(const std::string &name, bool json)
     } else {
         writePlain(file, out);
         for (const std::string &message : messages)
-            std::fprintf(stderr, "%s\n", message.c_str());
+            std::fprintf(stderr, "%s: %s\n", name.c_str(), message.c_str());
     }
     if (!out.Flush())
         return OutputFailed(errno);
@@ -130,8 +186,8 @@ std::optional<std::string> parse(const Args &args, IldaOptions &options)
         return "--legacy goes with --json only";
     if (options.legacy && options.files.size() > 1)
         return "ilda takes one FILE";
-    if (options.check && (options.summary || options.request.json))
-        return "--check makes its own report; leave out --summary and --json";
+    if (options.check && options.summary)
+        return "--check makes its own report; leave out --summary";
     options.request.view = options.check ? IldaView::Check : options.summary ? IldaView::Summary : IldaView::Listing;
     return std::nullopt;
 }
@@ -152,9 +208,9 @@ int RunIlda(const Args &args)
     for (const std::string &name : options.files) {
         const auto stream = OpenInput(name);
         if (!stream) {
-            out.Flush();
-            std::fprintf(stderr, "%s\n", CantOpenMessage(name).c_str());
-            status = kExitFailed;
+            if (!out.Flush())
+                return OutputFailed(errno);
+            status = Refuse(name, CannotOpenMessage(name), options.request.json);
             continue;
         }
         if (named)

@@ -34,14 +34,32 @@ char *PutHexColor(char *at, ilda::Color color)
     return at;
 }
 
+// 0x00BBGGRR as #RRGGBB, the way colours are written everywhere else.
+char *PutRgb(char *at, ilda::Color color)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    *at++ = '#';
+    for (int shift = 0; shift <= 16; shift += 8) {
+        *at++ = kDigits[(color >> (shift + 4)) & 0xF];
+        *at++ = kDigits[(color >> shift) & 0xF];
+    }
+    return at;
+}
+
+std::string RgbText(ilda::Color color)
+{
+    char text[8];
+    return {text, PutRgb(text, color)};
+}
+
 // The texts around a point's six fields: the listing and the JSON differ
 // only in them.
 struct PointLayout {
-    std::string_view open, y, z, status, index, noIndex, color, close;
+    std::string_view open, y, z, status, index, noIndex, color, rgb, close;
     bool hexColor;
 };
-constexpr PointLayout kListingPoint{"  ", " ", " ", "  status ", "  index ", "-", "  color ", "\n", true};
-constexpr PointLayout kJsonPoint{"[", ", ", ", ", ", ", ", ", "null", ", ", "]", false};
+constexpr PointLayout kListingPoint{"  ", " ", " ", "  status ", "  index ", "-", "  color ", "  rgb ", "\n", true};
+constexpr PointLayout kJsonPoint{"[", ", ", ", ", ", ", ", ", "null", ", ", ", \"", "\"]", false};
 constexpr std::size_t kLongestPoint = 96;
 
 char *PutPoint(char *at, const ilda::Point &p, const PointLayout &layout)
@@ -54,12 +72,24 @@ char *PutPoint(char *at, const ilda::Point &p, const PointLayout &layout)
     at = p.indexed ? PutNumber(at, p.colorIndex) : PutText(at, layout.noIndex);
     at = PutText(at, layout.color);
     at = layout.hexColor ? PutHexColor(at, p.color) : PutNumber(at, p.color);
+    at = PutRgb(PutText(at, layout.rgb), p.color);
     return PutText(at, layout.close);
 }
 
 std::string Plural(std::size_t n, const char *one, const char *many)
 {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// {"code", "offset", "frame", "text"}: a diagnostic for machines.
+void PutDiagnostic(Output &out, const ilda::Diagnostic &d)
+{
+    out << "{\"code\": \"" << ilda::DiagnosticCodeName(d.code) << "\", \"offset\": " << d.offset << ", \"frame\": ";
+    if (d.frame < 0)
+        out << "null";
+    else
+        out << d.frame;
+    out << ", \"text\": " << JsonString(d.text) << "}";
 }
 
 // Lines of text: a line per frame and palette, one per point unless summed up.
@@ -133,9 +163,15 @@ public:
                  << ", \"name\": " << JsonString(ilda::NameText(palette.header.name)) << ", \"colors\": [";
             for (std::size_t c = 0; c < palette.colors.size(); ++c)
                 out_ << (c ? ", " : "") << palette.colors[c];
+            out_ << "], \"rgb\": [";
+            for (std::size_t c = 0; c < palette.colors.size(); ++c)
+                out_ << (c ? ", \"" : "\"") << RgbText(palette.colors[c]) << "\"";
             out_ << "]}";
         }
         out_ << "]";
+        // A summary reads the headers only, so its warnings are those the headers show.
+        if (!points_)
+            out_ << ", \"checked\": \"headers\"";
         Messages("warnings", outcome.warnings, outcome.warningCount, outcome.end,
                  outcome.paletteCount - outcome.palettes.size());
         Messages("errors", outcome.errors, outcome.errorCount, outcome.end, 0);
@@ -149,14 +185,15 @@ private:
                   std::size_t palettesLeftOut)
     {
         out_ << ", \"" << key << "\": [";
-        for (std::size_t i = 0; i < kept.size(); ++i)
-            out_ << (i ? ", " : "") << "{\"offset\": " << kept[i].offset << ", \"text\": " << JsonString(kept[i].text)
-                 << "}";
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            out_ << (i ? ", " : "");
+            PutDiagnostic(out_, kept[i]);
+        }
         bool first = kept.empty();
         const auto note = [&](std::size_t n, const char *what) {
             if (n)
-                out_ << (first ? "" : ", ") << "{\"offset\": " << end << ", \"text\": \"" << static_cast<long long>(n)
-                     << what << "\"}";
+                out_ << (first ? "" : ", ") << "{\"code\": \"not-listed\", \"offset\": " << end
+                     << ", \"frame\": null, \"text\": \"" << static_cast<long long>(n) << what << "\"}";
             first = first && !n;
         };
         note(count - kept.size(), " more not listed");
@@ -168,28 +205,67 @@ private:
     bool points_;
 };
 
-// The conformance report: a line per deviation, as it is found.
+// The conformance report: a line per deviation (or a JSON object), as it
+// is found.
 class CheckWriter : public ilda::ReadHandler {
 public:
-    CheckWriter(Output &out, const std::string &name) : out_(out), name_(name) {}
+    CheckWriter(Output &out, const std::string &name, bool json) : out_(out), name_(name), json_(json) {}
     void OnWarning(const ilda::Diagnostic &warning) override { Line(warning); }
     void OnError(const ilda::Diagnostic &error) override { Line(error); }
 
+    void Begin()
+    {
+        if (json_)
+            out_ << "{\"file\": " << JsonString(name_) << ", \"deviations\": [";
+    }
+
+    int End(const ilda::ReadOutcome &outcome)
+    {
+        const bool conforms = outcome.Conforms();
+        if (json_)
+            out_ << "], \"conforms\": " << (conforms ? "true" : "false")
+                 << ", \"frames\": " << static_cast<long long>(outcome.frameCount) << "}\n";
+        else if (conforms)
+            out_ << name_ << ": conforms to the ILDA standard (" << Plural(outcome.frameCount, "frame", "frames")
+                 << ")\n";
+        else
+            out_ << name_ << ": " << Plural(outcome.warningCount + outcome.errorCount, "deviation", "deviations")
+                 << " from the ILDA standard\n";
+        return conforms ? 0 : 1;
+    }
+
 private:
-    void Line(const ilda::Diagnostic &d) { out_ << name_ << ": byte " << d.offset << ": " << d.text << "\n"; }
+    void Line(const ilda::Diagnostic &d)
+    {
+        if (!json_) {
+            out_ << name_ << ": byte " << d.offset << ": " << d.text << "\n";
+            return;
+        }
+        out_ << (count_++ ? ", " : "");
+        PutDiagnostic(out_, d);
+    }
 
     Output &out_;
     const std::string &name_;
+    bool json_;
+    std::size_t count_ = 0;
 };
 
-void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome)
+// headersOnly: the reading left the points out, and so the checks on them.
+void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome, bool headersOnly)
 {
     for (const ilda::Diagnostic &error : outcome.errors)
         std::fprintf(stderr, "%s: byte %lld: %s\n", name.c_str(), static_cast<long long>(error.offset),
                      error.text.c_str());
-    if (outcome.warningCount)
+    if (!outcome.warningCount)
+        return;
+    const std::string count = Plural(outcome.warningCount, "deviation", "deviations");
+    if (headersOnly)
+        std::fprintf(stderr, "%s: %s in the headers; run 'lumivex ilda --check' for all\n", name.c_str(),
+                     count.c_str());
+    else
         std::fprintf(stderr, "%s: %s from the ILDA standard; 'lumivex ilda --check' lists them\n", name.c_str(),
-                     Plural(outcome.warningCount, "deviation", "deviations").c_str());
+                     count.c_str());
 }
 
 } // namespace
@@ -200,16 +276,9 @@ int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest 
     options.points = request.view != IldaView::Summary;
 
     if (request.view == IldaView::Check) {
-        CheckWriter writer(out, name);
-        const ilda::ReadOutcome outcome = ilda::Read(stream, writer, options);
-        if (outcome.Conforms()) {
-            out << name << ": conforms to the ILDA standard (" << Plural(outcome.frameCount, "frame", "frames")
-                << ")\n";
-            return 0;
-        }
-        out << name << ": " << Plural(outcome.warningCount + outcome.errorCount, "deviation", "deviations")
-            << " from the ILDA standard\n";
-        return 1;
+        CheckWriter writer(out, name, request.json);
+        writer.Begin();
+        return writer.End(ilda::Read(stream, writer, options));
     }
 
     ilda::ReadOutcome outcome;
@@ -222,7 +291,7 @@ int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest 
         PlainWriter writer(out, options.points);
         outcome = ilda::Read(stream, writer, options);
         out.Flush();
-        ReportErrors(name, outcome);
+        ReportErrors(name, outcome, !options.points);
     }
     return outcome.errorCount ? 1 : 0;
 }

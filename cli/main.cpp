@@ -1,6 +1,7 @@
 // lumivex: the viewer's point-file reading, hex dump and ILDA export
 // without the window.
 #include "Commands.h"
+#include "Help.h"
 
 #include "rtl/SysUtils.h"
 #include "startup/Startup.h"
@@ -46,7 +47,7 @@ constexpr const char *kHelp =
     "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
     "  names the file -a.dat.\n"
     "\n"
-    "  --help           this text\n"
+    "  --help           this text; COMMAND --help: that command's usage\n"
     "  --version        the version\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read, was rejected or not\n"
@@ -84,6 +85,8 @@ int main(int argc, char **argv)
         std::printf("lumivex %s\n", LUMIVEX_VERSION);
         return cli::kExitOk;
     }
+    if (cli::CommandUsage(command) && cli::AsksForHelp(args))
+        return cli::PrintCommandUsage(command);
     if (command == "hexdump")
         return cli::RunHexdump(args);
     if (command == "list")

@@ -64,6 +64,21 @@ std::string NameText(const std::array<char, 8> &field)
     return std::string(field.begin(), end);
 }
 
+std::string NameUtf8(const std::array<char, 8> &field)
+{
+    std::string text;
+    for (const char ch : NameText(field)) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            text += ch;
+        } else {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
+}
+
 std::array<char, 8> NameField(const std::string &text)
 {
     std::array<char, 8> field{};

@@ -31,6 +31,9 @@ void ReadHandler::OnError(const Diagnostic &) {}
 
 namespace {
 
+// A pipe may never end: bytes after the end marker are counted up to this.
+constexpr std::uint64_t kMostTrailingCounted = std::uint64_t{1} << 20;
+
 // Colours of the indices under a palette (null: the default one); indices
 // beyond it show nothing. Returns how many colours the palette has.
 std::size_t MapColors(const Palette *palette, ColorMap &map)
@@ -56,22 +59,19 @@ void ApplyTable(const Palette *table, std::span<Point> points)
             points[i].color = table->colors[i];
 }
 
-std::string Plural(std::size_t n, const char *one, const char *many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 class Walk {
 public:
     Walk(rtl::TStream &stream, ReadHandler &handler, const ReadOptions &options)
         : source_(stream), handler_(handler), options_(options)
     {
-        paletteSize_ = MapColors(nullptr, colors_);
+        outcome_.frameCount = options.firstFrame;
+        palette_ = options.palette;
+        paletteSize_ = MapColors(palette_.get(), colors_);
     }
 
     ReadOutcome Run()
     {
-        while (Section()) {
+        while (!Cancelled() && Section()) {
         }
         Finish();
         if (!outcome_.endMarker)
@@ -87,21 +87,20 @@ private:
         const std::size_t got = source_.Fill(kHeaderSize);
         if (got == 0) {
             if (!sawSection_)
-                Fail(at, "the file is empty");
+                Fail(DiagnosticCode::EmptyFile, at);
             else
-                Warn(at, "no end marker (a header with zero records) after the last section");
+                Warn(DiagnosticCode::NoEndMarker, at);
             return false;
         }
         const std::uint8_t *bytes = source_.Data();
         if (!std::equal(bytes, bytes + std::min<std::size_t>(got, 4), "ILDA")) {
-            Fail(at, sawSection_ ? "no section header here: \"ILDA\" expected"
-                                 : "not an ILDA file: it does not start with \"ILDA\"");
+            Fail(sawSection_ ? DiagnosticCode::NoSectionHeader : DiagnosticCode::NotIlda, at);
             return false;
         }
         const auto shortCount = got >= kShortTableHeaderSize ? ShortTableCount(bytes) : std::nullopt;
         const std::size_t headerSize = shortCount ? kShortTableHeaderSize : kHeaderSize;
         if (got < headerSize) {
-            Fail(at, "the file ends inside a section header (" + std::to_string(got) + " of 32 bytes)");
+            Fail(DiagnosticCode::HeaderCutShort, at, -1, {std::int64_t(got)});
             return false;
         }
         sawSection_ = true;
@@ -114,7 +113,7 @@ private:
         }
         const std::uint32_t count = shortCount ? *shortCount : header.recordCount;
         if (header.ReservedSet())
-            Warn(at, "reserved header bytes (4 to 6, 31) are not zero");
+            Warn(DiagnosticCode::ReservedHeaderBytes, at, NextFrame(header.format));
         if (count == 0) {
             source_.Consume(headerSize);
             outcome_.endMarker = true;
@@ -123,8 +122,7 @@ private:
             return false;
         }
         if (RecordSize(header.format) == 0) {
-            Fail(at, "unknown format code " + std::to_string(header.format) +
-                         ": its record size is unknown, so nothing after it can be read");
+            Fail(DiagnosticCode::UnknownFormat, at, -1, {header.format});
             return false;
         }
         source_.Consume(headerSize);
@@ -136,11 +134,13 @@ private:
     void TrailingBytes()
     {
         const std::int64_t at = source_.Offset();
-        // A stream without a size is read to its end to count them.
+        // A stream without a size is counted up to a limit: a pipe may never end.
         const auto known = source_.Remaining();
-        const std::uint64_t left = known ? *known : source_.Skip(UINT64_MAX);
-        if (left)
-            Warn(at, Plural(left, "byte follows", "bytes follow") + " the end marker");
+        const std::uint64_t left = known ? *known : source_.Skip(kMostTrailingCounted + 1);
+        if (left > kMostTrailingCounted && !known)
+            Warn(DiagnosticCode::BytesAfterEndMarker, at, -1, {std::int64_t(kMostTrailingCounted), 1});
+        else if (left)
+            Warn(DiagnosticCode::BytesAfterEndMarker, at, -1, {std::int64_t(left)});
     }
 
     // A palette (format 2) or a colour table (format 3).
@@ -149,12 +149,12 @@ private:
         const bool table = header.format == kFormatColorTable;
         constexpr std::uint32_t kMostPoints = 65535;
         if (table)
-            Warn(at, "format 3 (a colour table for the next frame) is not part of the standard");
+            Warn(DiagnosticCode::TableNotStandard, at);
         else if (count < 2 || count > 256)
-            Warn(at, "a palette holds 2 to 256 colours; this one has " + std::to_string(count));
+            Warn(DiagnosticCode::PaletteSize, at, -1, {count});
         const std::uint32_t kept = std::min(count, kMostPoints);
         if (count > kept)
-            Warn(at, "a colour table of " + std::to_string(count) + " colours: no frame has more than 65535 points");
+            Warn(DiagnosticCode::TableTooLong, at, -1, {count});
 
         auto palette = std::make_shared<Palette>();
         palette->offset = at;
@@ -175,14 +175,14 @@ private:
         } else {
             palette_ = palette;
             paletteSize_ = MapColors(palette.get(), colors_);
-            if (outcome_.palettes.size() < options_.keep)
+            if (outcome_.palettes.size() < std::min(options_.keep, options_.keepPalettes))
                 outcome_.palettes.push_back(palette);
             ++outcome_.paletteCount;
             handler_.OnPalette(*palette);
         }
         if (!complete)
-            Fail(source_.Offset(), std::string("the file ends inside a ") + (table ? "colour table" : "palette") +
-                                       ": " + std::to_string(whole) + " of " + std::to_string(count) + " colours read");
+            Fail(table ? DiagnosticCode::TableCutShort : DiagnosticCode::PaletteCutShort, source_.Offset(), -1,
+                 {std::int64_t(whole), count});
         return complete;
     }
 
@@ -198,13 +198,15 @@ private:
             info.colorTable = std::move(table_);
         }
         UnusedTable();
+        const auto index = static_cast<std::int64_t>(info.index);
         if (header.number != expectedNumber_)
-            Warn(at, "frame number " + std::to_string(header.number) + " where " + std::to_string(expectedNumber_) +
-                         " was expected");
+            Warn(DiagnosticCode::FrameNumber, at, index, {header.number, expectedNumber_});
         expectedNumber_ = header.number + 1u;
         auto &total = totals_[header.total];
-        if (total.second++ == 0)
-            total.first = at;
+        if (total.count++ == 0) {
+            total.offset = at;
+            total.frame = index;
+        }
 
         const std::size_t recordSize = RecordSize(header.format);
         const std::uint64_t bytes = std::uint64_t{header.recordCount} * recordSize;
@@ -225,9 +227,8 @@ private:
         }
         ++outcome_.frameCount;
         if (info.pointCount < header.recordCount) {
-            Fail(info.dataOffset + static_cast<std::int64_t>(present),
-                 "the file ends inside the points of frame " + std::to_string(info.index) + ": " +
-                     std::to_string(info.pointCount) + " of " + std::to_string(header.recordCount) + " read");
+            Fail(DiagnosticCode::FrameCutShort, info.dataOffset + static_cast<std::int64_t>(present), index,
+                 {info.pointCount, header.recordCount});
             return false;
         }
         return true;
@@ -249,29 +250,29 @@ private:
             statusBits |= p.status;
             lastBits += p.Last();
         }
+        const auto index = static_cast<std::int64_t>(info.index);
         if (statusBits & kReservedStatusBits)
-            WarnPoints(offsetOf, "reserved status bits (0x3F) set",
+            WarnPoints(offsetOf, DiagnosticCode::ReservedStatusBits, index, 0,
                        [](const Point &p, std::size_t) { return (p.status & kReservedStatusBits) != 0; });
         if (lastBits > (complete && points_.back().Last() ? 1u : 0u))
-            WarnPoints(offsetOf, "the last-point bit (0x80) set before the last point",
+            WarnPoints(offsetOf, DiagnosticCode::EarlyLastPoint, index, 0,
                        [last](const Point &p, std::size_t i) { return p.Last() && i != last; });
         if (complete && !points_.back().Last())
-            Warn(offsetOf(last), "the last point lacks the last-point bit (0x80)");
+            Warn(DiagnosticCode::MissingLastPoint, offsetOf(last), index);
         if (IsIndexed(info.header.format)) {
             const std::size_t tabled = info.colorTable ? info.colorTable->colors.size() : 0;
             const std::size_t size = paletteSize_;
-            WarnPoints(offsetOf,
-                       "colour indices beyond the " + std::to_string(size) + " colours of the palette in effect",
+            WarnPoints(offsetOf, DiagnosticCode::IndexBeyondPalette, index, std::int64_t(size),
                        [tabled, size](const Point &p, std::size_t i) { return i >= tabled && p.colorIndex >= size; });
         }
         if (info.colorTable && info.colorTable->colors.size() != info.header.recordCount)
-            Warn(info.colorTable->offset, "a colour table of " + std::to_string(info.colorTable->colors.size()) +
-                                              " colours for a frame of " + std::to_string(info.header.recordCount) +
-                                              " points");
+            Warn(DiagnosticCode::TableSizeMismatch, info.colorTable->offset, index,
+                 {std::int64_t(info.colorTable->colors.size()), info.header.recordCount});
     }
 
     template <class OffsetOf, class Test>
-    void WarnPoints(const OffsetOf &offsetOf, const std::string &what, const Test &test)
+    void WarnPoints(const OffsetOf &offsetOf, DiagnosticCode code, std::int64_t frame, std::int64_t extra,
+                    const Test &test)
     {
         std::size_t first = 0, n = 0;
         for (std::size_t i = 0; i < points_.size(); ++i) {
@@ -279,13 +280,13 @@ private:
                 first = i;
         }
         if (n)
-            Warn(offsetOf(first), what + " on " + Plural(n, "point", "points") + ", the first here");
+            Warn(code, offsetOf(first), frame, {std::int64_t(n), extra});
     }
 
     void UnusedTable()
     {
         if (table_)
-            Warn(table_->offset, "a colour table not followed by an indexed frame: its colours are unused");
+            Warn(DiagnosticCode::UnusedTable, table_->offset);
         table_.reset();
     }
 
@@ -297,16 +298,34 @@ private:
         for (const auto &[total, where] : totals_) {
             if (total == outcome_.frameCount)
                 continue;
-            std::string text = "total frames " + std::to_string(total) + " disagrees with the " +
-                               Plural(outcome_.frameCount, "frame", "frames") + " the file holds";
-            if (where.second > 1)
-                text += " (in " + std::to_string(where.second) + " headers)";
-            Warn(where.first, text);
+            Warn(DiagnosticCode::TotalFrames, where.offset, where.frame,
+                 {total, std::int64_t(outcome_.frameCount), std::int64_t(where.count)});
         }
     }
 
-    void Warn(std::int64_t offset, std::string text) { Note(false, {offset, std::move(text)}); }
-    void Fail(std::int64_t offset, std::string text) { Note(true, {offset, std::move(text)}); }
+    void Warn(DiagnosticCode code, std::int64_t offset, std::int64_t frame = -1,
+              std::initializer_list<std::int64_t> values = {})
+    {
+        Note(false, MakeDiagnostic(code, offset, frame, values));
+    }
+    void Fail(DiagnosticCode code, std::int64_t offset, std::int64_t frame = -1,
+              std::initializer_list<std::int64_t> values = {})
+    {
+        Note(true, MakeDiagnostic(code, offset, frame, values));
+    }
+
+    bool Cancelled()
+    {
+        if (options_.cancel && options_.cancel->load(std::memory_order_relaxed))
+            outcome_.cancelled = true;
+        return outcome_.cancelled;
+    }
+
+    // The frame a header belongs to: the one it starts, none for other sections.
+    std::int64_t NextFrame(std::uint8_t format) const
+    {
+        return IsFrameFormat(format) ? static_cast<std::int64_t>(outcome_.frameCount) : -1;
+    }
 
     void Note(bool error, Diagnostic d)
     {
@@ -331,7 +350,12 @@ private:
     std::vector<Point> points_;
     std::uint32_t expectedNumber_ = 0;
     // Each total-frames value: the first header that gave it, and how many did.
-    std::map<std::uint16_t, std::pair<std::int64_t, std::size_t>> totals_;
+    struct TotalSeen {
+        std::int64_t offset = 0;
+        std::int64_t frame = 0;
+        std::size_t count = 0;
+    };
+    std::map<std::uint16_t, TotalSeen> totals_;
     bool sawSection_ = false;
 };
 

@@ -2,15 +2,35 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace player {
 
 FrameCache::FrameCache(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
 void FrameCache::Open(const std::string &path)
 {
+    const Stamp stamp = StampOf(path);
     auto stream = std::make_unique<rtl::TFileStream>(path, rtl::TFileMode::OpenRead);
     entries_.clear();
     stream_ = std::move(stream);
+    path_ = path;
+    stamp_ = stamp;
+}
+
+FrameCache::Stamp FrameCache::StampOf(const std::string &path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+bool FrameCache::Changed() const
+{
+    return stream_ && !(StampOf(path_) == stamp_);
 }
 
 void FrameCache::Close()

@@ -26,7 +26,7 @@ QString PaletteText(const ilda::FrameInfo &frame)
     if (!frame.palette) {
         text = QStringLiteral("ILDA default, %1").arg(Count(ilda::kDefaultPalette.size(), "colour", "colours"));
     } else {
-        const QString name = QString::fromStdString(ilda::NameText(frame.palette->header.name));
+        const QString name = QString::fromStdString(ilda::NameUtf8(frame.palette->header.name));
         text = QStringLiteral("%1at byte %2, %3")
                    .arg(name.isEmpty() ? QString() : QStringLiteral("\"%1\" ").arg(name))
                    .arg(frame.palette->offset)

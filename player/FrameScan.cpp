@@ -23,13 +23,19 @@ int Permille(std::int64_t at, std::int64_t size)
     return size > 0 ? static_cast<int>(std::min<std::int64_t>(1000, at * 1000 / size)) : 1000;
 }
 
-// Hands over the frames of the header walk in batches: the first at once,
-// so that it can be shown while the walk goes on.
+// Messages and palettes a reading keeps for the window; the counts go on.
+ilda::ReadOptions KeptOptions()
+{
+    return {.keep = 1000, .keepPalettes = 16};
+}
+
+// Puts the frames of the header walk in the index and tells how many there
+// are: the first at once, so that it can be shown while the walk goes on.
 class FrameCollector : public ilda::ReadHandler {
 public:
-    FrameCollector(const std::atomic<bool> &cancel, std::int64_t size,
-                   std::function<void(std::vector<ilda::FrameInfo>, int)> report)
-        : cancel_(cancel), size_(size), report_(std::move(report))
+    FrameCollector(const std::atomic<bool> &cancel, FrameIndex &index, std::int64_t size,
+                   std::function<void(std::size_t, int)> report)
+        : cancel_(cancel), index_(index), size_(size), report_(std::move(report))
     {
     }
 
@@ -37,27 +43,21 @@ public:
     {
         if (cancel_)
             throw StopReading{};
-        batch_.push_back(frame);
+        index_.Add(frame);
         const auto now = Clock::now();
         if (frame.index == 0 || now - last_ >= kReportEvery) {
             last_ = now;
             const std::int64_t at =
                 frame.dataOffset + std::int64_t{frame.pointCount} * std::int64_t(ilda::RecordSize(frame.header.format));
-            Flush(Permille(at, size_));
+            report_(frame.index + 1, Permille(at, size_));
         }
-    }
-
-    void Flush(int permille)
-    {
-        report_(std::move(batch_), permille);
-        batch_.clear();
     }
 
 private:
     const std::atomic<bool> &cancel_;
+    FrameIndex &index_;
     std::int64_t size_;
-    std::function<void(std::vector<ilda::FrameInfo>, int)> report_;
-    std::vector<ilda::FrameInfo> batch_;
+    std::function<void(std::size_t, int)> report_;
     Clock::time_point last_ = Clock::now();
 };
 
@@ -90,9 +90,18 @@ private:
 
 } // namespace
 
-FrameScan::FrameScan(std::string path, QObject *parent) : QObject(parent), path_(std::move(path))
+FrameScan::FrameScan(std::string path, QObject *parent)
+    : QObject(parent), path_(std::move(path)),
+      stream_(std::make_unique<rtl::TFileStream>(path_, rtl::TFileMode::OpenRead))
 {
     thread_ = std::thread([this] { Run(); });
+}
+
+std::optional<ilda::FrameInfo> FrameScan::Locate(rtl::TStream &stream, std::size_t n)
+{
+    if (n >= count_)
+        return std::nullopt;
+    return index_.Locate(stream, n);
 }
 
 FrameScan::~FrameScan()
@@ -110,7 +119,7 @@ void FrameScan::Post(std::function<void()> inGuiThread)
 void FrameScan::Run()
 {
     try {
-        rtl::TFileStream stream(path_, rtl::TFileMode::OpenRead);
+        rtl::TStream &stream = *stream_;
         Walk(stream);
         if (cancel_)
             return;
@@ -119,7 +128,7 @@ void FrameScan::Run()
     } catch (const StopReading &) {
     } catch (const std::exception &error) {
         ilda::ReadOutcome failed;
-        failed.errors.push_back({0, error.what()});
+        failed.errors.push_back(ilda::MakeDiagnostic(ilda::DiagnosticCode::Unreadable, 0, -1, {}, error.what()));
         failed.errorCount = 1;
         Post([this, failed] {
             outcome_ = failed;
@@ -131,17 +140,23 @@ void FrameScan::Run()
 
 void FrameScan::Walk(rtl::TStream &stream)
 {
-    FrameCollector collector(cancel_, stream.Size(), [this](std::vector<ilda::FrameInfo> batch, int permille) {
-        auto frames = std::make_shared<std::vector<ilda::FrameInfo>>(std::move(batch));
-        Post([this, frames, permille] {
-            frames_.insert(frames_.end(), frames->begin(), frames->end());
-            if (!frames->empty())
-                emit FramesFound(frames_.size());
+    const auto report = [this](std::size_t count, int permille) {
+        Post([this, count, permille] {
+            if (count > count_) {
+                count_ = count;
+                emit FramesFound(count_);
+            }
             emit Progress(Phase::Frames, permille);
         });
-    });
-    auto outcome = std::make_shared<ilda::ReadOutcome>(ilda::Read(stream, collector, {.points = false}));
-    collector.Flush(1000);
+    };
+    FrameCollector collector(cancel_, index_, stream.Size(), report);
+    ilda::ReadOptions options = KeptOptions();
+    options.points = false;
+    options.cancel = &cancel_;
+    auto outcome = std::make_shared<ilda::ReadOutcome>(ilda::Read(stream, collector, options));
+    if (outcome->cancelled)
+        return;
+    report(outcome->frameCount, 1000);
     Post([this, outcome] {
         outcome_ = std::move(*outcome);
         phase_ = Phase::Checking;
@@ -152,7 +167,11 @@ void FrameScan::Check(rtl::TStream &stream)
 {
     Checker checker(cancel_, stream.Size(),
                     [this](int permille) { Post([this, permille] { emit Progress(Phase::Checking, permille); }); });
-    auto outcome = std::make_shared<ilda::ReadOutcome>(ilda::Read(stream, checker));
+    ilda::ReadOptions options = KeptOptions();
+    options.cancel = &cancel_;
+    auto outcome = std::make_shared<ilda::ReadOutcome>(ilda::Read(stream, checker, options));
+    if (outcome->cancelled)
+        return;
     Post([this, outcome] {
         outcome_ = std::move(*outcome);
         phase_ = Phase::Done;

@@ -2,6 +2,7 @@
 
 #include "startup/Arguments.h"
 
+#include <limits>
 #include <utility>
 
 namespace player {
@@ -46,7 +47,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             result.file = value;
         } else if (name == "--frame") {
             result.allFrames = value == "all";
-            if (!result.allFrames && !startup::ParseNumber(value, 0, 65535, result.frame))
+            // Its place in the file, not its 16-bit header number.
+            if (!result.allFrames && !startup::ParseNumber(value, 0, std::numeric_limits<int>::max(), result.frame))
                 return Error("--frame takes a frame number from 0, or all, not " + value);
             frameGiven = true;
         } else if (name == "--size") {

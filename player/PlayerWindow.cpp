@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -222,20 +223,33 @@ QWidget *PlayerWindow::BuildControls()
 
 bool PlayerWindow::OpenFile(const QString &path)
 {
-    const std::string name = path.toStdString();
+    return OpenPath(QFile::encodeName(path).toStdString());
+}
+
+bool PlayerWindow::OpenPath(const std::string &name)
+{
+    const QString path = QFile::decodeName(QByteArray::fromStdString(name));
     if (const auto problem = CheckReadable(name)) {
         ShowProblem(QString::fromStdString(*problem));
         return false;
     }
-    SetPlaying(false);
-    scan_.reset(); // cancels the scan of the file before
+    // Both opened before anything changes: if the file vanished since the
+    // check, the file on show stays as it was, playing or not.
+    std::unique_ptr<FrameScan> scan;
     try {
+        scan = std::make_unique<FrameScan>(name);
         cache_.Open(name);
     } catch (const std::exception &error) {
         ShowProblem(QString::fromStdString(error.what()));
         return false;
     }
+    SetPlaying(false);
+    scan_ = std::move(scan); // cancels the scan of the file before
     path_ = path;
+    pathBytes_ = name;
+    frame_.reset();
+    wanted_.reset();
+    changed_ = false;
     current_ = 0;
     shown_ = false;
     setWindowTitle(QStringLiteral("%1 - Lumivex Player").arg(QFileInfo(path).fileName()));
@@ -252,7 +266,6 @@ bool PlayerWindow::OpenFile(const QString &path)
     if (messagesDialog_)
         messagesDialog_->hide();
 
-    scan_ = std::make_unique<FrameScan>(name);
     connect(scan_.get(), &FrameScan::FramesFound, this, &PlayerWindow::OnFramesFound);
     connect(scan_.get(), &FrameScan::Progress, this, &PlayerWindow::OnProgress);
     connect(scan_.get(), &FrameScan::Finished, this, &PlayerWindow::OnScanFinished);
@@ -262,7 +275,7 @@ bool PlayerWindow::OpenFile(const QString &path)
 
 std::size_t PlayerWindow::FrameCount() const
 {
-    return scan_ ? scan_->Frames().size() : 0;
+    return scan_ ? scan_->Count() : 0;
 }
 
 bool PlayerWindow::ScanDone() const
@@ -279,9 +292,9 @@ void PlayerWindow::OnFramesFound(std::size_t count)
 {
     slider_->SetMax(static_cast<std::int32_t>(count - 1));
     slider_->setEnabled(true);
-    if (!shown_) {
+    if (!shown_ && (!wanted_ || *wanted_ < count)) {
         shown_ = true;
-        ShowFrame(0);
+        ShowFrame(wanted_.value_or(0));
         slider_->setFocus();
     } else {
         UpdateInfo();
@@ -299,7 +312,13 @@ void PlayerWindow::OnScanFinished()
     progress_->hide();
     const ilda::ReadOutcome &outcome = scan_->Outcome();
     const QString file = QFileInfo(path_).fileName();
-    status_->setText(file + QStringLiteral(": ") + VerdictText(FrameCount(), outcome));
+    if (!shown_ && FrameCount() > 0) {
+        // The changed file has fewer frames than the one on show before.
+        shown_ = true;
+        ShowFrame(std::min(wanted_.value_or(0), FrameCount() - 1));
+    }
+    status_->setText(file + (changed_ ? QStringLiteral(" (changed on disk, read again): ") : QStringLiteral(": ")) +
+                     VerdictText(FrameCount(), outcome));
     status_->setStyleSheet(outcome.errorCount ? QStringLiteral("color: #b00000") : QString());
     messagesButton_->setVisible(!outcome.Conforms());
     if (FrameCount() == 0) {
@@ -315,17 +334,28 @@ void PlayerWindow::OnScanFinished()
 
 FramePoints PlayerWindow::CurrentPoints()
 {
-    if (current_ >= FrameCount())
+    if (!frame_)
         return {};
-    return cache_.Points(scan_->Frames()[current_]);
+    return cache_.Points(*frame_);
 }
 
 void PlayerWindow::ShowFrame(std::size_t index)
 {
-    if (index >= FrameCount())
+    if (index >= FrameCount() || !cache_.Stream())
         return;
+    std::optional<ilda::FrameInfo> frame = scan_->Locate(*cache_.Stream(), index);
+    FramePoints points = frame ? cache_.Points(*frame) : FramePoints();
+    // A frame the file no longer holds (in full) is not drawn as an empty one.
+    if (!points || points->size() < frame->pointCount || cache_.Changed()) {
+        if (cache_.Changed())
+            ReadChangedFile();
+        else
+            ShowProblem(QStringLiteral("Frame %1 cannot be read from %2").arg(index).arg(QFileInfo(path_).fileName()));
+        return;
+    }
     current_ = index;
-    view_->SetFrame(CurrentPoints());
+    frame_ = std::move(frame);
+    view_->SetFrame(std::move(points));
     slider_->SetPosition(static_cast<std::int32_t>(index));
     UpdateInfo();
     emit FrameShown(index);
@@ -406,7 +436,7 @@ void PlayerWindow::UpdateInfo()
 {
     const std::size_t count = FrameCount();
     const bool scanning = scan_ && scan_->CurrentPhase() == FrameScan::Phase::Frames;
-    const bool has = current_ < count;
+    const bool has = frame_ && current_ < count;
     for (QAction *a : {exportPngAction_, exportSvgAction_, backAction_, forwardAction_, firstAction_, lastAction_})
         a->setEnabled(has);
     playAction_->setEnabled(count > 1);
@@ -416,13 +446,27 @@ void PlayerWindow::UpdateInfo()
             label->clear();
         return;
     }
-    const ilda::FrameInfo &frame = scan_->Frames()[current_];
+    if (!frame_)
+        return;
+    const ilda::FrameInfo &frame = *frame_;
     frameValue_->setText(QStringLiteral("%1 of %2%3").arg(current_).arg(count).arg(scanning ? "..." : ""));
-    nameValue_->setText(QString::fromStdString(ilda::NameText(frame.header.name)));
-    companyValue_->setText(QString::fromStdString(ilda::NameText(frame.header.company)));
+    nameValue_->setText(QString::fromStdString(ilda::NameUtf8(frame.header.name)));
+    companyValue_->setText(QString::fromStdString(ilda::NameUtf8(frame.header.company)));
     formatValue_->setText(FormatText(frame.header.format));
     pointsValue_->setText(PointsText(frame));
     paletteValue_->setText(PaletteText(frame));
+}
+
+void PlayerWindow::ReadChangedFile()
+{
+    const std::size_t keep = current_;
+    if (!OpenPath(pathBytes_)) {
+        SetPlaying(false);
+        return;
+    }
+    wanted_ = keep;
+    changed_ = true;
+    status_->setText(QStringLiteral("%1 changed on disk; reading it again...").arg(QFileInfo(path_).fileName()));
 }
 
 void PlayerWindow::ShowProblem(const QString &text)

@@ -74,8 +74,9 @@ int main(int argc, char *argv[])
     player::PlayerWindow window;
     window.show();
     if (!arguments.file.empty()) {
-        const QString file = QString::fromLocal8Bit(arguments.file.c_str());
-        QTimer::singleShot(0, &window, [&window, file] { window.OpenFile(file); });
+        // The name's bytes as given: it need not be UTF-8.
+        const std::string file = arguments.file;
+        QTimer::singleShot(0, &window, [&window, file] { window.OpenPath(file); });
     }
     return app.exec();
 }

@@ -171,15 +171,15 @@ TEST_F(Ilda, PlainTextMessagesGoToStderr)
     const Result r = Run({"ilda", "--legacy", "bad.ild"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "File error.  \nTotal Frames = 0\n");
+    EXPECT_EQ(r.err, "bad.ild: File error.  \nbad.ild: Total Frames = 0\n");
 }
 
 TEST_F(Ilda, FileThatCannotBeOpened)
 {
     const Result r = Run({"ilda", "--legacy", "gone.ild", "--json"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Can't open file gone.ild.\n");
+    EXPECT_EQ(r.out, "{\"file\": \"gone.ild\", \"error\": \"Cannot open gone.ild: no such file or directory\"}\n");
+    EXPECT_EQ(r.err, "Cannot open gone.ild: no such file or directory\n");
 }
 
 } // namespace

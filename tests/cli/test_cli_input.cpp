@@ -94,4 +94,28 @@ TEST_P(FullOutput, SaysWhyItFailed)
 
 INSTANTIATE_TEST_SUITE_P(Commands, FullOutput, ::testing::Values("hexdump", "list", "info", "ilda"));
 
+// An endless pipe ends the reading: a point file once it is longer than any
+// point file, an ILDA file at its end marker.
+struct Endless {
+    const char *name;
+    const char *shell;
+    std::vector<std::string> args;
+    int exitCode;
+};
+
+class EndlessInput : public Input, public ::testing::WithParamInterface<Endless> {};
+
+TEST_P(EndlessInput, EndsTheReading)
+{
+    const Result r = Shell(std::string(GetParam().shell) + " | \"$0\" \"$@\"", GetParam().args);
+    EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, EndlessInput,
+    ::testing::Values(Endless{"info", "yes", {"info", "-"}, 1}, Endless{"list", "yes", {"list", "-"}, 1},
+                      Endless{"convert", "yes", {"convert", "-o", "x.ild", "-"}, 1},
+                      Endless{"ilda_summary", "(cat bat.ild; yes)", {"ilda", "--summary", "-"}, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace

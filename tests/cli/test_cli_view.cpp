@@ -186,11 +186,34 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"convert", "-o", "x.ild", "--output-dir", ".", "a.dat"},
                       std::vector<std::string>{"convert", "--fast", "a.dat"}, std::vector<std::string>{"ilda"},
                       std::vector<std::string>{"ilda", "a.ild", "--xml"},
-                      std::vector<std::string>{"ilda", "--check", "--json", "a.ild"},
+                      std::vector<std::string>{"ilda", "--check", "--summary", "a.ild"},
                       std::vector<std::string>{"ilda", "--legacy", "--summary", "a.ild"},
                       std::vector<std::string>{"ilda", "--legacy", "a.ild", "b.ild"},
                       std::vector<std::string>{"convert", "--format", "3", "a.dat"},
                       std::vector<std::string>{"convert", "--color", "0x123456", "a.dat"},
                       std::vector<std::string>{"convert", "--format", "1", "--color", "0x123456", "a.dat"}));
+
+} // namespace
+
+namespace {
+
+// Every command answers --help with its own usage, wherever the option stands.
+class CommandHelp : public CliTest, public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CommandHelp, PrintsTheUsageAndExitsZero)
+{
+    const std::vector<std::string> &args = GetParam();
+    const Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("Usage: lumivex " + args[0], 0), 0u) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandHelp,
+                         ::testing::Values(std::vector<std::string>{"hexdump", "--help"},
+                                           std::vector<std::string>{"list", "-h"},
+                                           std::vector<std::string>{"info", "--help"},
+                                           std::vector<std::string>{"convert", "--color", "red", "--help"},
+                                           std::vector<std::string>{"ilda", "--json", "--help"}));
 
 } // namespace

@@ -143,8 +143,12 @@ Bytes Frames(unsigned count, unsigned total)
 
 const Bytes kGoodFrame = Frames(1, 1);
 
+using Code = ilda::DiagnosticCode;
+
 struct DeviationCase {
     const char *name;
+    Code code;
+    std::int64_t frame; // the frame it concerns, -1 for none
     Bytes bytes;
     bool error;
     std::int64_t offset;
@@ -168,6 +172,9 @@ TEST_P(Deviation, IsReportedOnceAtItsOffset)
         ASSERT_EQ(list.size(), 1u);
         EXPECT_EQ(list[0].offset, c.offset);
         EXPECT_EQ(list[0].text, c.text);
+        EXPECT_EQ(list[0].code, c.code);
+        EXPECT_EQ(list[0].frame, c.frame);
+        EXPECT_EQ(ilda::IsError(c.code), c.error);
     }
 }
 
@@ -180,39 +187,72 @@ Bytes WithByte(Bytes bytes, std::size_t at, std::uint8_t value)
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Deviation,
     ::testing::Values(
-        DeviationCase{"NoEndMarker", kGoodFrame, false, 48,
+        DeviationCase{"NoEndMarker", Code::NoEndMarker, -1, kGoodFrame, false, 48,
                       "no end marker (a header with zero records) after the last section"},
-        DeviationCase{"TotalFrames", Frames(1, 3) + kEnd, false, 0,
+        DeviationCase{"TotalFrames", Code::TotalFrames, 0, Frames(1, 3) + kEnd, false, 0,
                       "total frames 3 disagrees with the 1 frame the file holds"},
         // The total is informational: the frames after it are read.
-        DeviationCase{"TotalFramesInSeveralHeaders", Frames(3, 1) + kEnd, false, 0,
+        DeviationCase{"TotalFramesInSeveralHeaders", Code::TotalFrames, 0, Frames(3, 1) + kEnd, false, 0,
                       "total frames 1 disagrees with the 3 frames the file holds (in 3 headers)", 3},
-        DeviationCase{"FrameNumber", Frames(1, 2) + Frames(1, 2) + kEnd, false, 48,
+        DeviationCase{"FrameNumber", Code::FrameNumber, 1, Frames(1, 2) + Frames(1, 2) + kEnd, false, 48,
                       "frame number 0 where 1 was expected", 2},
-        DeviationCase{"LastPointBitMissing", IldaHeader(0, 2, 0, 1) + Record0(1) + Record0(1) + kEnd, false, 40,
+        DeviationCase{"LastPointBitMissing", Code::MissingLastPoint, 0, IldaHeader(0, 2, 0, 1) + Record0(1) + Record0(1) + kEnd, false, 40,
                       "the last point lacks the last-point bit (0x80)"},
-        DeviationCase{"LastPointBitEarly",
+        DeviationCase{"LastPointBitEarly", Code::EarlyLastPoint, 0,
                       IldaHeader(0, 3, 0, 1) + Record0(1, 0x80) + Record0(1) + Record0(1, 0x80) + kEnd, false, 32,
                       "the last-point bit (0x80) set before the last point on 1 point, the first here"},
-        DeviationCase{"ReservedStatusBits",
+        DeviationCase{"ReservedStatusBits", Code::ReservedStatusBits, 0,
                       IldaHeader(0, 3, 0, 1) + Record0(1) + Record0(1, 0x01) + Record0(1, 0xA0) + kEnd, false, 40,
                       "reserved status bits (0x3F) set on 2 points, the first here"},
-        DeviationCase{"ReservedHeaderByte", WithByte(kGoodFrame, 31, 1) + kEnd, false, 0,
+        DeviationCase{"ReservedHeaderByte", Code::ReservedHeaderBytes, 0, WithByte(kGoodFrame, 31, 1) + kEnd, false, 0,
                       "reserved header bytes (4 to 6, 31) are not zero"},
-        DeviationCase{"IndexBeyondPalette", IldaHeader(0, 2, 0, 1) + Record0(64) + Record0(1, 0x80) + kEnd, false, 32,
+        DeviationCase{"IndexBeyondPalette", Code::IndexBeyondPalette, 0, IldaHeader(0, 2, 0, 1) + Record0(64) + Record0(1, 0x80) + kEnd, false, 32,
                       "colour indices beyond the 64 colours of the palette in effect on 1 point, the first here"},
-        DeviationCase{"TrailingBytes", kGoodFrame + kEnd + Bytes{1, 2, 3}, false, 80, "3 bytes follow the end marker"},
-        DeviationCase{"PaletteOfOneColour",
+        DeviationCase{"TrailingBytes", Code::BytesAfterEndMarker, -1, kGoodFrame + kEnd + Bytes{1, 2, 3}, false, 80, "3 bytes follow the end marker"},
+        DeviationCase{"PaletteOfOneColour", Code::PaletteSize, -1,
                       PaletteSection({1, 2, 3}) + IldaHeader(0, 1, 0, 1) + Record0(0, 0x80) + kEnd, false, 0,
                       "a palette holds 2 to 256 colours; this one has 1"},
         // The frames before it are kept.
-        DeviationCase{"UnknownFormat", kGoodFrame + IldaHeader(9, 1, 1, 1) + Record0(1), true, 48,
+        DeviationCase{"UnknownFormat", Code::UnknownFormat, -1, kGoodFrame + IldaHeader(9, 1, 1, 1) + Record0(1), true, 48,
                       "unknown format code 9: its record size is unknown, so nothing after it can be read"},
-        DeviationCase{"CutShort", IldaHeader(0, 3, 0, 1) + Record0(1) + Record0(1) + Bytes{1, 2, 3}, true, 51,
+        DeviationCase{"CutShort", Code::FrameCutShort, 0, IldaHeader(0, 3, 0, 1) + Record0(1) + Record0(1) + Bytes{1, 2, 3}, true, 51,
                       "the file ends inside the points of frame 0: 2 of 3 read"},
-        DeviationCase{"NoSignature", kGoodFrame + Bytes{'I', 'L', 'D', 'B'} + kEnd, true, 48,
+        DeviationCase{"NoSignature", Code::NoSectionHeader, -1, kGoodFrame + Bytes{'I', 'L', 'D', 'B'} + kEnd, true, 48,
                       "no section header here: \"ILDA\" expected"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A pipe that never ends: the reading stops at the end marker all the same.
+class EndlessPipe : public rtl::TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    std::int64_t Position() const override { return -1; }
+    std::size_t Read(void *buffer, std::size_t count) override
+    {
+        const std::size_t n = TMemoryStream::Read(buffer, count);
+        std::fill(static_cast<std::uint8_t *>(buffer) + n, static_cast<std::uint8_t *>(buffer) + count, 'y');
+        return count;
+    }
+};
+
+TEST(Walk, EndsAtTheEndMarkerOfAnEndlessPipe)
+{
+    EndlessPipe pipe(kGoodFrame + kEnd);
+    ilda::ReadHandler nothing;
+    const auto outcome = ilda::Read(pipe, nothing, {.points = false});
+    EXPECT_TRUE(outcome.endMarker);
+    ASSERT_EQ(outcome.warnings.size(), 1u);
+    EXPECT_EQ(outcome.warnings[0].text, "more than 1048576 bytes follow the end marker");
+}
+
+TEST(Walk, StopsWhenCancelled)
+{
+    const std::atomic<bool> cancel = true;
+    rtl::TMemoryStream stream(Frames(3, 3) + kEnd);
+    ilda::ReadHandler nothing;
+    const auto outcome = ilda::Read(stream, nothing, {.cancel = &cancel});
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.frameCount, 0u);
+}
 
 // ---- the walk over headers, and one frame decoded from its offset
 

@@ -4,8 +4,10 @@
 #include "PlayerFiles.h"
 #include "TempDir.h"
 #include "player/FrameCache.h"
+#include "player/FrameIndex.h"
 #include "player/FrameScan.h"
 #include "player/PlayerArguments.h"
+#include "rtl/SysUtils.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -22,6 +24,7 @@ private slots:
     void scanFindsFramesThenChecksPoints();
     void scanDroppedMidwayReportsNothing();
     void cacheKeepsFewFrames();
+    void indexStaysSmallAndFindsEveryFrame();
     void unreadableSaysWhy();
     void findFrame_data();
     void findFrame();
@@ -45,7 +48,7 @@ void ReadingTest::scanFindsFramesThenChecksPoints()
     QVERIFY(finished.wait(10000));
     QVERIFY(!found.isEmpty());
     QCOMPARE(found.last().first().value<std::size_t>(), std::size_t(3));
-    QCOMPARE(scan.Frames().size(), std::size_t(3));
+    QCOMPARE(scan.Count(), std::size_t(3));
     QCOMPARE(scan.Outcome().warningCount, std::size_t(1));
 }
 
@@ -77,14 +80,57 @@ void ReadingTest::cacheKeepsFewFrames()
 
     player::FrameCache cache(3);
     cache.Open(path);
-    for (const ilda::FrameInfo &frame : scan.Frames()) {
-        const player::FramePoints points = cache.Points(frame);
+    QCOMPARE(scan.Count(), std::size_t(20));
+    for (std::size_t i = 0; i < scan.Count(); ++i) {
+        const auto frame = scan.Locate(*cache.Stream(), i);
+        QVERIFY(frame);
+        const player::FramePoints points = cache.Points(*frame);
         QCOMPARE(points->size(), std::size_t(3));
-        QCOMPARE(int(points->at(2).x), -10000 + int(frame.index) * 100);
+        QCOMPARE(int(points->at(2).x), -10000 + int(frame->index) * 100);
         QVERIFY(cache.Kept() <= 3);
     }
     // Decoded again after it was dropped: the same points.
-    QCOMPARE(int(cache.Points(scan.Frames()[0])->at(2).x), -10000);
+    QCOMPARE(int(cache.Points(*scan.Locate(*cache.Stream(), 0))->at(2).x), -10000);
+}
+
+// Checkpoints thinned to a few, palettes changing between them: every frame
+// is still found where the whole reading finds it, in the palette in effect.
+void ReadingTest::indexStaysSmallAndFindsEveryFrame()
+{
+    ilda::SectionWriter file;
+    ilda::Header header;
+    for (int i = 0; i < 500; ++i) {
+        if (i % 7 == 0)
+            file.AddPalette(header, std::vector<ilda::Color>{ilda::Color(i), ilda::Color(i + 1)});
+        header.format = i % 3 ? ilda::kFormat2dIndexed : ilda::kFormat3dTrueColor;
+        header.number = std::uint16_t(i);
+        file.AddFrame(header, std::vector<ilda::Point>(1 + i % 4, Lit(i, -i, 0, 1)));
+    }
+    file.AddEndMarker(header);
+    rtl::TMemoryStream all(file.Bytes());
+    const ilda::Contents whole = ilda::ReadAll(all);
+    QCOMPARE(whole.frames.size(), std::size_t(500));
+
+    player::FrameIndex index(8);
+    for (const auto &frame : whole.frames)
+        index.Add(frame.info);
+    QCOMPARE(index.Count(), std::size_t(500));
+    QVERIFY(index.Checkpoints() <= 8);
+    QVERIFY(index.Stride() > player::FrameIndex::kFirstStride);
+
+    rtl::TMemoryStream stream(file.Bytes());
+    for (std::size_t i : {std::size_t(499), std::size_t(0), std::size_t(250), std::size_t(251), std::size_t(130)}) {
+        const auto found = index.Locate(stream, i);
+        QVERIFY(found);
+        const ilda::FrameInfo &want = whole.frames[i].info;
+        QCOMPARE(found->index, i);
+        QCOMPARE(found->offset, want.offset);
+        QCOMPARE(found->pointCount, want.pointCount);
+        std::vector<ilda::Point> points(found->pointCount);
+        ilda::DecodeFrame(stream, *found, points);
+        QCOMPARE(points.back().color, whole.frames[i].points.back().color);
+    }
+    QVERIFY(!index.Locate(stream, 500));
 }
 
 // What cannot be opened, or would block the reading, says why.
@@ -94,6 +140,8 @@ void ReadingTest::unreadableSaysWhy()
         const auto problem = player::CheckReadable(dir_.File(name));
         QVERIFY2(problem && problem->find(why) != std::string::npos, problem.value_or("readable").c_str());
     }
+    // Gone after the check: the scan says so at once, before anything is replaced.
+    QVERIFY_THROWS_EXCEPTION(rtl::EFOpenError, player::FrameScan(dir_.File("missing.ild")));
 }
 
 void ReadingTest::findFrame_data()
@@ -139,6 +187,8 @@ void ReadingTest::arguments_data()
     QTest::newRow("render as a thumbnailer calls it")
         << QStringList{"--render", "a.ild", "--frame", "3", "--size", "128", "-o", "t.png"} << Action::Render << "a.ild"
         << 3 << 128;
+    QTest::newRow("frame past 16 bits") << QStringList{"--render", "a.ild", "--frame", "70000", "-o", "t.png"}
+                                        << Action::Render << "a.ild" << 70000 << player::kDefaultRenderSize;
     QTest::newRow("render, default size") << QStringList{"--render", "a.ild", "-o", "t.png"} << Action::Render
                                           << "a.ild" << 0 << player::kDefaultRenderSize;
     QTest::newRow("help wins") << QStringList{"--render", "--help"} << Action::Help << "" << 0 << 0;

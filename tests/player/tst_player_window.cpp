@@ -31,6 +31,8 @@ private slots:
     void paletteInEffect();
     void exportsTheFrameShown();
     void droppedFileOpens();
+    void fileCutShortIsReadAgain();
+    void nameOfAnyBytesOpens();
 
 private:
     QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
@@ -186,6 +188,43 @@ void WindowTest::droppedFileOpens()
     QVERIFY(finished.wait(10000));
     QCOMPARE(window_->FrameCount(), std::size_t(4));
     QVERIFY(window_->windowTitle().startsWith("dropped.ild"));
+}
+
+// Cut short while it is shown: the next frame shown notices, the file is
+// read again, and the frame on show is one the file still holds.
+void WindowTest::fileCutShortIsReadAgain()
+{
+    QTest::keyClick(window_.get(), Qt::Key_End);
+    QCOMPARE(window_->CurrentFrame(), std::size_t(29));
+    const std::string path = dir_.File("line.ild");
+    const std::string bytes = testsupport::ReadFile(path);
+    testsupport::WriteFile(path, bytes.substr(0, bytes.size() / 3)); // ten frames and a bit
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QTest::keyClick(window_.get(), Qt::Key_Left);
+    QVERIFY2(window_->StatusText().contains("changed"), qPrintable(window_->StatusText()));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->FrameCount(), std::size_t(10));
+    QCOMPARE(window_->CurrentFrame(), std::size_t(9));
+    QCOMPARE(Label("frameValue"), "9 of 10");
+    QVERIFY2(window_->StatusText().contains("changed"), qPrintable(window_->StatusText()));
+}
+
+// A name that is not UTF-8 opens; header bytes above 127 read as Latin-1.
+void WindowTest::nameOfAnyBytesOpens()
+{
+    const std::string path = dir_.File("caf\xE9.ild");
+    ilda::SectionWriter file;
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    header.company = ilda::NameField("\xA9 Lx");
+    file.AddFrame(header, std::vector<ilda::Point>{Lit(1, 1)});
+    file.AddEndMarker(header);
+    file.SaveToFile(path);
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QVERIFY(window_->OpenPath(path));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->FrameCount(), std::size_t(1));
+    QCOMPARE(Label("companyValue"), QStringLiteral("\u00A9 Lx"));
 }
 
 QTEST_MAIN(WindowTest)

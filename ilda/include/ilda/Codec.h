@@ -74,6 +74,8 @@ struct Header {
 
 // A name field as text: the bytes before the first zero.
 std::string NameText(const std::array<char, 8> &field);
+// The same text as UTF-8: the bytes are Latin-1, as every face shows them.
+std::string NameUtf8(const std::array<char, 8> &field);
 // text cut to eight bytes, the rest zero.
 std::array<char, 8> NameField(const std::string &text);
 

@@ -6,9 +6,11 @@
 #pragma once
 
 #include "ilda/Codec.h"
+#include "ilda/Diagnostic.h"
 #include "rtl/Classes.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,13 +23,6 @@ namespace ilda {
 // The standard's default palette: indexed points use it until a palette
 // section comes.
 extern const std::array<Color, 64> kDefaultPalette;
-
-// A deviation from the standard (a warning) or what stopped the reading
-// (an error), at a byte offset of the data.
-struct Diagnostic {
-    std::int64_t offset = 0;
-    std::string text;
-};
 
 // A palette section (format 2) or a colour table (format 3).
 struct Palette {
@@ -67,6 +62,15 @@ struct ReadOptions {
     bool points = true;
     // Palettes, warnings and errors the outcome keeps; the counts go on.
     std::size_t keep = 10000;
+    // Set from another thread to end the reading at the next section.
+    const std::atomic<bool> *cancel = nullptr;
+    // Palettes the outcome keeps, at most keep of them (a palette may hold
+    // 65535 colours).
+    std::size_t keepPalettes = SIZE_MAX;
+    // Resuming at a section a walk found before: the index of the next
+    // frame and the palette in effect there (null: the default one).
+    std::size_t firstFrame = 0;
+    std::shared_ptr<const Palette> palette = nullptr;
 };
 
 struct ReadOutcome {
@@ -78,6 +82,7 @@ struct ReadOutcome {
     std::size_t warningCount = 0;
     std::size_t errorCount = 0;
     bool endMarker = false;
+    bool cancelled = false; // ended by ReadOptions::cancel
     std::int64_t end = 0; // where the reading stopped
 
     bool Conforms() const { return warningCount == 0 && errorCount == 0; }

@@ -24,6 +24,11 @@ public:
     void Open(const std::string &path);
     void Close();
     bool IsOpen() const { return stream_ != nullptr; }
+    // The cache's own stream (null when closed), for finding frames.
+    rtl::TStream *Stream() const { return stream_.get(); }
+    // True when the file at the path opened is no longer as it was then:
+    // cut short, grown, rewritten or replaced.
+    bool Changed() const;
 
     // The points of frame, kept or decoded now. Empty when the file is
     // closed. Holders keep the points alive after they leave the cache.
@@ -42,7 +47,17 @@ private:
         FramePoints points;
     };
 
+    // What tells a changed file: its identity, size and modification time.
+    struct Stamp {
+        std::uint64_t device = 0, inode = 0;
+        std::int64_t size = 0, modified = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    static Stamp StampOf(const std::string &path);
+
     std::size_t capacity_;
+    std::string path_;
+    Stamp stamp_;
     std::unique_ptr<rtl::TStream> stream_;
     std::vector<Entry> entries_;
     std::uint64_t clock_ = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ilda/Reading.h"
+#include "player/FrameIndex.h"
 
 #include <QObject>
 
@@ -24,15 +25,19 @@ class FrameScan : public QObject {
 public:
     enum class Phase { Frames, Checking, Done };
 
-    // Starts reading path at once. The file must have been opened once
-    // already (see CheckReadable); a failure to open it now ends the scan
-    // with that message as its error.
+    // Opens path and starts reading it at once; throws rtl::EFOpenError
+    // when it cannot be opened, so that what was shown before can stay.
     explicit FrameScan(std::string path, QObject *parent = nullptr);
     // Cancels the scan and waits for its thread.
     ~FrameScan() override;
 
     const std::string &Path() const { return path_; }
-    const std::vector<ilda::FrameInfo> &Frames() const { return frames_; }
+    // The frames found so far, as the window has been told (FramesFound).
+    std::size_t Count() const { return count_; }
+    // Frame n (below Count()), found on the caller's own stream; nothing
+    // when the file no longer holds it.
+    std::optional<ilda::FrameInfo> Locate(rtl::TStream &stream, std::size_t n);
+    const FrameIndex &Index() const { return index_; }
     Phase CurrentPhase() const { return phase_; }
     // The checking reading's outcome once Done; before, the header walk's
     // once its frames are all found.
@@ -56,7 +61,9 @@ private:
     std::string path_;
     // Only the scan's thread writes cancel_; results come back through Post.
     std::atomic<bool> cancel_ = false;
-    std::vector<ilda::FrameInfo> frames_;
+    std::unique_ptr<rtl::TStream> stream_; // the scan thread's
+    FrameIndex index_;
+    std::size_t count_ = 0;
     ilda::ReadOutcome outcome_;
     Phase phase_ = Phase::Frames;
     std::thread thread_;

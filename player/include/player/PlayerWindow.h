@@ -14,6 +14,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QComboBox;
@@ -36,6 +38,8 @@ public:
     // False, with the reason in the status bar, when it cannot be read;
     // the file shown before then stays.
     bool OpenFile(const QString &path);
+    // The same for a name as the system gives it (any bytes, not only UTF-8).
+    bool OpenPath(const std::string &path);
 
     std::size_t FrameCount() const;
     std::size_t CurrentFrame() const { return current_; }
@@ -86,10 +90,16 @@ private:
     QString SuggestedName(const QString &extension) const;
     FramePoints CurrentPoints();
     void RestartClock();
+    // The file on show changed on disk: read it again, keeping the frame if it still has it.
+    void ReadChangedFile();
 
     FrameCache cache_;
     std::unique_ptr<FrameScan> scan_;
     QString path_;
+    std::string pathBytes_;                // path_ as the system names it
+    std::optional<ilda::FrameInfo> frame_; // the frame on show
+    std::optional<std::size_t> wanted_;    // to show again once the changed file is read
+    bool changed_ = false;                 // the file was read again after a change
     std::size_t current_ = 0;
     bool shown_ = false; // the first frame of the file is on show
     PlaybackClock clock_;
