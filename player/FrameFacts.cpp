@@ -1,8 +1,12 @@
 #include "FrameFacts.h"
 
+#include <algorithm>
+
 namespace player {
 
 namespace {
+
+QString Verdict(std::size_t count, const ilda::ReadOutcome &outcome, std::span<const ilda::FrameInfo> frames);
 
 QString Count(std::size_t n, const char *one, const char *many)
 {
@@ -46,18 +50,47 @@ QString PointsText(const ilda::FrameInfo &frame)
     return QString::number(frame.pointCount);
 }
 
-QString DiagnosticText(const ilda::Diagnostic &diagnostic)
+QString FrameLabel(std::size_t index, std::size_t count, bool more)
 {
-    return QStringLiteral("byte %1: %2").arg(diagnostic.offset).arg(QString::fromStdString(diagnostic.text));
+    return QStringLiteral("Frame %1 of %2%3").arg(index + 1).arg(count).arg(more ? QStringLiteral("...") : QString());
 }
 
-QStringList MessageLines(const ilda::ReadOutcome &outcome)
+QString HeaderNumberText(const ilda::Header &header)
+{
+    return QStringLiteral("%1 of %2").arg(header.number).arg(header.total);
+}
+
+std::optional<std::size_t> FrameAt(std::span<const ilda::FrameInfo> frames, std::int64_t offset)
+{
+    // The last frame starting at or before offset, if its section reaches it.
+    const auto after = std::upper_bound(frames.begin(), frames.end(), offset,
+                                        [](std::int64_t at, const ilda::FrameInfo &f) { return at < f.offset; });
+    if (after == frames.begin())
+        return std::nullopt;
+    const ilda::FrameInfo &frame = *(after - 1);
+    const std::int64_t end =
+        frame.dataOffset + std::int64_t(frame.header.recordCount) * std::int64_t(ilda::RecordSize(frame.header.format));
+    if (offset >= std::max(end, frame.dataOffset))
+        return std::nullopt;
+    return std::size_t(after - 1 - frames.begin());
+}
+
+QString DiagnosticText(const ilda::Diagnostic &diagnostic, std::span<const ilda::FrameInfo> frames)
+{
+    const auto frame = FrameAt(frames, diagnostic.offset);
+    return QStringLiteral("byte %1%2: %3")
+        .arg(diagnostic.offset)
+        .arg(frame ? QStringLiteral(" (frame %1)").arg(frames[*frame].index + 1) : QString())
+        .arg(QString::fromStdString(diagnostic.text));
+}
+
+QStringList MessageLines(const ilda::ReadOutcome &outcome, std::span<const ilda::FrameInfo> frames)
 {
     QStringList lines;
     for (const ilda::Diagnostic &error : outcome.errors)
-        lines << QStringLiteral("error at ") + DiagnosticText(error);
+        lines << QStringLiteral("error at ") + DiagnosticText(error, frames);
     for (const ilda::Diagnostic &warning : outcome.warnings)
-        lines << QStringLiteral("warning at ") + DiagnosticText(warning);
+        lines << QStringLiteral("warning at ") + DiagnosticText(warning, frames);
     const std::size_t left =
         outcome.errorCount + outcome.warningCount - outcome.errors.size() - outcome.warnings.size();
     if (left > 0)
@@ -67,14 +100,28 @@ QStringList MessageLines(const ilda::ReadOutcome &outcome)
 
 QString VerdictText(std::size_t frames, const ilda::ReadOutcome &outcome)
 {
-    QString text = Count(frames, "frame", "frames");
+    return Verdict(frames, outcome, {});
+}
+
+QString VerdictText(std::span<const ilda::FrameInfo> frames, const ilda::ReadOutcome &outcome)
+{
+    return Verdict(frames.size(), outcome, frames);
+}
+
+namespace {
+
+QString Verdict(std::size_t count, const ilda::ReadOutcome &outcome, std::span<const ilda::FrameInfo> frames)
+{
+    QString text = Count(count, "frame", "frames");
     if (outcome.Conforms())
         return text + QStringLiteral(", as the standard wants");
     if (!outcome.errors.empty())
-        text += QStringLiteral("; error at ") + DiagnosticText(outcome.errors.front());
+        text += QStringLiteral("; error at ") + DiagnosticText(outcome.errors.front(), frames);
     if (outcome.warningCount > 0)
         text += QStringLiteral("; ") + Count(outcome.warningCount, "warning", "warnings");
     return text;
 }
+
+} // namespace
 
 } // namespace player

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <optional>
+#include <span>
 
 namespace player {
 
@@ -18,11 +20,19 @@ QString FormatText(std::uint8_t format);
 QString PaletteText(const ilda::FrameInfo &frame);
 // "65535", or "12 of 100 (the file ends inside the frame)".
 QString PointsText(const ilda::FrameInfo &frame);
-// One line per message of the reading: "warning at byte N: text".
-QStringList MessageLines(const ilda::ReadOutcome &outcome);
+// "Frame 464 of 464": index counted from 0, shown from 1; more while the
+// file is still being read.
+QString FrameLabel(std::size_t index, std::size_t count, bool more = false);
+// The frame's own number and total in its header: "463 of 464".
+QString HeaderNumberText(const ilda::Header &header);
+// The frame whose section (header and records) holds the byte at offset.
+std::optional<std::size_t> FrameAt(std::span<const ilda::FrameInfo> frames, std::int64_t offset);
+// One line per message of the reading: "warning at byte N (frame K): text".
+QStringList MessageLines(const ilda::ReadOutcome &outcome, std::span<const ilda::FrameInfo> frames = {});
 // The status line once the file is read: frames, then the verdict.
 QString VerdictText(std::size_t frames, const ilda::ReadOutcome &outcome);
-// "byte N: text"
-QString DiagnosticText(const ilda::Diagnostic &diagnostic);
+QString VerdictText(std::span<const ilda::FrameInfo> frames, const ilda::ReadOutcome &outcome);
+// "byte N: text", or "byte N (frame K): text" when a frame holds it.
+QString DiagnosticText(const ilda::Diagnostic &diagnostic, std::span<const ilda::FrameInfo> frames = {});
 
 } // namespace player
