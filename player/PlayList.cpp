@@ -1,6 +1,5 @@
 #include "player/PlayList.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -8,6 +7,45 @@
 #include <algorithm>
 
 namespace player {
+
+namespace {
+
+// "frame2" before "frame10", whatever the case, as a file manager lists
+// them: runs of digits compare by their value.
+bool NameBefore(const QString &a, const QString &b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Leading zeros dropped, the longer number is the larger.
+            while (i + 1 < a.size() && a[i] == u'0' && a[i + 1].isDigit())
+                ++i;
+            while (j + 1 < b.size() && b[j] == u'0' && b[j + 1].isDigit())
+                ++j;
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            if (ei - i != ej - j)
+                return ei - i < ej - j;
+            if (const int order = QStringView(a).sliced(i, ei - i).compare(QStringView(b).sliced(j, ej - j)))
+                return order < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (const int order = QStringView(a).sliced(i, 1).compare(QStringView(b).sliced(j, 1), Qt::CaseInsensitive))
+            return order < 0;
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j)
+        return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+} // namespace
 
 QStringList PlayList::Expand(const QStringList &paths)
 {
@@ -21,10 +59,7 @@ QStringList PlayList::Expand(const QStringList &paths)
         QDir dir(path);
         QStringList names = dir.entryList({QStringLiteral("*.ild")}, QDir::Files | QDir::Readable,
                                           QDir::NoSort);
-        // "frame2" before "frame10", as a file manager lists them.
-        QCollator collator;
-        collator.setNumericMode(true);
-        std::sort(names.begin(), names.end(), collator);
+        std::sort(names.begin(), names.end(), NameBefore);
         for (const QString &name : names)
             files << dir.filePath(name);
     }
