@@ -40,9 +40,24 @@ void DrawOrderMarks(QPainter &painter, const std::vector<QPointF> &at, double si
     if (std::size_t(seen) > kMaxNumberedPoints)
         return;
     painter.setPen(kNumberColor);
-    for (std::size_t i = 0; i < at.size(); ++i) {
-        if (sight.contains(at[i])) // counted from 1, as the frames are
-            painter.drawText(at[i] + QPointF(size + 2, -size - 2), QString::number(i + 1));
+    std::vector<QRectF> taken;
+    // Points counted from 1, as the frames are; a run of points on one
+    // pixel (a corner dwell) gets one label, "12-15".
+    for (std::size_t first = 0, last; first < at.size(); first = last + 1) {
+        last = first;
+        while (last + 1 < at.size() && at[last + 1].toPoint() == at[first].toPoint())
+            ++last;
+        if (!sight.contains(at[first]))
+            continue;
+        const QString label = last == first ? QString::number(first + 1)
+                                            : QStringLiteral("%1-%2").arg(first + 1).arg(last + 1);
+        // A label that would cover another is left out: closer in, it shows.
+        const QPointF place = at[first] + QPointF(size + 2, -size - 2);
+        const QRectF box = QRectF(painter.fontMetrics().boundingRect(label)).translated(place);
+        if (std::any_of(taken.begin(), taken.end(), [&](const QRectF &other) { return other.intersects(box); }))
+            continue;
+        taken.push_back(box);
+        painter.drawText(place, label);
     }
 }
 
