@@ -56,14 +56,14 @@ void PaletteView::paintEvent(QPaintEvent *)
         const ilda::Color c = colors_[i];
         const QColor color(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
         painter.fillRect(cell.adjusted(1, 1, 0, 0), color);
-        painter.setPen(color.lightness() > 128 ? Qt::black : Qt::white);
-        painter.drawText(cell.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(i));
-        if (i < used_.size() && used_.test(i)) {
+        if (used_.test(i)) {
             painter.setPen(QPen(Qt::white, 2));
             painter.drawRect(cell.adjusted(2, 2, -1, -1));
             painter.setPen(QPen(Qt::black, 1));
             painter.drawRect(cell.adjusted(4, 4, -3, -3));
         }
+        painter.setPen(color.lightness() > 128 ? Qt::black : Qt::white);
+        painter.drawText(cell.adjusted(6, 5, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(i));
     }
 }
 

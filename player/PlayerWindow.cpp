@@ -101,8 +101,6 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     SetRate(rate_);
     UpdateInfo();
     resize(820, 640);
-    // Every control keeps its text: no smaller than the layout needs.
-    setMinimumSize(minimumSizeHint());
 }
 
 PlayerWindow::~PlayerWindow() = default;

@@ -132,10 +132,13 @@ void PlayerWindow::UpdatePalette()
     const std::bitset<256> used = UsedIndexes(shown);
     paletteView_->Set(PaletteColors(frame), used,
                       QStringLiteral("Format %1 gives each point its own colour: no palette.").arg(frame.header.format));
-    caption->setText(QStringLiteral("Palette in effect: %1. Framed: the %2 that frame %3 uses.")
-                         .arg(PaletteText(frame))
-                         .arg(used.count() == 1 ? QStringLiteral("entry") : QStringLiteral("%1 entries").arg(used.count()))
-                         .arg(current_ + 1));
+    caption->setText(ilda::IsIndexed(frame.header.format)
+                         ? QStringLiteral("Palette in effect: %1. Framed: the %2 that frame %3 uses.")
+                               .arg(PaletteText(frame))
+                               .arg(used.count() == 1 ? QStringLiteral("entry")
+                                                      : QStringLiteral("%1 entries").arg(used.count()))
+                               .arg(current_ + 1)
+                         : QString());
     paletteDialog_->adjustSize();
 }
 
@@ -159,6 +162,9 @@ void PlayerWindow::ShowProjection(bool show)
         close->setShortcut(Qt::Key_Escape);
         connect(close, &QAction::triggered, projection_, &QWidget::close);
         projection_->addAction(close);
+        // The playing keys work from the projection too.
+        projection_->addActions({playAction_, backAction_, forwardAction_, firstAction_, lastAction_,
+                                 previousFileAction_, nextFileAction_});
         connect(projection_, &QObject::destroyed, this, [this] {
             projection_ = nullptr;
             projectionAction_->setChecked(false);

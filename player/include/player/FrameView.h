@@ -53,7 +53,9 @@ public:
     void SetInteractive(bool on) { interactive_ = on; }
 
     QSize sizeHint() const override { return {480, 480}; }
-    QSize minimumSizeHint() const override { return {120, 120}; }
+    // Small enough for a small screen, large enough that the facts beside
+    // it have their height.
+    QSize minimumSizeHint() const override { return {240, 240}; }
 
     // One wheel notch zooms by this factor.
     static constexpr double kZoomStep = 1.25;

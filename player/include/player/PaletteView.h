@@ -31,7 +31,7 @@ public:
     QSize sizeHint() const override;
 
     static constexpr int kColumns = 16;
-    static constexpr int kCell = 30;
+    static constexpr int kCell = 34;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
