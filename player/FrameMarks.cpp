@@ -14,8 +14,7 @@ const QColor kStartColor{0, 220, 0};
 const QColor kEndColor{230, 40, 40};
 const QColor kNumberColor{255, 230, 120};
 
-void DrawPointMarks(QPainter &painter, const std::vector<QPointF> &at, std::span<const ilda::Point> points,
-                    double size)
+void DrawPointMarks(QPainter &painter, const std::vector<QPointF> &at, std::span<const ilda::Point> points, double size)
 {
     std::vector<QPointF> lit, dark;
     for (std::size_t i = 0; i < points.size(); ++i)
@@ -49,8 +48,8 @@ void DrawOrderMarks(QPainter &painter, const std::vector<QPointF> &at, double si
             ++last;
         if (!sight.contains(at[first]))
             continue;
-        const QString label = last == first ? QString::number(first + 1)
-                                            : QStringLiteral("%1-%2").arg(first + 1).arg(last + 1);
+        const QString label =
+            last == first ? QString::number(first + 1) : QStringLiteral("%1-%2").arg(first + 1).arg(last + 1);
         // A label that would cover another is left out: closer in, it shows.
         const QPointF place = at[first] + QPointF(size + 2, -size - 2);
         const QRectF box = QRectF(painter.fontMetrics().boundingRect(label)).translated(place);

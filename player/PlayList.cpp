@@ -57,8 +57,7 @@ QStringList PlayList::Expand(const QStringList &paths)
             continue;
         }
         QDir dir(path);
-        QStringList names = dir.entryList({QStringLiteral("*.ild")}, QDir::Files | QDir::Readable,
-                                          QDir::NoSort);
+        QStringList names = dir.entryList({QStringLiteral("*.ild")}, QDir::Files | QDir::Readable, QDir::NoSort);
         std::sort(names.begin(), names.end(), NameBefore);
         for (const QString &name : names)
             files << dir.filePath(name);

@@ -344,8 +344,8 @@ void PlayerWindow::OnScanFinished()
     status_->setStyleSheet(outcome.errorCount ? QStringLiteral("color: #b00000") : QString());
     messagesButton_->setVisible(!outcome.Conforms());
     if (FrameCount() == 0) {
-        const QString why =
-            outcome.errors.empty() ? QStringLiteral("the file holds no frame") : DiagnosticText(outcome.errors.front(), scan_->Frames());
+        const QString why = outcome.errors.empty() ? QStringLiteral("the file holds no frame")
+                                                   : DiagnosticText(outcome.errors.front(), scan_->Frames());
         view_->SetNotice(QStringLiteral("Nothing to show in %1: %2").arg(file, why));
     }
     if (messagesDialog_ && messagesDialog_->isVisible())
@@ -539,8 +539,9 @@ QString PlayerWindow::ExportSvg(const QString &path)
     if (!points)
         return QStringLiteral("There is no frame to export.");
     constexpr int kSvgSize = 1024;
-    return NoteExport(path, WriteSvg(path, *points, kSvgSize, view_->Options(),
-                                     QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_ + 1)));
+    return NoteExport(path,
+                      WriteSvg(path, *points, kSvgSize, view_->Options(),
+                               QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_ + 1)));
 }
 
 QString PlayerWindow::NoteExport(const QString &path, const QString &problem)

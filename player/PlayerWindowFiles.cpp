@@ -176,8 +176,8 @@ void PlayerWindow::FillRecentMenu()
     const QStringList paths = RecentFiles::Load();
     for (int i = 0; i < paths.size(); ++i) {
         const QString path = paths[i];
-        QAction *a = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(QDir::toNativeSeparators(path)));
+        QAction *a =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg((i + 1) % 10).arg(QDir::toNativeSeparators(path)));
         connect(a, &QAction::triggered, this, [this, path] { OpenFiles({path}); });
     }
     if (paths.isEmpty())

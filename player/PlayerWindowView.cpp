@@ -38,12 +38,12 @@ void PlayerWindow::BuildViewActions()
     zoomOutAction_ = action(QStringLiteral("Zoom o&ut"), Qt::Key_Minus, [this] { view_->ZoomOut(); });
     fitAction_ = action(QStringLiteral("&Fit"), Qt::Key_0, [this] { view_->Fit(); });
     threeDAction_ = action(QStringLiteral("&3D"), Qt::Key_3, redraw, true);
-    threeDAction_->setToolTip(QStringLiteral("Turn frames with Z (formats 0 and 4) by dragging with the right button."));
+    threeDAction_->setToolTip(
+        QStringLiteral("Turn frames with Z (formats 0 and 4) by dragging with the right button."));
     resetTurnAction_ = action(QStringLiteral("&Reset turn"), Qt::Key_R, [this] { view_->ResetTurn(); });
     paletteAction_ = action(QStringLiteral("P&alette..."), Qt::Key_C, [this] { ShowPalette(); });
     fullScreenAction_ = action(
-        QStringLiteral("F&ull screen"), Qt::Key_F11,
-        [this](bool on) { on ? showFullScreen() : showNormal(); }, true);
+        QStringLiteral("F&ull screen"), Qt::Key_F11, [this](bool on) { on ? showFullScreen() : showNormal(); }, true);
     projectionAction_ = action(
         QStringLiteral("Pro&jection window"), Qt::Key_F12, [this](bool on) { ShowProjection(on); }, true);
 }
@@ -72,8 +72,8 @@ void PlayerWindow::UpdateViewOptions()
     options.showPoints = pointsAction_->isChecked();
     options.showOrder = orderAction_->isChecked();
     // Only frames with Z turn; 2D frames stay flat whatever the setting.
-    options.turn3d = threeDAction_->isChecked() && current_ < FrameCount() &&
-                     ilda::Is3d(scan_->Frames()[current_].header.format);
+    options.turn3d =
+        threeDAction_->isChecked() && current_ < FrameCount() && ilda::Is3d(scan_->Frames()[current_].header.format);
     resetTurnAction_->setEnabled(options.turn3d);
     view_->SetOptions(options);
 }
@@ -128,17 +128,19 @@ void PlayerWindow::UpdatePalette()
     }
     const ilda::FrameInfo &frame = scan_->Frames()[current_];
     const FramePoints points = CurrentPoints();
-    const std::span<const ilda::Point> shown = points ? std::span<const ilda::Point>(*points) : std::span<const ilda::Point>();
+    const std::span<const ilda::Point> shown =
+        points ? std::span<const ilda::Point>(*points) : std::span<const ilda::Point>();
     const std::bitset<256> used = UsedIndexes(shown);
-    paletteView_->Set(PaletteColors(frame), used,
-                      QStringLiteral("Format %1 gives each point its own colour: no palette.").arg(frame.header.format));
-    caption->setText(ilda::IsIndexed(frame.header.format)
-                         ? QStringLiteral("Palette in effect: %1. Framed: the %2 that frame %3 uses.")
-                               .arg(PaletteText(frame))
-                               .arg(used.count() == 1 ? QStringLiteral("entry")
-                                                      : QStringLiteral("%1 entries").arg(used.count()))
-                               .arg(current_ + 1)
-                         : QString());
+    paletteView_->Set(
+        PaletteColors(frame), used,
+        QStringLiteral("Format %1 gives each point its own colour: no palette.").arg(frame.header.format));
+    caption->setText(
+        ilda::IsIndexed(frame.header.format)
+            ? QStringLiteral("Palette in effect: %1. Framed: the %2 that frame %3 uses.")
+                  .arg(PaletteText(frame))
+                  .arg(used.count() == 1 ? QStringLiteral("entry") : QStringLiteral("%1 entries").arg(used.count()))
+                  .arg(current_ + 1)
+            : QString());
     paletteDialog_->adjustSize();
 }
 

@@ -39,8 +39,8 @@ int Brightest(const QImage &image, int x)
 
 void Wheel(QWidget *widget, QPointF at, int notches)
 {
-    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, QPoint(0, 120 * notches), Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, QPoint(0, 120 * notches), Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
     QCoreApplication::sendEvent(widget, &wheel);
 }
 
@@ -107,7 +107,9 @@ void ViewTest::wheelZoomsAboutThePointerAndDragPans()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     const ilda::Point point = Lit(10000, 10000);
-    const auto where = [&] { return player::Projection(player::DrawingSquare(view.size()), view.Transform()).Map(point); };
+    const auto where = [&] {
+        return player::Projection(player::DrawingSquare(view.size()), view.Transform()).Map(point);
+    };
     const QPointF before = where();
     Wheel(&view, before, 2);
     QCOMPARE(view.Transform().Zoom(), 1.25 * 1.25);

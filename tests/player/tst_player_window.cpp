@@ -3,8 +3,8 @@
 #include "FileBytes.h"
 #include "PlayerFiles.h"
 #include "TempDir.h"
-#include "player/PlayerWindow.h"
 #include "player/PaletteView.h"
+#include "player/PlayerWindow.h"
 #include "widgets/CZelkScrollBar.h"
 
 #include <QDockWidget>
@@ -273,8 +273,8 @@ void WindowTest::playsTheFilesInTurn()
 {
     playertest::WriteMovingLine(dir_.File("one.ild"), 3);
     playertest::WriteMovingLine(dir_.File("two.ild"), 4);
-    QVERIFY(window_->OpenFiles({QString::fromStdString(dir_.File("one.ild")),
-                                QString::fromStdString(dir_.File("two.ild"))}));
+    QVERIFY(window_->OpenFiles(
+        {QString::fromStdString(dir_.File("one.ild")), QString::fromStdString(dir_.File("two.ild"))}));
     window_->SetLooping(false);
     window_->SetPlayingThrough(true);
     window_->SetRate(60);
