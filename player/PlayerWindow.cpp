@@ -466,7 +466,6 @@ void PlayerWindow::UpdateInfo()
     frameCount_->setText(QStringLiteral("of %1%2").arg(count).arg(scanning ? "..." : ""));
     // Wide enough for the last frame, so the label keeps still while playing.
     frameValue_->setMinimumWidth(frameValue_->fontMetrics().horizontalAdvance(FrameLabel(count, count, true)));
-    threeDAction_->setEnabled(!has || ilda::Is3d(scan_->Frames()[current_].header.format));
     UpdateViewOptions();
     if (!has) {
         frameValue_->setText(scan_ ? QStringLiteral("No frame") : QString());

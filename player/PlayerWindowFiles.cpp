@@ -106,12 +106,26 @@ bool PlayerWindow::OpenFiles(const QStringList &paths)
 
 void PlayerWindow::StepFile(int delta)
 {
-    const int target = files_.Step(delta, false);
-    if (target < 0)
-        return;
     const bool playing = Playing();
-    if (OpenFile(files_.Files()[target]))
+    if (OpenAlongList(delta < 0 ? -1 : 1, false))
         playWhenShown_ = playing;
+}
+
+bool PlayerWindow::OpenAlongList(int direction, bool wrap)
+{
+    // The next file that opens; the ones that do not say why in the status
+    // bar and are passed over, so that one bad file does not stop the list.
+    const int shown = files_.Current();
+    for (int tries = 1; tries < files_.Size(); ++tries) {
+        const int next = files_.Step(direction, wrap);
+        if (next < 0 || next == shown)
+            break;
+        if (OpenFile(files_.Files()[next]))
+            return true;
+        files_.SetCurrent(next);
+    }
+    files_.SetCurrent(shown);
+    return false;
 }
 
 void PlayerWindow::SetPlayingThrough(bool through)
@@ -132,17 +146,8 @@ void PlayerWindow::OnFileEnded()
     if (scan_ && scan_->CurrentPhase() == FrameScan::Phase::Frames)
         return; // more frames to come
     SetPlaying(false);
-    // On to the next file that opens; the ones that do not say why.
-    for (int tries = 1; tries < files_.Size(); ++tries) {
-        const int next = files_.Step(1, loop_);
-        if (next < 0)
-            return;
-        if (OpenFile(files_.Files()[next])) {
-            playWhenShown_ = true;
-            return;
-        }
-        files_.SetCurrent(next);
-    }
+    if (OpenAlongList(1, loop_))
+        playWhenShown_ = true;
 }
 
 void PlayerWindow::PlayNextOnceShown()

@@ -108,6 +108,7 @@ private:
     void OnFrameBoxChanged(int number);
     void AskOpenFolder();
     void OnFileEnded();
+    bool OpenAlongList(int direction, bool wrap);
     void PlayNextOnceShown();
     QWidget *BuildInfoPanel();
     QWidget *BuildControls();
