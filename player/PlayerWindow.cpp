@@ -103,7 +103,11 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     resize(820, 640);
 }
 
-PlayerWindow::~PlayerWindow() = default;
+PlayerWindow::~PlayerWindow()
+{
+    // Before the actions it reports to go with the other children.
+    delete projection_;
+}
 
 void PlayerWindow::BuildActions()
 {

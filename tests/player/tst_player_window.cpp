@@ -324,6 +324,9 @@ void WindowTest::fullScreenAndProjection()
     QTest::keyClick(projection, Qt::Key_Escape);
     QTRY_VERIFY(!window_->Projection());
     QVERIFY(!MenuEntry("View", "Projection window")->isChecked());
+    MenuEntry("View", "Projection window")->trigger();
+    QVERIFY(window_->Projection());
+    window_.reset(); // with the projection open
 }
 
 void WindowTest::paletteShowsTheEntriesUsed()
