@@ -274,9 +274,9 @@ void WindowTest::playsTheFilesInTurn()
     playertest::WriteMovingLine(dir_.File("one.ild"), 3);
     playertest::WriteMovingLine(dir_.File("two.ild"), 4);
     // A file gone from the list is passed over.
-    QVERIFY(window_->OpenFiles({QString::fromStdString(dir_.File("one.ild")),
-                                QString::fromStdString(dir_.File("gone.ild")),
-                                QString::fromStdString(dir_.File("two.ild"))}));
+    QVERIFY(
+        window_->OpenFiles({QString::fromStdString(dir_.File("one.ild")), QString::fromStdString(dir_.File("gone.ild")),
+                            QString::fromStdString(dir_.File("two.ild"))}));
     window_->SetLooping(false);
     window_->SetPlayingThrough(true);
     window_->SetRate(60);
