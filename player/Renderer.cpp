@@ -94,8 +94,9 @@ void DrawFrame(QPainter &painter, const Projection &projection, std::span<const 
     if (projection.Square().width() < 1)
         return;
     painter.save();
-    // Wide lines need smooth edges to join; one-pixel lines stay exact.
-    painter.setRenderHint(QPainter::Antialiasing, options.lineWidth > 1);
+    // No smoothing, wide lines too: it costs a hundred times the drawing
+    // on frames of long lines; round caps join the wide ones.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     Strokes strokes;
     std::vector<QLineF> blanked;
