@@ -76,8 +76,12 @@ void PlayerWindow::ShowFileList()
     }
     fileList_->setCurrentRow(files_.Current());
     const bool several = files_.Size() > 1;
-    if (several)
+    if (several && fileDock_->isHidden()) {
         fileDock_->show();
+        // The list comes beside the drawing, not out of it.
+        if (!isMaximized() && !isFullScreen())
+            resize(width() + fileDock_->sizeHint().width(), height());
+    }
     // Page Up and Page Down page the slider while there is only one file.
     previousFileAction_->setEnabled(several);
     nextFileAction_->setEnabled(several);
