@@ -1,5 +1,7 @@
 #include "FrameFacts.h"
 
+#include <algorithm>
+
 namespace player {
 
 namespace {
@@ -46,9 +48,22 @@ QString PointsText(const ilda::FrameInfo &frame)
     return QString::number(frame.pointCount);
 }
 
+QString FrameLabel(std::size_t index, std::size_t count, bool more)
+{
+    return QStringLiteral("Frame %1 of %2%3").arg(index + 1).arg(count).arg(more ? QStringLiteral("...") : QString());
+}
+
+QString HeaderNumberText(const ilda::Header &header)
+{
+    return QStringLiteral("%1 of %2").arg(header.number).arg(header.total);
+}
+
 QString DiagnosticText(const ilda::Diagnostic &diagnostic)
 {
-    return QStringLiteral("byte %1: %2").arg(diagnostic.offset).arg(QString::fromStdString(diagnostic.text));
+    return QStringLiteral("byte %1%2: %3")
+        .arg(diagnostic.offset)
+        .arg(diagnostic.frame >= 0 ? QStringLiteral(" (frame %1)").arg(diagnostic.frame + 1) : QString())
+        .arg(QString::fromStdString(diagnostic.text));
 }
 
 QStringList MessageLines(const ilda::ReadOutcome &outcome)

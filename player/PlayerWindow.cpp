@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "player/PaletteView.h"
 #include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
@@ -10,23 +11,29 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 
 namespace player {
 
@@ -60,9 +67,11 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     slider_->SetMax(0);
     slider_->SetLargeChange(10);
     slider_->setEnabled(false);
+    slider_->setRepeatDelay(kSliderRepeatDelay);
     connect(slider_, &TZelkScrollBar::positionChanged, this, &PlayerWindow::OnSliderMoved);
 
     BuildActions();
+    BuildFileList();
     BuildMenus();
 
     auto *top = new QHBoxLayout;
@@ -95,7 +104,11 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     resize(820, 640);
 }
 
-PlayerWindow::~PlayerWindow() = default;
+PlayerWindow::~PlayerWindow()
+{
+    // Before the actions it reports to go with the other children.
+    delete projection_;
+}
 
 void PlayerWindow::BuildActions()
 {
@@ -131,22 +144,21 @@ void PlayerWindow::BuildActions()
     });
     blankedAction_->setCheckable(true);
     messagesAction_ = action(QStringLiteral("Reading &messages..."), Qt::CTRL | Qt::Key_M, [this] { ShowMessages(); });
+    goToAction_ = action(QStringLiteral("&Go to frame..."), Qt::CTRL | Qt::Key_G, [this] { GoToFrame(); });
+    BuildFileActions();
+    BuildViewActions();
 }
 
 void PlayerWindow::BuildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(openAction_);
-    file->addAction(exportPngAction_);
-    file->addAction(exportSvgAction_);
-    file->addSeparator();
-    file->addAction(quitAction_);
+    BuildFileMenu();
     QMenu *play = menuBar()->addMenu(QStringLiteral("&Play"));
-    for (QAction *a : {playAction_, backAction_, forwardAction_, firstAction_, lastAction_, loopAction_})
+    for (QAction *a : {playAction_, backAction_, forwardAction_, firstAction_, lastAction_, goToAction_})
         play->addAction(a);
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->addAction(blankedAction_);
-    view->addAction(messagesAction_);
+    play->addSeparator();
+    for (QAction *a : {loopAction_, throughAction_, previousFileAction_, nextFileAction_})
+        play->addAction(a);
+    BuildViewMenu();
 }
 
 QWidget *PlayerWindow::BuildInfoPanel()
@@ -154,15 +166,25 @@ QWidget *PlayerWindow::BuildInfoPanel()
     auto *panel = new QWidget;
     panel->setFixedWidth(230);
     auto *form = new QFormLayout(panel);
-    frameValue_ = ValueLabel("frameValue");
-    frameValue_->setToolTip(
-        QStringLiteral("Frames are counted from 0, as lumivex-player --render --frame counts them."));
+    frameBox_ = new QSpinBox;
+    frameBox_->setObjectName(QStringLiteral("frameBox"));
+    frameBox_->setKeyboardTracking(false); // jumps on Enter, not at each digit
+    frameBox_->setRange(0, 0);
+    frameBox_->setToolTip(QStringLiteral("Type a frame number and press Enter to go there (Ctrl+G)."));
+    connect(frameBox_, &QSpinBox::valueChanged, this, &PlayerWindow::OnFrameBoxChanged);
+    frameCount_ = new QLabel;
+    auto *frameRow = new QHBoxLayout;
+    frameRow->addWidget(frameBox_, 1);
+    frameRow->addWidget(frameCount_);
+    numberValue_ = ValueLabel("numberValue");
+    numberValue_->setToolTip(QStringLiteral("The frame number and total written in the frame's header."));
     nameValue_ = ValueLabel("nameValue");
     companyValue_ = ValueLabel("companyValue");
     formatValue_ = ValueLabel("formatValue");
     pointsValue_ = ValueLabel("pointsValue");
     paletteValue_ = ValueLabel("paletteValue");
-    form->addRow(QStringLiteral("Frame:"), frameValue_);
+    form->addRow(QStringLiteral("Frame:"), frameRow);
+    form->addRow(QStringLiteral("Number in file:"), numberValue_);
     form->addRow(QStringLiteral("Name:"), nameValue_);
     form->addRow(QStringLiteral("Company:"), companyValue_);
     form->addRow(QStringLiteral("Format:"), formatValue_);
@@ -193,8 +215,23 @@ QWidget *PlayerWindow::BuildControls()
         }
         button->setToolTip(QStringLiteral("%1 (%2)").arg(action->text().remove('&'),
                                                          action->shortcut().toString(QKeySequence::NativeText)));
+        if (action == playAction_) {
+            // As wide as its widest text, so that nothing moves at a toggle.
+            int width = 0;
+            for (const char *text : {"Play", "Pause"}) {
+                button->setText(QLatin1String(text));
+                width = std::max(width, button->sizeHint().width());
+            }
+            button->setText(action->text());
+            button->setFixedWidth(width);
+        }
         row->addWidget(button);
     }
+    frameValue_ = ValueLabel("frameValue");
+    frameValue_->setWordWrap(false);
+    frameValue_->setAlignment(Qt::AlignCenter);
+    row->addSpacing(8);
+    row->addWidget(frameValue_);
     rateBox_ = new QComboBox;
     rateBox_->setFocusPolicy(Qt::NoFocus);
     QList<double> rates(std::begin(kRates), std::end(kRates));
@@ -252,6 +289,13 @@ bool PlayerWindow::OpenPath(const std::string &name)
     changed_ = false;
     current_ = 0;
     shown_ = false;
+    const int listed = int(files_.Files().indexOf(path));
+    if (listed < 0)
+        files_.Set({path});
+    else
+        files_.SetCurrent(listed);
+    ShowFileList();
+    RecentFiles::Add(path);
     setWindowTitle(QStringLiteral("%1 - Lumivex Player").arg(QFileInfo(path).fileName()));
     view_->SetFrame({});
     view_->SetNotice(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()));
@@ -299,6 +343,7 @@ void PlayerWindow::OnFramesFound(std::size_t count)
     } else {
         UpdateInfo();
     }
+    PlayNextOnceShown();
 }
 
 void PlayerWindow::OnProgress(FrameScan::Phase phase, int permille)
@@ -322,13 +367,14 @@ void PlayerWindow::OnScanFinished()
     status_->setStyleSheet(outcome.errorCount ? QStringLiteral("color: #b00000") : QString());
     messagesButton_->setVisible(!outcome.Conforms());
     if (FrameCount() == 0) {
-        const QString why =
-            outcome.errors.empty() ? QStringLiteral("the file holds no frame") : DiagnosticText(outcome.errors.front());
+        const QString why = outcome.errors.empty() ? QStringLiteral("the file holds no frame")
+                                                   : DiagnosticText(outcome.errors.front());
         view_->SetNotice(QStringLiteral("Nothing to show in %1: %2").arg(file, why));
     }
     if (messagesDialog_ && messagesDialog_->isVisible())
         ShowMessages();
     UpdateInfo();
+    PlayNextOnceShown();
     emit ScanFinished();
 }
 
@@ -355,9 +401,12 @@ void PlayerWindow::ShowFrame(std::size_t index)
     }
     current_ = index;
     frame_ = std::move(frame);
-    view_->SetFrame(std::move(points));
+    view_->SetFrame(points);
+    if (projection_)
+        projection_->SetFrame(points);
     slider_->SetPosition(static_cast<std::int32_t>(index));
     UpdateInfo();
+    UpdatePalette();
     emit FrameShown(index);
 }
 
@@ -425,11 +474,11 @@ void PlayerWindow::SetLooping(bool loop)
 
 void PlayerWindow::OnTick()
 {
-    const PlaybackClock::Due due = clock_.FrameAt(Now(), FrameCount(), loop_);
+    const PlaybackClock::Due due = clock_.FrameAt(Now(), FrameCount(), loop_ && !throughList_);
     if (due.frame != current_)
         ShowFrame(due.frame);
     if (due.ended)
-        SetPlaying(false);
+        OnFileEnded();
 }
 
 void PlayerWindow::UpdateInfo()
@@ -437,19 +486,29 @@ void PlayerWindow::UpdateInfo()
     const std::size_t count = FrameCount();
     const bool scanning = scan_ && scan_->CurrentPhase() == FrameScan::Phase::Frames;
     const bool has = frame_ && current_ < count;
-    for (QAction *a : {exportPngAction_, exportSvgAction_, backAction_, forwardAction_, firstAction_, lastAction_})
+    for (QAction *a :
+         {exportPngAction_, exportSvgAction_, backAction_, forwardAction_, firstAction_, lastAction_, goToAction_})
         a->setEnabled(has);
     playAction_->setEnabled(count > 1);
+    {
+        const QSignalBlocker quiet(frameBox_);
+        frameBox_->setRange(has ? 1 : 0, int(std::min<std::size_t>(count, INT_MAX)));
+        frameBox_->setValue(has ? int(current_ + 1) : 0);
+        frameBox_->setEnabled(has);
+    }
+    frameCount_->setText(QStringLiteral("of %1%2").arg(count).arg(scanning ? "..." : ""));
+    // Wide enough for the last frame, so the label keeps still while playing.
+    frameValue_->setMinimumWidth(frameValue_->fontMetrics().horizontalAdvance(FrameLabel(count, count, true)));
+    UpdateViewOptions();
     if (!has) {
-        frameValue_->setText(scan_ ? QStringLiteral("none") : QString());
-        for (QLabel *label : {nameValue_, companyValue_, formatValue_, pointsValue_, paletteValue_})
+        frameValue_->setText(scan_ ? QStringLiteral("No frame") : QString());
+        for (QLabel *label : {numberValue_, nameValue_, companyValue_, formatValue_, pointsValue_, paletteValue_})
             label->clear();
         return;
     }
-    if (!frame_)
-        return;
     const ilda::FrameInfo &frame = *frame_;
-    frameValue_->setText(QStringLiteral("%1 of %2%3").arg(current_).arg(count).arg(scanning ? "..." : ""));
+    frameValue_->setText(FrameLabel(current_, count, scanning));
+    numberValue_->setText(HeaderNumberText(frame.header));
     nameValue_->setText(QString::fromStdString(ilda::NameUtf8(frame.header.name)));
     companyValue_->setText(QString::fromStdString(ilda::NameUtf8(frame.header.company)));
     formatValue_->setText(FormatText(frame.header.format));
@@ -473,6 +532,12 @@ void PlayerWindow::ShowProblem(const QString &text)
 {
     status_->setText(text);
     status_->setStyleSheet(QStringLiteral("color: #b00000"));
+}
+
+void PlayerWindow::ShowNote(const QString &text)
+{
+    status_->setText(text);
+    status_->setStyleSheet({});
 }
 
 void PlayerWindow::ShowMessages()
@@ -511,7 +576,7 @@ QString PlayerWindow::ExportPng(const QString &path, int size)
         return QStringLiteral("There is no frame to export.");
     if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
         return problem;
-    return WritePng(path, *points, size, view_->Options());
+    return NoteExport(path, WritePng(path, *points, size, view_->Options()));
 }
 
 QString PlayerWindow::ExportSvg(const QString &path)
@@ -522,21 +587,31 @@ QString PlayerWindow::ExportSvg(const QString &path)
     if (const QString problem = ReplacesInputProblem(path_, path); !problem.isEmpty())
         return problem;
     constexpr int kSvgSize = 1024;
-    return WriteSvg(path, *points, kSvgSize, view_->Options(),
-                    QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_));
+    return NoteExport(path,
+                      WriteSvg(path, *points, kSvgSize, view_->Options(),
+                               QStringLiteral("%1, frame %2").arg(QFileInfo(path_).fileName()).arg(current_ + 1)));
+}
+
+QString PlayerWindow::NoteExport(const QString &path, const QString &problem)
+{
+    if (problem.isEmpty())
+        ShowNote(QStringLiteral("Frame %1 written to %2")
+                     .arg(current_ + 1)
+                     .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    return problem;
 }
 
 QString PlayerWindow::SuggestedName(const QString &extension) const
 {
-    return QStringLiteral("%1-frame-%2.%3").arg(QFileInfo(path_).completeBaseName()).arg(current_).arg(extension);
+    return QStringLiteral("%1-frame-%2.%3").arg(QFileInfo(path_).completeBaseName()).arg(current_ + 1).arg(extension);
 }
 
 void PlayerWindow::AskOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open an ILDA file"), QString(),
-                                                      QStringLiteral("ILDA files (*.ild *.ILD);;All files (*)"));
-    if (!path.isEmpty())
-        OpenFile(path);
+    const QStringList paths = QFileDialog::getOpenFileNames(this, QStringLiteral("Open ILDA files"), QString(),
+                                                            QStringLiteral("ILDA files (*.ild *.ILD);;All files (*)"));
+    if (!paths.isEmpty())
+        OpenFiles(paths);
 }
 
 void PlayerWindow::AskExportPng()
@@ -577,11 +652,15 @@ void PlayerWindow::dragEnterEvent(QDragEnterEvent *event)
 
 void PlayerWindow::dropEvent(QDropEvent *event)
 {
-    const QString path = toolkit::DroppedLocalFile(event->mimeData());
-    if (path.isEmpty())
+    if (toolkit::DroppedLocalFile(event->mimeData()).isEmpty())
         return;
     event->acceptProposedAction();
-    OpenFile(path);
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    OpenFiles(paths);
 }
 
 } // namespace player

@@ -1,5 +1,7 @@
 #include "player/Renderer.h"
 
+#include "FrameMarks.h"
+
 #include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
@@ -31,10 +33,10 @@ public:
     void Line(QPointF from, QPointF to, ilda::Color color) { For(color).lines.emplace_back(from, to); }
     void Dot(QPointF at, ilda::Color color) { For(color).dots.push_back(at); }
 
-    void Draw(QPainter &painter) const
+    void Draw(QPainter &painter, double width) const
     {
         for (const Bucket &bucket : buckets_) {
-            painter.setPen(QPen(ToQColor(bucket.color), 0));
+            painter.setPen(QPen(ToQColor(bucket.color), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             if (!bucket.lines.empty())
                 painter.drawLines(bucket.lines.data(), static_cast<int>(bucket.lines.size()));
             if (!bucket.dots.empty())
@@ -79,37 +81,55 @@ QPointF ToPixel(const QRectF &square, std::int16_t x, std::int16_t y)
     return {square.left() + (x + 32768) * scale, square.top() + (32767 - y) * scale};
 }
 
+double LineWidthFor(int size)
+{
+    return size > 512 ? size / 512.0 : 0;
+}
+
 void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points, const DrawOptions &options)
 {
+    DrawFrame(painter, Projection(square), points, options);
+}
+
+void DrawFrame(QPainter &painter, const Projection &projection, std::span<const ilda::Point> points,
+               const DrawOptions &options)
+{
     painter.fillRect(painter.window(), Qt::black);
-    if (square.width() < 1)
+    if (projection.Square().width() < 1)
         return;
     painter.save();
+    // No smoothing, wide lines too: it costs a hundred times the drawing
+    // on frames of long lines; round caps join the wide ones.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     Strokes strokes;
     std::vector<QLineF> blanked;
     QPointF previous;
     bool hasPrevious = false;
-    for (const ilda::Point &point : points) {
-        const QPointF here = ToPixel(square, point.x, point.y);
+    const OrderShade shade(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const ilda::Point &point = points[i];
+        const QPointF here = projection.Map(point);
+        const ilda::Color color = options.showOrder ? shade(point.color, i) : point.color;
         if (point.Blanked()) {
             if (options.showBlanked && hasPrevious)
                 blanked.emplace_back(previous, here);
         } else if (hasPrevious && here != previous) {
-            strokes.Line(previous, here, point.color);
+            strokes.Line(previous, here, color);
         } else {
-            strokes.Dot(here, point.color);
+            strokes.Dot(here, color);
         }
         previous = here;
         hasPrevious = true;
     }
     // Blanked moves first, so the lit lines lie over them.
     if (!blanked.empty()) {
-        painter.setPen(QPen(kBlankedColor, 0));
+        painter.setPen(QPen(kBlankedColor, options.lineWidth));
         painter.drawLines(blanked.data(), static_cast<int>(blanked.size()));
     }
-    strokes.Draw(painter);
+    strokes.Draw(painter, options.lineWidth);
+    if (options.showPoints || options.showOrder)
+        DrawMarks(painter, projection, points, options);
     painter.restore();
 }
 
@@ -117,7 +137,10 @@ QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOpti
 {
     QImage image(size, size, QImage::Format_RGB32);
     QPainter painter(&image);
-    DrawFrame(painter, DrawingSquare(image.size()), points, options);
+    DrawOptions sized = options;
+    if (sized.lineWidth == 0)
+        sized.lineWidth = LineWidthFor(size);
+    DrawFrame(painter, DrawingSquare(image.size()), points, sized);
     return image;
 }
 

@@ -3,6 +3,7 @@
 #include "ZelkStep.h"
 
 #include "toolkit/Resources.h"
+#include "toolkit/TTimer.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -119,6 +120,13 @@ TOnScroll TZelkScrollBar::OnChange() const
 void TZelkScrollBar::SetOnChange(TOnScroll handler)
 {
     Scroller->OnScroll = std::move(handler);
+}
+
+void TZelkScrollBar::setRepeatDelay(int milliseconds)
+{
+    repeatDelay_ = std::max(0, milliseconds);
+    for (toolkit::TTimer *delay : {ButtonUp->DelayTimer, ButtonDown->DelayTimer, Scroller->Traka->DelayTimer})
+        delay->SetInterval(repeatDelay_);
 }
 
 void TZelkScrollBar::SetSmallChange(TStep value)

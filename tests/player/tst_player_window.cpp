@@ -1,14 +1,21 @@
 // The player's window as a user drives it: the frame slider, the keys, the
-// facts of the frame, and files it cannot show.
+// facts of the frame, files it cannot show, the file list and the View menu.
 #include "FileBytes.h"
 #include "PlayerFiles.h"
 #include "TempDir.h"
+#include "player/PaletteView.h"
 #include "player/PlayerWindow.h"
 #include "widgets/CZelkScrollBar.h"
 
+#include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 #include <filesystem>
@@ -19,6 +26,7 @@ using playertest::Lit;
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void opensPausedOnTheFirstFrame();
@@ -33,14 +41,30 @@ private slots:
     void droppedFileOpens();
     void fileCutShortIsReadAgain();
     void nameOfAnyBytesOpens();
+    void ctrlGGoesToAFrame();
+    void playButtonKeepsItsWidth();
+    void folderOpensAsAList();
+    void playsTheFilesInTurn();
+    void openRecentRemembers();
+    void fullScreenAndProjection();
+    void paletteShowsTheEntriesUsed();
 
 private:
     QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
     void Open(const std::string &path);
+    QAction *MenuEntry(const QString &menu, const QString &entry) const;
 
     testsupport::TempDir dir_{"lumivex-player-window"};
+    testsupport::TempDir settings_{"lumivex-player-settings"};
     std::unique_ptr<player::PlayerWindow> window_;
 };
+
+void WindowTest::initTestCase()
+{
+    // Open Recent keeps its list here, never in the user's own settings.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings_.Path()));
+}
 
 void WindowTest::init()
 {
@@ -64,6 +88,19 @@ void WindowTest::Open(const std::string &path)
     QVERIFY(finished.wait(10000));
 }
 
+QAction *WindowTest::MenuEntry(const QString &menu, const QString &entry) const
+{
+    for (QAction *top : window_->menuBar()->actions()) {
+        if (top->text().remove('&') != menu)
+            continue;
+        for (QAction *a : top->menu()->actions()) {
+            if (a->text().remove('&').startsWith(entry))
+                return a;
+        }
+    }
+    return nullptr;
+}
+
 void WindowTest::opensPausedOnTheFirstFrame()
 {
     // On show as soon as the scan finds it, before the points are checked.
@@ -75,7 +112,8 @@ void WindowTest::opensPausedOnTheFirstFrame()
     Open(dir_.File("line.ild"));
     QVERIFY(shownWhileReading);
     QVERIFY(!window_->Playing());
-    QCOMPARE(Label("frameValue"), "0 of 30");
+    QCOMPARE(Label("frameValue"), "Frame 1 of 30");
+    QCOMPARE(Label("numberValue"), "0 of 30"); // the header's own numbering
     QCOMPARE(Label("nameValue"), "f0");
     QCOMPARE(Label("formatValue"), "5 (2D, true colour)");
     QCOMPARE(Label("pointsValue"), "3");
@@ -115,7 +153,7 @@ void WindowTest::slider()
     QTest::mouseMove(thumb, end);
     QTest::mouseRelease(thumb, Qt::LeftButton, {}, end);
     QCOMPARE(window_->CurrentFrame(), std::size_t(29));
-    QCOMPARE(Label("frameValue"), "29 of 30");
+    QCOMPARE(Label("frameValue"), "Frame 30 of 30");
 }
 
 void WindowTest::spacePlaysAndPauses()
@@ -162,7 +200,8 @@ void WindowTest::exportsTheFrameShown()
     QCOMPARE(window_->ExportPng(png, 100), QString());
     QCOMPARE(QImage(png).size(), QSize(100, 100));
     QCOMPARE(window_->ExportSvg(QString::fromStdString(dir_.File("frame.svg"))), QString());
-    QVERIFY(testsupport::ReadFile(dir_.File("frame.svg")).find("line.ild, frame 29") != std::string::npos);
+    QVERIFY(testsupport::ReadFile(dir_.File("frame.svg")).find("line.ild, frame 30") != std::string::npos);
+    QVERIFY2(window_->StatusText().contains(QFileInfo(png).absolutePath()), qPrintable(window_->StatusText()));
     // A folder that is not there: an error, not a success.
     QVERIFY(!window_->ExportPng(QString::fromStdString(dir_.File("no/such/folder.png")), 100).isEmpty());
     // The file on show, under another name: refused and kept.
@@ -205,7 +244,7 @@ void WindowTest::fileCutShortIsReadAgain()
     QVERIFY(finished.wait(10000));
     QCOMPARE(window_->FrameCount(), std::size_t(10));
     QCOMPARE(window_->CurrentFrame(), std::size_t(9));
-    QCOMPARE(Label("frameValue"), "9 of 10");
+    QCOMPARE(Label("frameValue"), "Frame 10 of 10");
     QVERIFY2(window_->StatusText().contains("changed"), qPrintable(window_->StatusText()));
 }
 
@@ -225,6 +264,129 @@ void WindowTest::nameOfAnyBytesOpens()
     QVERIFY(finished.wait(10000));
     QCOMPARE(window_->FrameCount(), std::size_t(1));
     QCOMPARE(Label("companyValue"), QStringLiteral("\u00A9 Lx"));
+}
+
+void WindowTest::ctrlGGoesToAFrame()
+{
+    QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+    QWidget *box = QApplication::focusWidget();
+    QCOMPARE(box, window_->findChild<QSpinBox *>("frameBox"));
+    QTest::keyClicks(box, "25");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(window_->CurrentFrame(), std::size_t(24));
+    QCOMPARE(Label("frameValue"), "Frame 25 of 30");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // the playing keys act again
+    QCOMPARE(window_->CurrentFrame(), std::size_t(25));
+}
+
+void WindowTest::playButtonKeepsItsWidth()
+{
+    QToolButton *play = nullptr;
+    for (QToolButton *button : window_->findChildren<QToolButton *>())
+        if (button->defaultAction() && button->defaultAction()->text() == "&Play")
+            play = button;
+    QVERIFY(play);
+    const int width = play->width();
+    QTest::keyClick(window_.get(), Qt::Key_Space);
+    QCOMPARE(play->text().remove('&'), "Pause");
+    QCOMPARE(play->width(), width);
+}
+
+void WindowTest::folderOpensAsAList()
+{
+    const std::filesystem::path folder = dir_.Path() / "show";
+    std::filesystem::create_directory(folder);
+    playertest::WriteMovingLine((folder / "b10.ild").string(), 2);
+    playertest::WriteMovingLine((folder / "b9.ILD").string(), 3);
+    testsupport::WriteFile((folder / "notes.txt").string(), "not a show");
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    QVERIFY(window_->OpenFiles({QString::fromStdString(folder.string())}));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->Files().Size(), 2);
+    QVERIFY(window_->Files().Files()[0].endsWith("b9.ILD")); // 9 before 10
+    QVERIFY(window_->findChild<QDockWidget *>("fileDock")->isVisible());
+    QCOMPARE(window_->FrameCount(), std::size_t(3));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->Files().Current(), 1);
+    QCOMPARE(window_->FrameCount(), std::size_t(2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(window_->Files().Current(), 0);
+}
+
+void WindowTest::playsTheFilesInTurn()
+{
+    playertest::WriteMovingLine(dir_.File("one.ild"), 3);
+    playertest::WriteMovingLine(dir_.File("two.ild"), 4);
+    // A file gone from the list is passed over.
+    QVERIFY(
+        window_->OpenFiles({QString::fromStdString(dir_.File("one.ild")), QString::fromStdString(dir_.File("gone.ild")),
+                            QString::fromStdString(dir_.File("two.ild"))}));
+    window_->SetLooping(false);
+    window_->SetPlayingThrough(true);
+    window_->SetRate(60);
+    QTRY_COMPARE_WITH_TIMEOUT(window_->FrameCount(), std::size_t(3), 10000);
+    window_->SetPlaying(true);
+    QTRY_COMPARE_WITH_TIMEOUT(window_->Files().Current(), 2, 10000);
+    // Not looping: it ends on the last frame of the last file.
+    QTRY_VERIFY_WITH_TIMEOUT(window_->FrameCount() == 4 && window_->CurrentFrame() == 3 && !window_->Playing(), 10000);
+    QCOMPARE(window_->Files().Current(), 2);
+}
+
+void WindowTest::openRecentRemembers()
+{
+    for (int i = 0; i < 12; ++i) {
+        const std::string path = dir_.File("recent" + std::to_string(i) + ".ild");
+        playertest::WriteMovingLine(path, 2);
+        Open(path);
+    }
+    const QStringList recent = player::RecentFiles::Load();
+    QCOMPARE(recent.size(), 10);
+    QVERIFY(recent.front().endsWith("recent11.ild"));
+    QMenu *menu = MenuEntry("File", "Open recent")->menu();
+    emit menu->aboutToShow();
+    QAction *older = menu->actions().at(1);
+    QVERIFY(older->text().endsWith("recent10.ild"));
+    QSignalSpy finished(window_.get(), &player::PlayerWindow::ScanFinished);
+    older->trigger();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(window_->windowTitle().startsWith("recent10.ild"));
+}
+
+void WindowTest::fullScreenAndProjection()
+{
+    QTest::keyClick(window_.get(), Qt::Key_F11);
+    QTRY_VERIFY(window_->isFullScreen());
+    QTest::keyClick(window_.get(), Qt::Key_F11);
+    QTRY_VERIFY(!window_->isFullScreen());
+
+    QTest::keyClick(window_.get(), Qt::Key_F12);
+    player::FrameView *projection = window_->Projection();
+    QVERIFY(projection && projection->isWindow() && projection->isVisible());
+    QSignalSpy painted(projection, &player::FrameView::Painted);
+    QTest::keyClick(window_.get(), Qt::Key_Right); // follows the window
+    QVERIFY(painted.wait(5000));
+    QTest::keyClick(projection, Qt::Key_Escape);
+    QTRY_VERIFY(!window_->Projection());
+    QVERIFY(!MenuEntry("View", "Projection window")->isChecked());
+    MenuEntry("View", "Projection window")->trigger();
+    QVERIFY(window_->Projection());
+    window_.reset(); // with the projection open
+}
+
+void WindowTest::paletteShowsTheEntriesUsed()
+{
+    const std::string path = dir_.File("palette.ild");
+    playertest::WriteIlda(path, ilda::kFormat3dIndexed, {{Dark(0, 0), Lit(10, 10, 0, 2), Lit(20, 20, 0, 2)}},
+                          std::vector<ilda::Color>{0, ilda::Rgb(255, 0, 0), ilda::Rgb(0, 255, 0)});
+    Open(path);
+    MenuEntry("View", "Palette")->trigger();
+    auto *palette = window_->findChild<player::PaletteView *>();
+    QVERIFY(palette && palette->isVisible());
+    QCOMPARE(int(palette->Colors().size()), 3);
+    QCOMPARE(palette->Used(), std::bitset<256>().set(2));
 }
 
 QTEST_MAIN(WindowTest)

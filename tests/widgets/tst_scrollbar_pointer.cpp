@@ -46,6 +46,7 @@ private slots:
     void trackRepeatEndsWhenThePointerLeaves();
     void trackReportsEveryReturn();
     void draggedThumbStaysUnderThePointer();
+    void shortClickOnAnArrowStepsOnce();
 };
 
 void ScrollBarPointerTest::trackRepeatEndsWhenThePointerLeaves_data()
@@ -99,6 +100,22 @@ void ScrollBarPointerTest::draggedThumbStaysUnderThePointer()
     QTest::mouseRelease(f.bar, Qt::LeftButton, {}, QPoint(grip.x() + 70, 10));
     QCOMPARE(f.thumb()->Left(), 70);
     QCOMPARE(f.log, QStringList({"OnMouseEnter TZelkScrollBar", change(53), change(93)}));
+}
+
+// A click of a usual length, held past the old 50 ms delay, is one step
+// once the delay is a desktop's.
+void ScrollBarPointerTest::shortClickOnAnArrowStepsOnce()
+{
+    ScrollBarFixture f;
+    QCOMPARE(f.bar->repeatDelay(), 50);
+    f.bar->setRepeatDelay(350);
+    QVERIFY(start(f));
+    const QPoint arrow = spot(f, "arrow");
+    QTest::mouseMove(f.bar, arrow);
+    QTest::mousePress(f.bar, Qt::LeftButton, {}, arrow);
+    QTest::qWait(120);
+    QTest::mouseRelease(f.bar, Qt::LeftButton, {}, arrow);
+    QCOMPARE(f.bar->Position(), 1);
 }
 
 QTEST_MAIN(ScrollBarPointerTest)

@@ -6,6 +6,7 @@
 #include "player/FrameCache.h"
 #include "player/FrameScan.h"
 #include "player/FrameView.h"
+#include "player/PlayList.h"
 #include "player/PlaybackClock.h"
 
 #include <QMainWindow>
@@ -20,13 +21,19 @@
 class QAction;
 class QComboBox;
 class QDialog;
+class QDockWidget;
 class QLabel;
+class QListWidget;
+class QMenu;
+class QSpinBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QToolButton;
 class TZelkScrollBar;
 
 namespace player {
+
+class PaletteView;
 
 class PlayerWindow : public QMainWindow {
     Q_OBJECT
@@ -40,6 +47,15 @@ public:
     bool OpenFile(const QString &path);
     // The same for a name as the system gives it (any bytes, not only UTF-8).
     bool OpenPath(const std::string &path);
+    // Opens files and folders (a folder's ILDA files) as the file list, the
+    // first of them at once. False when none could be opened.
+    bool OpenFiles(const QStringList &paths);
+    const PlayList &Files() const { return files_; }
+    // Opens the file delta places along the list (Page Up, Page Down).
+    void StepFile(int delta);
+    // Playing goes on into the next file at the end of each (wrapping when
+    // looping) instead of playing each file alone.
+    void SetPlayingThrough(bool through);
 
     std::size_t FrameCount() const;
     std::size_t CurrentFrame() const { return current_; }
@@ -59,6 +75,13 @@ public:
 
     TZelkScrollBar *Slider() const { return slider_; }
     FrameView *View() const { return view_; }
+    // The black window that shows only the drawing; null until first asked.
+    FrameView *Projection() const { return projection_; }
+    void ShowProjection(bool show);
+
+    // The press-and-hold delay of the slider's arrows and track, in ms: a
+    // click of a usual length steps once.
+    static constexpr int kSliderRepeatDelay = 350;
 
     // The frame rates offered; the first is the default.
     static constexpr double kRates[] = {30, 10, 12, 15, 20, 24, 25, 50, 60};
@@ -70,10 +93,27 @@ signals:
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void BuildActions();
+    void BuildViewActions();
+    void BuildFileActions();
     void BuildMenus();
+    void BuildFileMenu();
+    void BuildViewMenu();
+    void BuildFileList();
+    void FillRecentMenu();
+    void ShowFileList();
+    void UpdateViewOptions();
+    void UpdatePalette();
+    void ShowPalette();
+    void GoToFrame();
+    void OnFrameBoxChanged(int number);
+    void AskOpenFolder();
+    void OnFileEnded();
+    bool OpenAlongList(int direction, bool wrap);
+    void PlayNextOnceShown();
     QWidget *BuildInfoPanel();
     QWidget *BuildControls();
     void OnFramesFound(std::size_t count);
@@ -83,6 +123,8 @@ private:
     void OnSliderMoved(int position);
     void UpdateInfo();
     void ShowProblem(const QString &text);
+    void ShowNote(const QString &text);
+    QString NoteExport(const QString &path, const QString &problem);
     void ShowMessages();
     void AskExportPng();
     void AskExportSvg();
@@ -106,10 +148,16 @@ private:
     QTimer timer_;
     double rate_ = kRates[0];
     bool loop_ = true;
+    PlayList files_;
+    bool throughList_ = false;
+    bool playWhenShown_ = false; // the list plays on into this file
 
     FrameView *view_ = nullptr;
     TZelkScrollBar *slider_ = nullptr;
-    QLabel *frameValue_ = nullptr;
+    QLabel *frameValue_ = nullptr; // "Frame 3 of 30", beside the controls
+    QSpinBox *frameBox_ = nullptr;
+    QLabel *frameCount_ = nullptr;
+    QLabel *numberValue_ = nullptr;
     QLabel *nameValue_ = nullptr;
     QLabel *companyValue_ = nullptr;
     QLabel *formatValue_ = nullptr;
@@ -121,8 +169,29 @@ private:
     QComboBox *rateBox_ = nullptr;
     QDialog *messagesDialog_ = nullptr;
     QPlainTextEdit *messagesText_ = nullptr;
+    QDockWidget *fileDock_ = nullptr;
+    QListWidget *fileList_ = nullptr;
+    QMenu *recentMenu_ = nullptr;
+    QDialog *paletteDialog_ = nullptr;
+    PaletteView *paletteView_ = nullptr;
+    FrameView *projection_ = nullptr;
 
     QAction *openAction_ = nullptr;
+    QAction *openFolderAction_ = nullptr;
+    QAction *previousFileAction_ = nullptr;
+    QAction *nextFileAction_ = nullptr;
+    QAction *throughAction_ = nullptr;
+    QAction *goToAction_ = nullptr;
+    QAction *zoomInAction_ = nullptr;
+    QAction *zoomOutAction_ = nullptr;
+    QAction *fitAction_ = nullptr;
+    QAction *pointsAction_ = nullptr;
+    QAction *orderAction_ = nullptr;
+    QAction *threeDAction_ = nullptr;
+    QAction *resetTurnAction_ = nullptr;
+    QAction *paletteAction_ = nullptr;
+    QAction *fullScreenAction_ = nullptr;
+    QAction *projectionAction_ = nullptr;
     QAction *exportPngAction_ = nullptr;
     QAction *exportSvgAction_ = nullptr;
     QAction *quitAction_ = nullptr;

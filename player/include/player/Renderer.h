@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ilda/Codec.h"
+#include "player/ViewTransform.h"
 
 #include <QColor>
 #include <QImage>
@@ -23,7 +24,15 @@ namespace player {
 
 struct DrawOptions {
     bool showBlanked = false; // the blanked moves, dim
+    double lineWidth = 0;     // pixels; 0 is one pixel whatever the scale
+    bool showPoints = false;  // a mark on each point
+    bool showOrder = false;   // lines shaded from the first point to the last
+    bool turn3d = false;      // the view's turn applies (frames with Z)
 };
+
+// The pen width of an image of size pixels, so that large images are not
+// faint: one pixel up to 512, then in proportion.
+double LineWidthFor(int size);
 
 // The colour of blanked moves when they are shown.
 inline const QColor kBlankedColor{80, 80, 80};
@@ -38,8 +47,12 @@ QPointF ToPixel(const QRectF &square, std::int16_t x, std::int16_t y);
 // Draws points into square with painter (ground included).
 void DrawFrame(QPainter &painter, const QRectF &square, std::span<const ilda::Point> points,
                const DrawOptions &options);
+// The same through a projection: zoomed, panned or turned.
+void DrawFrame(QPainter &painter, const Projection &projection, std::span<const ilda::Point> points,
+               const DrawOptions &options);
 
-// The frame as a size x size image.
+// The frame as a size x size image, its lines LineWidthFor(size) wide
+// unless options give a width.
 QImage RenderImage(std::span<const ilda::Point> points, int size, const DrawOptions &options);
 
 // Writes the frame as a PNG of size x size, or as an SVG of size x size

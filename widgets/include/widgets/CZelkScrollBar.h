@@ -210,6 +210,7 @@ class TZelkScrollBar : public toolkit::TPanel {
     Q_PROPERTY(quint32 ColorBand READ ColorBand WRITE SetColorBand DESIGNABLE false)
     Q_PROPERTY(QColor thumbColor READ thumbColor WRITE setThumbColor RESET resetThumbColor)
     Q_PROPERTY(QColor bandColor READ bandColor WRITE setBandColor RESET resetBandColor)
+    Q_PROPERTY(int repeatDelay READ repeatDelay WRITE setRepeatDelay)
     Q_PROPERTY(int ThumbSize READ ThumbSize WRITE SetThumbSize)
     Q_PROPERTY(int Min READ Min WRITE SetMin)
     Q_PROPERTY(int Max READ Max WRITE SetMax)
@@ -281,6 +282,12 @@ public:
     void setBandColor(const QColor &color);
     void resetBandColor();
 
+    // Milliseconds a press on an arrow or the track is held before it
+    // repeats; 50 unless set.
+    int repeatDelay() const { return repeatDelay_; }
+    void setRepeatDelay(int milliseconds);
+    static constexpr int DefaultRepeatDelay = 50;
+
     // The standard control properties.
     QString Hint() const { return toolTip(); }
     void SetHint(const QString &hint) { setToolTip(hint); }
@@ -339,6 +346,7 @@ private:
     TKindd FKind = tbHorizontal;
     QString FVersion;
 
+    int repeatDelay_ = DefaultRepeatDelay;
     bool showHint_ = false;
     bool parentColor_ = false;
     bool layoutPending_ = false; // Kind changed before the bar had a parent
