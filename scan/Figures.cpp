@@ -126,19 +126,29 @@ Straying Stray(std::span<const Segment> path, const SegmentGrid &drawing, double
     Straying result;
     double total = 0, astray = 0;
     std::size_t hint = 0;
+    // The farthest distance is the largest over all samples, near or not;
+    // a sample no farther than that from some segment cannot raise it.
+    const auto reach = [&](const Vec2 &p) {
+        if (drawing.Empty() || DistanceSquared(p, drawing.At(hint)) <= result.farthest * result.farthest)
+            return;
+        result.farthest = std::max(result.farthest, drawing.Nearest(p, result.farthest, hint));
+    };
     for (const Segment &segment : path) {
         if (WhollyWithin(segment, drawing, tolerance, hint)) {
             total += Length(segment);
+            // Both ends that near one segment: so is everything between.
+            const Segment &near = drawing.At(hint);
+            const double ends2 = std::max(DistanceSquared(segment.a, near), DistanceSquared(segment.b, near));
+            if (ends2 > result.farthest * result.farthest)
+                Sample(segment, 0.0, [&](const Vec2 &p, double) { reach(p); });
             continue;
         }
         // Where the beam stands still it draws a dot but adds no length.
         Sample(segment, 0.0, [&](const Vec2 &p, double weight) {
             total += weight;
-            if (drawing.AnyWithin(p, tolerance, hint))
-                return;
-            astray += weight;
-            if (!drawing.Empty())
-                result.farthest = std::max(result.farthest, drawing.Nearest(p, result.farthest));
+            if (!drawing.AnyWithin(p, tolerance, hint))
+                astray += weight;
+            reach(p);
         });
     }
     result.share = total > 0 ? 100.0 * astray / total : 0.0;
@@ -155,7 +165,8 @@ Figures Measure(std::span<const ilda::Point> sent, std::span<const ilda::Point> 
     figures.hz = sent.empty() ? 0.0 : profile.rate / double(sent.size());
     for (std::size_t k = 0; k < sent.size(); ++k) {
         const ilda::Point &before = sent[k == 0 ? sent.size() - 1 : k - 1];
-        const double step = Percent(std::hypot(double(sent[k].x) - before.x, double(sent[k].y) - before.y));
+        const double dx = double(sent[k].x) - before.x, dy = double(sent[k].y) - before.y;
+        const double step = Percent(std::sqrt(dx * dx + dy * dy));
         double &largest = IsLit(sent[k]) ? figures.litStepMax : figures.blankStepMax;
         largest = std::max(largest, step);
     }

@@ -7,10 +7,7 @@
 namespace scan {
 
 namespace {
-constexpr double kOrigin = -32768.0;
-constexpr double kSquare = 65536.0;
-// Coordinates run from -32768 to 32767; a cell's index is clamped to the
-// grid, so anything outside still lands in an edge cell.
+// A segment on a cell's edge is filed in the cells on both sides.
 constexpr double kSlack = 1e-9;
 } // namespace
 
@@ -27,10 +24,23 @@ double DistanceSquared(const Vec2 &p, const Segment &segment)
     return ex * ex + ey * ey;
 }
 
-SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell)
-    : segments_(segments), cell_(cell), side_(static_cast<int>(std::ceil(kSquare / cell)) + 1)
+SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell) : segments_(segments), cell_(cell)
 {
-    const std::size_t cells = static_cast<std::size_t>(side_) * static_cast<std::size_t>(side_);
+    if (segments_.empty())
+        return;
+    // The grid covers the segments' extent only: a small drawing gets a
+    // small grid.
+    Vec2 low{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+    Vec2 high{std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
+    for (const Segment &segment : segments_)
+        for (const Vec2 &end : {segment.a, segment.b}) {
+            low = {std::min(low.x, end.x), std::min(low.y, end.y)};
+            high = {std::max(high.x, end.x), std::max(high.y, end.y)};
+        }
+    origin_ = low;
+    columns_ = static_cast<int>(std::floor((high.x - low.x) / cell_)) + 1;
+    rows_ = static_cast<int>(std::floor((high.y - low.y) / cell_)) + 1;
+    const std::size_t cells = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
     start_.assign(cells + 1, 0);
     // Two passes over the same cells: count, then file (a counting sort).
     for (const Segment &segment : segments_)
@@ -43,32 +53,37 @@ SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell)
         ForEachCell(segments_[i], [&](std::size_t index) { items_[next[index]++] = static_cast<std::uint32_t>(i); });
 }
 
-int SegmentGrid::Cell(double coordinate) const
+// Anything outside the grid lands in its edge cells.
+int SegmentGrid::Column(double x) const
 {
-    const double index = std::floor((coordinate - kOrigin) / cell_);
-    return static_cast<int>(std::clamp(index, 0.0, double(side_ - 1)));
+    return static_cast<int>(std::clamp(std::floor((x - origin_.x) / cell_), 0.0, double(columns_ - 1)));
+}
+
+int SegmentGrid::Row(double y) const
+{
+    return static_cast<int>(std::clamp(std::floor((y - origin_.y) / cell_), 0.0, double(rows_ - 1)));
 }
 
 // Every cell the segment passes through, column by column: in each column
 // the rows between the segment's heights where it enters and leaves it.
 template <class Visit> void SegmentGrid::ForEachCell(const Segment &segment, Visit visit) const
 {
-    const double ax = (segment.a.x - kOrigin) / cell_, ay = (segment.a.y - kOrigin) / cell_;
-    const double bx = (segment.b.x - kOrigin) / cell_, by = (segment.b.y - kOrigin) / cell_;
-    // Most segments are shorter than a cell and lie in one.
-    const double ax0 = std::floor(ax), ay0 = std::floor(ay);
-    if (ax0 == std::floor(bx) && ay0 == std::floor(by) && ax0 > 0 && ay0 > 0 && ax0 < side_ - 1 && ay0 < side_ - 1 &&
-        ax - ax0 > kSlack && ay - ay0 > kSlack && ax0 + 1 - std::max(ax, bx) > kSlack &&
-        ay0 + 1 - std::max(ay, by) > kSlack && bx - ax0 > kSlack && by - ay0 > kSlack) {
-        visit(static_cast<std::size_t>(ay0) * static_cast<std::size_t>(side_) + static_cast<std::size_t>(ax0));
+    const double ax = (segment.a.x - origin_.x) / cell_, ay = (segment.a.y - origin_.y) / cell_;
+    const double bx = (segment.b.x - origin_.x) / cell_, by = (segment.b.y - origin_.y) / cell_;
+    // Most segments are shorter than a cell and lie inside one.
+    const double column = std::floor(ax), row = std::floor(ay);
+    if (column == std::floor(bx) && row == std::floor(by) && std::min(ax, bx) - column > kSlack &&
+        column + 1 - std::max(ax, bx) > kSlack && std::min(ay, by) - row > kSlack &&
+        row + 1 - std::max(ay, by) > kSlack) {
+        visit(Index(static_cast<int>(column), static_cast<int>(row)));
         return;
     }
     const double left = std::min(ax, bx), right = std::max(ax, bx);
     const double slope = bx != ax ? (by - ay) / (bx - ax) : 0;
-    const auto clampIndex = [this](double value) {
-        return static_cast<int>(std::clamp(std::floor(value), 0.0, double(side_ - 1)));
+    const auto clampIndex = [](double value, int count) {
+        return static_cast<int>(std::clamp(std::floor(value), 0.0, double(count - 1)));
     };
-    const int firstColumn = clampIndex(left - kSlack), lastColumn = clampIndex(right + kSlack);
+    const int firstColumn = clampIndex(left - kSlack, columns_), lastColumn = clampIndex(right + kSlack, columns_);
     for (int column = firstColumn; column <= lastColumn; ++column) {
         double low = std::min(ay, by), high = std::max(ay, by);
         if (bx != ax) {
@@ -77,9 +92,9 @@ template <class Visit> void SegmentGrid::ForEachCell(const Segment &segment, Vis
             low = std::min(y0, y1);
             high = std::max(y0, y1);
         }
-        const int firstRow = clampIndex(low - kSlack), lastRow = clampIndex(high + kSlack);
+        const int firstRow = clampIndex(low - kSlack, rows_), lastRow = clampIndex(high + kSlack, rows_);
         for (int row = firstRow; row <= lastRow; ++row)
-            visit(static_cast<std::size_t>(row) * static_cast<std::size_t>(side_) + static_cast<std::size_t>(column));
+            visit(Index(column, row));
     }
 }
 
@@ -94,11 +109,11 @@ bool SegmentGrid::AnyWithin(const Vec2 &p, double radius, std::size_t &hint) con
             hint = near;
             return true;
         }
-    const int column0 = Cell(p.x - radius), column1 = Cell(p.x + radius);
-    const int row0 = Cell(p.y - radius), row1 = Cell(p.y + radius);
+    const int column0 = Column(p.x - radius), column1 = Column(p.x + radius);
+    const int row0 = Row(p.y - radius), row1 = Row(p.y + radius);
     for (int row = row0; row <= row1; ++row)
         for (int column = column0; column <= column1; ++column) {
-            const std::size_t index = static_cast<std::size_t>(row) * side_ + static_cast<std::size_t>(column);
+            const std::size_t index = Index(column, row);
             for (std::uint32_t k = start_[index]; k < start_[index + 1]; ++k)
                 if (DistanceSquared(p, segments_[items_[k]]) <= radius2) {
                     hint = items_[k];
@@ -108,21 +123,32 @@ bool SegmentGrid::AnyWithin(const Vec2 &p, double radius, std::size_t &hint) con
     return false;
 }
 
-double SegmentGrid::Nearest(const Vec2 &p, double enough) const
+double SegmentGrid::Nearest(const Vec2 &p, double enough, std::size_t &nearest) const
 {
     double best2 = std::numeric_limits<double>::infinity();
     if (segments_.empty())
         return best2;
-    const int column = Cell(p.x), row = Cell(p.y);
+    const int column = Column(p.x), row = Row(p.y);
     const auto look = [&](int c, int r) {
-        if (c < 0 || r < 0 || c >= side_ || r >= side_)
+        if (c < 0 || r < 0 || c >= columns_ || r >= rows_)
             return;
-        const std::size_t index = static_cast<std::size_t>(r) * side_ + static_cast<std::size_t>(c);
-        for (std::uint32_t k = start_[index]; k < start_[index + 1]; ++k)
-            best2 = std::min(best2, DistanceSquared(p, segments_[items_[k]]));
+        const std::size_t index = Index(c, r);
+        for (std::uint32_t k = start_[index]; k < start_[index + 1]; ++k) {
+            const double distance2 = DistanceSquared(p, segments_[items_[k]]);
+            if (distance2 < best2) {
+                best2 = distance2;
+                nearest = items_[k];
+            }
+        }
     };
+    // How far p lies outside its (edge) cell: the rings' distances shrink by it.
+    const double cellLeft = origin_.x + column * cell_, cellBottom = origin_.y + row * cell_;
+    const double outX = std::max({0.0, cellLeft - p.x, p.x - (cellLeft + cell_)});
+    const double outY = std::max({0.0, cellBottom - p.y, p.y - (cellBottom + cell_)});
+    const double outside = std::sqrt(outX * outX + outY * outY);
+    const int rings = std::max(columns_, rows_);
     // Rings of cells outward: past ring k everything is at least k cells away.
-    for (int ring = 0; ring <= side_; ++ring) {
+    for (int ring = 0; ring <= rings; ++ring) {
         if (ring == 0) {
             look(column, row);
         } else {
@@ -135,7 +161,7 @@ double SegmentGrid::Nearest(const Vec2 &p, double enough) const
                 look(column + ring, r);
             }
         }
-        const double reach = ring * cell_;
+        const double reach = std::max(0.0, ring * cell_ - outside);
         if (best2 <= reach * reach || best2 <= enough * enough)
             break;
     }

@@ -1,6 +1,6 @@
-// Segments filed by the cells of a uniform grid over the ILDA square, so
-// that "is anything within r of this point" and "how far is the nearest"
-// look at a few cells instead of every segment.
+// Segments filed by the cells of a uniform grid over their extent, so that
+// "is anything within r of this point" and "how far is the nearest" look at
+// a few cells instead of every segment.
 #pragma once
 
 #include "scan/Mirror.h"
@@ -29,20 +29,28 @@ public:
     const Segment &At(std::size_t index) const { return segments_[index]; }
     // Whether a segment lies within radius (at most one cell) of p. hint is
     // the segment found last time, tried first: neighbouring samples mostly
-    // share it.
+    // share it; it becomes the one found.
     bool AnyWithin(const Vec2 &p, double radius, std::size_t &hint) const;
-    // The distance from p to the nearest segment; the search stops as soon
-    // as one within enough is found (the answer is then at most enough).
-    double Nearest(const Vec2 &p, double enough) const;
+    // The distance from p to the nearest segment, which becomes nearest. The
+    // search stops as soon as one within enough is found (the answer is then
+    // at most enough, not always the least).
+    double Nearest(const Vec2 &p, double enough, std::size_t &nearest) const;
 
 private:
     template <class Visit> void ForEachCell(const Segment &segment, Visit visit) const;
-    int Cell(double coordinate) const;
+    int Column(double x) const;
+    int Row(double y) const;
+    std::size_t Index(int column, int row) const
+    {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
+    }
 
     std::span<const Segment> segments_;
     double cell_;
-    int side_;
-    std::vector<std::uint32_t> start_; // side_ * side_ + 1 offsets into items_
+    Vec2 origin_;
+    int columns_ = 1;
+    int rows_ = 1;
+    std::vector<std::uint32_t> start_; // columns_ * rows_ + 1 offsets into items_
     std::vector<std::uint32_t> items_;
 };
 

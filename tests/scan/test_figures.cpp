@@ -57,6 +57,19 @@ INSTANTIATE_TEST_SUITE_P(Frames, WorkedExample,
                                          Worked{"CornerWithDwell", RightAngle(3, 3, 3), 94.293, 2.404, 5.844}),
                          [](const testing::TestParamInfo<Worked> &info) { return info.param.name; });
 
+// A path that keeps within tolerance still strays by as much as it is off.
+TEST(Figures, StrayWithinToleranceIsTheDistanceOff)
+{
+    std::vector<ilda::Point> intended(10, At(-5000, 0, false)), sent(10, At(-5000, 200, false));
+    for (int x = -5000; x <= 5000; x += 500) {
+        intended.push_back(At(x, 0));
+        sent.push_back(At(x, 200));
+    }
+    const scan::Figures figures = scan::Measure(sent, intended, scan::DefaultProfile());
+    EXPECT_NEAR(figures.stray, 200 * 100.0 / 65536, 0.001);
+    EXPECT_EQ(figures.strayShare, 0.0);
+}
+
 TEST(Figures, StepsTimeAndRate)
 {
     // Three points: a 1 % lit step, a 10 % blanked step, and the 9 % step
