@@ -6,6 +6,7 @@
 #include <mutex>
 #include <numbers>
 #include <tuple>
+#include <utility>
 
 namespace scan::detail {
 
@@ -65,15 +66,14 @@ std::vector<double> CornerTable(double share, double step, double deviation)
         const Vec2 out{std::cos(angle), std::sin(angle)};
         constexpr int kRun = 24;
         const Vec2 farIn{-kRun * step, 0}, farOut{kRun * step * out.x, kRun * step * out.y};
-        auto turns = [&](double lag) {
+        double released = 0; // how far the mirror still was when it left
+        auto turnsAt = [&](double lag, double exit) {
             Vec2 mirror{-kRun * step, 0};
             auto follow = [&](const Vec2 &p) {
                 mirror.x += share * (p.x - mirror.x);
                 mirror.y += share * (p.y - mirror.y);
             };
-            for (int k = -kRun; k <= 0; ++k)
-                follow({k * step, 0});
-            double tip = Length(mirror.x, mirror.y);
+            std::vector<std::pair<Vec2, Vec2>> drawn;
             double worst = 0;
             auto draw = [&](const Vec2 &p) {
                 const Vec2 from = mirror;
@@ -83,14 +83,39 @@ std::vector<double> CornerTable(double share, double step, double deviation)
                     worst = std::max(worst,
                                      std::min(SegmentDistance(at, farIn, {0, 0}), SegmentDistance(at, {0, 0}, farOut)));
                 }
-                tip = std::min(tip, SegmentDistance({0, 0}, from, mirror));
+                if (Length(mirror.x, mirror.y) < 8 * step)
+                    drawn.push_back({from, mirror});
             };
+            for (int k = -kRun; k <= 0; ++k)
+                draw({k * step, 0});
             for (int k = 0; Length(mirror.x, mirror.y) > lag && k < kMaxDwell; ++k)
                 draw({0, 0});
+            released = Length(mirror.x, mirror.y);
             for (int k = 1; k <= kRun; ++k)
-                draw({k * step * out.x, k * step * out.y});
-            return worst <= deviation && tip <= deviation;
+                draw({k * exit * out.x, k * exit * out.y});
+            if (worst > deviation)
+                return false;
+            // The drawing near the corner must be drawn too, the tip included.
+            const double spacing = deviation / 2;
+            const int samples = int(std::ceil(4 * step / spacing));
+            for (int side = 0; side < 2; ++side)
+                for (int k = 0; k <= samples; ++k) {
+                    const double d = k * spacing;
+                    const Vec2 at = side == 0 ? Vec2{-d, 0} : Vec2{d * out.x, d * out.y};
+                    double nearest = 1e300;
+                    for (const auto &[a, b] : drawn)
+                        nearest = std::min(nearest, SegmentDistance2(at, a, b));
+                    if (nearest > deviation * deviation)
+                        return false;
+                }
+            return true;
         };
+        // A corner is left at full pace, or slower when the next corner is near.
+        auto turns = [&](double lag) {
+            return turnsAt(lag, step) && turnsAt(lag, step * 0.7) && turnsAt(lag, step * 0.4);
+        };
+        // The dwell moves in whole samples: what the table keeps is where
+        // the mirror really was when it left, not the threshold tried.
         double low = 0, high = steadyLag * 1.05;
         if (turns(high)) {
             table[i] = high;
@@ -100,7 +125,8 @@ std::vector<double> CornerTable(double share, double step, double deviation)
             const double middle = (low + high) / 2;
             (turns(middle) ? low : high) = middle;
         }
-        table[i] = low;
+        turns(low);
+        table[i] = std::min(low, released);
     }
     return table;
 }
