@@ -2,10 +2,12 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
+#include "ProfileOptions.h"
 
 #include "ilda/Codec.h"
 #include "lumivex/Colors.h"
 #include "lumivex/Export.h"
+#include "scan/Prepare.h"
 
 #include <exception>
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <variant>
 
 namespace cli {
 
@@ -25,23 +28,27 @@ struct ConvertOptions {
     bool force = false;
     bool parents = false;
     std::optional<std::uint8_t> format; // unset: the bytes of File, Save
+    scan::ProfileChoice profileChoice;  // any option set: the frame prepared for that scanner
     std::vector<std::string> inputs;
 };
 
 // Parses the arguments; a problem comes back as its text.
 std::optional<std::string> parse(const Args &args, ConvertOptions &options)
 {
-    const ParsedArgs parsed = ParseArgs(args, {{"--color", true},
-                                               {"--format", true},
-                                               {"-o", true},
-                                               {"--output", true},
-                                               {"--output-dir", true},
-                                               {"--force"},
-                                               {"-f"},
-                                               {"--parents"}});
+    const auto known = WithProfileOptions({{"--color", true},
+                                           {"--format", true},
+                                           {"-o", true},
+                                           {"--output", true},
+                                           {"--output-dir", true},
+                                           {"--force"},
+                                           {"-f"},
+                                           {"--parents"}});
+    const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
     for (const auto &[name, value] : parsed.options) {
+        if (TakeProfileOption(name, value, options.profileChoice))
+            continue;
         if (name == "--color") {
             const auto color = lumivex::ParseColor(value);
             if (!color)
@@ -65,6 +72,13 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     options.inputs = parsed.files;
     if (options.inputs.empty())
         return "convert needs at least one FILE";
+    if (AnyProfileOption(options.profileChoice)) {
+        if (!options.format)
+            return "--profile writes a standard ILDA format: add --format 0, 1, 4 or 5";
+        const auto profile = scan::ResolveProfile(options.profileChoice);
+        if (const auto *problem = std::get_if<std::string>(&profile))
+            return *problem;
+    }
     if (ilda::IsIndexed(options.format.value_or(ilda::kFormat3dIndexed)) && !lumivex::IsSwatchColor(options.color))
         return "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
     if (options.output && options.outputDir)
@@ -168,9 +182,13 @@ bool convertOne(const std::string &input, const ConvertOptions &options, std::se
     const bool toStdout = IsStandardOutput(target);
     try {
         const std::string shown = output == "-" ? "standard output" : output;
+        lumivex::FramePreparation prepare;
+        if (AnyProfileOption(options.profileChoice))
+            prepare = [profile = std::get<scan::Profile>(scan::ResolveProfile(options.profileChoice))](
+                          std::span<const ilda::Point> points) { return scan::PrepareFrame(points, profile); };
         if (options.format)
             lumivex::BuildStandardExport(file->xBuf, file->yBuf, file->ptCount, options.color, *options.format,
-                                         frameName(input))
+                                         frameName(input), prepare)
                 ->SaveToFile(target, shown);
         else
             lumivex::BuildIldaExport(file->xBuf, file->yBuf, file->ptCount, options.color)->SaveToFile(target, shown);
