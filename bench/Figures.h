@@ -37,4 +37,9 @@ bool PlayerFigures(bool quick, const TempDir &dir);
 // prints the figures.
 int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
 
+// The optimiser against the fixed recipe on generated frames (fewer with
+// quick): a table per frame, the totals and the speed. False when it falls
+// short of the quality or of the recipe's points.
+bool OptimizerFigures(bool quick);
+
 } // namespace bench

@@ -160,8 +160,9 @@ int main(int argc, char **argv)
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
+        const bool optimizer = bench::OptimizerFigures(quick);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
-        if (!ilda || !window)
+        if (!ilda || !optimizer || !window)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';
