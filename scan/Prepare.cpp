@@ -13,7 +13,7 @@ namespace {
 struct Try {
     double deviation, settle, end;
 };
-constexpr Try kTries[] = {{0.85, 0.5, 0.6}, {0.5, 0.3, 0.35}, {0.25, 0.15, 0.15}};
+constexpr Try kTries[] = {{0.85, 0.7, 0.8}, {0.5, 0.3, 0.35}, {0.25, 0.15, 0.15}};
 
 // Vertices this close (a share of the tolerance) to the line through their
 // neighbours add nothing to the drawing.
