@@ -83,9 +83,10 @@ TEST_F(Optimize, PreparesEveryFrameAndKeepsWhatTheFileSays)
         const scan::Figures figures = scan::Measure(points, before.frames[i].points, scan::DefaultProfile());
         EXPECT_GE(figures.coverage, 99.5);
         EXPECT_LE(figures.litStepMax, 1.6);
-        for (const ilda::Point &point : points)
+        for (const ilda::Point &point : points) {
             if (!point.Blanked())
                 EXPECT_EQ(point.colorIndex, before.frames[i].points[1].colorIndex);
+        }
     }
 }
 
