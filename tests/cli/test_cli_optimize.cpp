@@ -84,8 +84,9 @@ TEST_F(Optimize, PreparesEveryFrameAndKeepsWhatTheFileSays)
         EXPECT_GE(figures.coverage, 99.5);
         EXPECT_LE(figures.litStepMax, 1.6);
         for (const ilda::Point &point : points) {
-            if (!point.Blanked())
+            if (!point.Blanked()) {
                 EXPECT_EQ(point.colorIndex, before.frames[i].points[1].colorIndex);
+            }
         }
     }
 }
