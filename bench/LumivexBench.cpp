@@ -131,6 +131,7 @@ int main(int argc, char **argv)
     bool quick = false;
     bool viewer = true;
     bool playerOnly = false;
+    bool optimizeOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -139,6 +140,8 @@ int main(int argc, char **argv)
             viewer = false;
         } else if (arg == "--player-only") {
             playerOnly = true;
+        } else if (arg == "--optimize-only") {
+            optimizeOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -149,7 +152,7 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only] | --write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only] | --write-ilda FILE\n";
             return 2;
         }
     }
@@ -157,6 +160,8 @@ int main(int argc, char **argv)
         bench::TempDir dir;
         if (playerOnly)
             return bench::PlayerFigures(quick, dir) ? 0 : 1;
+        if (optimizeOnly)
+            return bench::OptimizerFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
