@@ -1,6 +1,7 @@
 // lumivex-bench: the figures the project tracks, one line each, "name value
 // unit". --quick uses small sizes (for CI); --no-viewer leaves out the windows
-// (the viewer's and the player's), --player-only takes the player's alone;
+// (the viewer's and the player's), --player-only takes the player's alone,
+// --optimize-only the optimiser's;
 // --write-ilda FILE only writes the large ILDA file of the figures.
 #include "Figures.h"
 #include "Workloads.h"
@@ -152,7 +153,8 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only] | --write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only] | "
+                         "--write-ilda FILE\n";
             return 2;
         }
     }
