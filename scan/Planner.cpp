@@ -15,6 +15,9 @@ namespace {
 constexpr int kCornerSteps = 60; // the corner table's angles, 3 degrees apart
 constexpr int kMaxDwell = 64;    // samples the mirror is ever waited for
 constexpr int kMaxFixes = 8;     // times a stroke's segment is slowed before it is taken as it is
+// Far beyond what a frame holds (65,535): a plan this long is given up, so
+// that an absurd profile or frame cannot take all memory.
+constexpr std::size_t kMostPoints = std::size_t{1} << 18;
 
 double Length(double x, double y)
 {
@@ -96,7 +99,7 @@ std::vector<double> CornerTable(double share, double step, double deviation)
             if (worst > deviation)
                 return false;
             // The drawing near the corner must be drawn too, the tip included.
-            const double spacing = deviation / 2;
+            const double spacing = std::max(deviation / 2, step / 64);
             const int samples = int(std::ceil(4 * step / spacing));
             for (int side = 0; side < 2; ++side)
                 for (int k = 0; k <= samples; ++k) {
@@ -288,6 +291,10 @@ void Planner::Draw(const Stroke &stroke)
     std::vector<Checkpoint> checkpoints(n);
     std::vector<int> fixes(n, 0);
     for (std::size_t j = 1; j < n;) {
+        if (out_->size() > kMostPoints) {
+            held_ = false;
+            return;
+        }
         checkpoints[j] = {out_->size(), mirror_, last_};
         const Place &a = stroke.at[j - 1], &b = stroke.at[j];
         const double length = arc[j] - arc[j - 1];
@@ -314,9 +321,9 @@ void Planner::Draw(const Stroke &stroke)
             const std::size_t back = j >= 2 ? j - 1 : j;
             if (j >= 2) {
                 lag[j - 1] *= 0.5;
-                pace[j - 1] *= 0.8;
+                pace[j - 1] = std::max(pace[j - 1] * 0.8, litStep_ / 16);
             }
-            pace[j] *= 0.8;
+            pace[j] = std::max(pace[j] * 0.8, litStep_ / 16);
             const Checkpoint &checkpoint = checkpoints[back];
             out_->resize(checkpoint.size);
             mirror_ = checkpoint.mirror;
@@ -337,6 +344,8 @@ bool Planner::Plan(const std::vector<Stroke> &strokes, std::vector<ilda::Point> 
     last_ = {double(Coordinate(last_.x)), double(Coordinate(last_.y)), double(Coordinate(last_.z))};
     mirror_ = XY(last_);
     for (const Stroke &stroke : strokes) {
+        if (out.size() > kMostPoints)
+            return false;
         Travel(stroke.at.front(), stroke.look.front());
         Draw(stroke);
     }
