@@ -174,7 +174,8 @@ public:
     {
         std::vector<ilda::Point> prepared = scan::PrepareFrame(points, options_.profile);
         if (prepared.size() > 65535)
-            throw rtl::Exception("frame " + std::to_string(frame.index) + " needs at least " + std::to_string(prepared.size()) +
+            throw rtl::Exception("frame " + std::to_string(frame.index) + " needs at least " +
+                                 std::to_string(prepared.size()) +
                                  " points once prepared, more than the 65535 a frame holds");
         ilda::Header header = frame.header;
         header.format = OutputFormat(frame);
