@@ -102,4 +102,19 @@ TEST_F(Optimize, AFileCutShortIsNotWritten)
     EXPECT_FALSE(std::filesystem::exists(Dir() / "out.ild"));
 }
 
+TEST_F(Optimize, ConvertWritesTheOutlinePrepared)
+{
+    const std::string outline = std::string(LUMIVEX_TEST_DATA) + "/points-2000.dat";
+    EXPECT_EQ(Run({"convert", "--profile", "ilda-12k", "-o", "p.ild", outline}).exitCode, 2);
+    ASSERT_EQ(Run({"convert", "--profile", "ilda-12k", "--format", "1", "-o", "p.ild", outline}).exitCode, 0);
+    EXPECT_EQ(Run({"ilda", "--check", "p.ild"}).exitCode, 0);
+    rtl::TMemoryStream stream(ReadBytes(Dir() / "p.ild"));
+    const ilda::Contents contents = ilda::ReadAll(stream);
+    ASSERT_EQ(contents.frames.size(), 1u);
+    const auto &points = contents.frames[0].points;
+    ASSERT_FALSE(points.empty());
+    EXPECT_TRUE(points.front().Blanked());
+    EXPECT_LE(scan::Measure(points, points, *scan::FindProfile("ilda-12k")).litStepMax, 1.6);
+}
+
 } // namespace
