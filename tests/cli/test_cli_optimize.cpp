@@ -102,6 +102,33 @@ TEST_F(Optimize, AFileCutShortIsNotWritten)
     EXPECT_FALSE(std::filesystem::exists(Dir() / "out.ild"));
 }
 
+// The profile options: a scanner described by its values is held to its own
+// limits; a wrong choice is a usage error before anything is written.
+TEST_F(Optimize, ProfileOptions)
+{
+    Put("show.ild", Show());
+    ASSERT_EQ(Run({"optimize", "--quiet", "--rate", "20000", "--lit-step", "0.8", "--output-dir", "out", "--parents",
+                   "--", "show.ild"})
+                  .exitCode,
+              0);
+    rtl::TMemoryStream stream(ReadBytes(Dir() / "out" / "show.ild"));
+    const ilda::Contents contents = ilda::ReadAll(stream);
+    ASSERT_EQ(contents.frames.size(), 3u);
+    scan::Profile custom = scan::DefaultProfile();
+    custom.rate = 20000;
+    custom.cutoff = 20000.0 / 12;
+    custom.litStep = 0.8;
+    for (const auto &frame : contents.frames)
+        EXPECT_LE(scan::Measure(frame.points, frame.points, custom).litStepMax, 0.8);
+    for (const auto &bad : {std::vector<std::string>{"--profile", "ilda-99k"}, {"--tolerance", "-1"}, {"--rate"}}) {
+        std::vector<std::string> args = {"optimize", "-o", "bad.ild"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        args.push_back("show.ild");
+        EXPECT_EQ(Run(args).exitCode, 2) << bad.front();
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "bad.ild"));
+}
+
 TEST_F(Optimize, ConvertWritesTheOutlinePrepared)
 {
     const std::string outline = std::string(LUMIVEX_TEST_DATA) + "/points-2000.dat";
