@@ -132,13 +132,17 @@ struct Summary {
     }
 };
 
-// The colour index nearest to color in palette (squared distance in RGB).
+// The colour index nearest to color in palette (squared distance in RGB),
+// for a lit point.
 std::uint8_t NearestIndex(ilda::Color color, std::span<const ilda::Color> palette)
 {
     auto channel = [](ilda::Color c, int shift) { return int(c >> shift & 0xFF); };
     std::size_t best = 0;
     long nearest = -1;
     for (std::size_t i = 0; i < palette.size() && i < 256; ++i) {
+        // A black entry would put the beam out: never the colour of a lit point.
+        if (palette[i] == 0)
+            continue;
         long distance = 0;
         for (int shift : {0, 8, 16}) {
             const long d = channel(color, shift) - channel(palette[i], shift);
