@@ -42,5 +42,9 @@ int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
 // reading. False when a run failed.
 bool PlayerIndexFigures(bool quick, const TempDir &dir);
 int RunPlayerIndexChild(const std::string &dots, const std::string &palettes, int argc, char **argv);
+// The optimiser against the fixed recipe on generated frames (fewer with
+// quick): a table per frame, the totals and the speed. False when it falls
+// short of the quality or of the recipe's points.
+bool OptimizerFigures(bool quick);
 
 } // namespace bench

@@ -1,6 +1,7 @@
 // lumivex-bench: the figures the project tracks, one line each, "name value
 // unit". --quick uses small sizes (for CI); --no-viewer leaves out the windows
-// (the viewer's and the player's), --player-only takes the player's alone;
+// (the viewer's and the player's), --player-only takes the player's alone,
+// --optimize-only the optimiser's;
 // --write-ilda FILE only writes the large ILDA file of the figures.
 #include "Figures.h"
 #include "Workloads.h"
@@ -131,6 +132,7 @@ int main(int argc, char **argv)
     bool quick = false;
     bool viewer = true;
     bool playerOnly = false;
+    bool optimizeOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -139,6 +141,8 @@ int main(int argc, char **argv)
             viewer = false;
         } else if (arg == "--player-only") {
             playerOnly = true;
+        } else if (arg == "--optimize-only") {
+            optimizeOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -151,7 +155,8 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only] | --write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only] | "
+                         "--write-ilda FILE\n";
             return 2;
         }
     }
@@ -159,11 +164,14 @@ int main(int argc, char **argv)
         bench::TempDir dir;
         if (playerOnly)
             return bench::PlayerFigures(quick, dir) ? 0 : 1;
+        if (optimizeOnly)
+            return bench::OptimizerFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
+        const bool optimizer = bench::OptimizerFigures(quick);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
-        if (!ilda || !window)
+        if (!ilda || !optimizer || !window)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';

@@ -6,6 +6,7 @@
 #include "ConvertOptions.h"
 #include "ConvertPipeline.h"
 #include "FileAccess.h"
+#include "ProfileOptions.h"
 
 #include "ilda/Codec.h"
 #include "lumivex/Colors.h"
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <variant>
 
 namespace cli {
 
@@ -108,32 +110,27 @@ std::optional<std::string> parsePipelineOption(const std::string &name, const st
 // Parses the arguments; a problem comes back as its text.
 std::optional<std::string> parse(const Args &args, ConvertOptions &options)
 {
-    const ParsedArgs parsed = ParseArgs(args, {{"--color", true},
-                                               {"--format", true},
-                                               {"-o", true},
-                                               {"--output", true},
-                                               {"--output-dir", true},
-                                               {"--force"},
-                                               {"-f"},
-                                               {"--parents"},
-                                               {"--quiet"},
-                                               {"-q"},
-                                               {"--join"},
-                                               {"--palette", true},
-                                               {"--frames", true},
-                                               {"--flip-x"},
-                                               {"--flip-y"},
-                                               {"--rotate", true},
-                                               {"--scale", true},
-                                               {"--offset", true},
-                                               {"--fit"},
-                                               {"--margin", true},
-                                               {"--profile", true},
-                                               {"--rate", true},
-                                               {"--cutoff", true},
-                                               {"--lit-step", true},
-                                               {"--blank-step", true},
-                                               {"--tolerance", true}});
+    const auto known = WithProfileOptions({{"--color", true},
+                                           {"--format", true},
+                                           {"-o", true},
+                                           {"--output", true},
+                                           {"--output-dir", true},
+                                           {"--force"},
+                                           {"-f"},
+                                           {"--parents"},
+                                           {"--quiet"},
+                                           {"-q"},
+                                           {"--join"},
+                                           {"--palette", true},
+                                           {"--frames", true},
+                                           {"--flip-x"},
+                                           {"--flip-y"},
+                                           {"--rotate", true},
+                                           {"--scale", true},
+                                           {"--offset", true},
+                                           {"--fit"},
+                                           {"--margin", true}});
+    const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
     scan::ProfileChoice profile;

@@ -41,10 +41,6 @@ struct ConvertOptions {
     bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
 };
 
-// --profile and the values that override it, into choice; false when name
-// is not one of them. (The scanner options of every command.)
-bool TakeProfileOption(const std::string &name, const std::string &value, scan::ProfileChoice &choice);
-
 // The output's name for input: -o, or the input's with .ild, in --output-dir.
 std::string OutputName(const std::string &input, const ConvertOptions &options);
 

@@ -21,7 +21,7 @@ constexpr const char *kHelp =
     "  list FILE        the X and Y values as the viewer lists them\n"
     "  info FILE        file name, size, point count and structure\n"
     "  convert [--color COLOR] [--format 0|1|4|5] [-o OUT | --output-dir DIR [--parents]]\n"
-    "          [--force] FILE...\n"
+    "          [--force] [--profile NAME] FILE...\n"
     "                   write the ILDA file that File, Save writes for each FILE;\n"
     "                   COLOR is red (default), lime, blue, navy, yellow, aqua,\n"
     "                   fuchsia, white, black or, in formats 4 and 5, any\n"
@@ -43,6 +43,13 @@ constexpr const char *kHelp =
     "                   when there is one)\n"
     "  ilda --legacy [--json] FILE\n"
     "                   what TIldaFile's reader finds in FILE\n"
+    "  optimize [--profile NAME | --rate R --cutoff F --lit-step P --blank-step P\n"
+    "          --tolerance T] [--format 0|1|4|5] (-o OUT | --output-dir DIR [--parents])\n"
+    "          [--force] [--quiet] FILE...\n"
+    "                   every frame prepared for a scanner (ilda-30k by default,\n"
+    "                   or ilda-12k, or the one described): blanked travel,\n"
+    "                   settling, dwell and steps within its limits; prints the\n"
+    "                   coverage, stray, points and refresh rate before and after\n"
     "\n"
     "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
     "  names the file -a.dat.\n"
@@ -97,5 +104,7 @@ int main(int argc, char **argv)
         return cli::RunConvert(args);
     if (command == "ilda")
         return cli::RunIlda(args);
+    if (command == "optimize")
+        return cli::RunOptimize(args);
     return cli::UsageError("unknown command " + command);
 }

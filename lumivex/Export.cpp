@@ -47,7 +47,7 @@ std::unique_ptr<TIldaFile> BuildIldaExport(const SampleBuffer &xBuf, const Sampl
 
 std::unique_ptr<ilda::SectionWriter> BuildStandardExport(const SampleBuffer &xBuf, const SampleBuffer &yBuf,
                                                          std::uint16_t ptCount, TColor color, std::uint8_t format,
-                                                         const std::string &name)
+                                                         const std::string &name, const FramePreparation &prepare)
 {
     const auto frame = BuildIldaExport(xBuf, yBuf, ptCount, color);
     const bool blank = ilda::IsIndexed(format) && color == clBlack;
@@ -62,6 +62,12 @@ std::unique_ptr<ilda::SectionWriter> BuildStandardExport(const SampleBuffer &xBu
         point.colorIndex = index;
         point.color = color;
         points.push_back(point);
+    }
+    if (prepare && !points.empty()) {
+        points = prepare(points);
+        for (ilda::Point &point : points)
+            point.status &= static_cast<std::uint8_t>(~ilda::kLastPointBit);
+        points.back().status |= ilda::kLastPointBit;
     }
     ilda::Header header;
     header.format = format;

@@ -8,8 +8,11 @@
 #include "lumivex/PointFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace lumivex {
 
@@ -27,9 +30,12 @@ std::unique_ptr<TIldaFile> BuildIldaExport(const SampleBuffer &xBuf, const Sampl
 // index of the standard default palette nearest to color; black, which
 // that palette lacks, becomes blanked points, which show black. Formats 4
 // and 5 carry color itself.
+// prepare, when set, turns the frame's points into the ones written (a
+// frame prepared for a scanner); the last of them is then marked last.
+using FramePreparation = std::function<std::vector<ilda::Point>(std::span<const ilda::Point>)>;
 std::unique_ptr<ilda::SectionWriter> BuildStandardExport(const SampleBuffer &xBuf, const SampleBuffer &yBuf,
                                                          std::uint16_t ptCount, TColor color, std::uint8_t format,
-                                                         const std::string &name);
+                                                         const std::string &name, const FramePreparation &prepare = {});
 
 constexpr const char *kCompanyName = "Lumivex";
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,9 @@ struct ParsedArgs {
 // The value of an option is the next word, whatever it looks like: in
 // "--frame -1" the "-1" is the frame, not an option.
 ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known);
+// The same for a table put together at run time (a command's own options
+// and a shared group such as the profile options).
+ParsedArgs ParseArgs(const Args &args, std::span<const KnownOption> known);
 
 // The one FILE of a command that takes exactly one; a problem when there
 // is not exactly one.

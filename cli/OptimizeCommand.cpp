@@ -1,0 +1,344 @@
+// optimize: every frame of ILDA files prepared for a scanner profile,
+// read and written frame by frame so that memory stays flat.
+#include "Arguments.h"
+#include "Commands.h"
+#include "FileAccess.h"
+#include "ProfileOptions.h"
+
+#include "ilda/IldaObj.h"
+#include "ilda/Reading.h"
+#include "ilda/Writing.h"
+#include "model/Base.h"
+#include "rtl/SysUtils.h"
+#include "scan/Figures.h"
+#include "scan/Prepare.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <variant>
+
+namespace cli {
+
+namespace {
+
+struct OptimizeOptions {
+    scan::Profile profile;
+    std::optional<std::uint8_t> format; // unset: each frame's own
+    std::optional<std::string> output;
+    std::optional<std::string> outputDir;
+    bool force = false;
+    bool parents = false;
+    bool quiet = false;
+    std::vector<std::string> inputs;
+};
+
+std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
+{
+    const auto known = WithProfileOptions({{"--format", true},
+                                           {"-o", true},
+                                           {"--output", true},
+                                           {"--output-dir", true},
+                                           {"--force"},
+                                           {"-f"},
+                                           {"--parents"},
+                                           {"--quiet"},
+                                           {"-q"}});
+    const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
+    if (!parsed.problem.empty())
+        return parsed.problem;
+    scan::ProfileChoice choice;
+    for (const auto &[name, value] : parsed.options) {
+        if (TakeProfileOption(name, value, choice))
+            continue;
+        if (name == "--format") {
+            if (value != "0" && value != "1" && value != "4" && value != "5")
+                return "--format takes 0, 1, 4 or 5, not " + value;
+            options.format = static_cast<std::uint8_t>(value[0] - '0');
+        } else if (name == "--output-dir") {
+            options.outputDir = value;
+        } else if (name == "-o" || name == "--output") {
+            options.output = value;
+        } else if (name == "--parents") {
+            options.parents = true;
+        } else if (name == "--quiet" || name == "-q") {
+            options.quiet = true;
+        } else {
+            options.force = true;
+        }
+    }
+    const auto profile = scan::ResolveProfile(choice);
+    if (const auto *problem = std::get_if<std::string>(&profile))
+        return *problem;
+    options.profile = std::get<scan::Profile>(profile);
+    options.inputs = parsed.files;
+    if (options.inputs.empty())
+        return "optimize needs at least one FILE";
+    if (options.output && options.outputDir)
+        return "-o and --output-dir exclude each other";
+    if (!options.output && !options.outputDir)
+        return "optimize needs -o OUT or --output-dir DIR (it never writes over its input)";
+    if (options.output && options.inputs.size() != 1)
+        return "-o names one output, so it takes one FILE";
+    for (const std::string &input : options.inputs)
+        if (IsStandardInput(input) && !options.output)
+            return "standard input (-) has no name to derive the output's from: give -o OUT";
+    return std::nullopt;
+}
+
+std::optional<std::string> prepareOutputDir(const OptimizeOptions &options)
+{
+    if (!options.outputDir)
+        return std::nullopt;
+    const std::filesystem::path dir(*options.outputDir);
+    std::error_code error;
+    if (std::filesystem::is_directory(dir, error))
+        return std::nullopt;
+    if (std::filesystem::exists(dir, error))
+        return "the output folder " + *options.outputDir + " is not a folder";
+    if (!options.parents)
+        return "the output folder " + *options.outputDir + " does not exist; create it, or add --parents";
+    if (!std::filesystem::create_directories(dir, error) && error)
+        return "cannot create the output folder " + *options.outputDir + ": " + error.message();
+    return std::nullopt;
+}
+
+std::string outputName(const std::string &input, const OptimizeOptions &options)
+{
+    if (options.output)
+        return *options.output;
+    return (std::filesystem::path(*options.outputDir) / std::filesystem::path(input).filename()).string();
+}
+
+// The figures of a file before and after: the worst frame's, and totals.
+struct Summary {
+    std::size_t frames = 0;
+    std::size_t pointsBefore = 0, pointsAfter = 0;
+    double coverageBefore = 100, coverageAfter = 100; // lowest
+    double strayBefore = 0, strayAfter = 0;           // highest
+    double hzBefore = 0, hzAfter = 0;                 // lowest
+
+    void Add(const scan::Figures &before, const scan::Figures &after)
+    {
+        auto lowest = [&](double &into, double value) { into = frames == 0 ? value : std::min(into, value); };
+        lowest(hzBefore, before.hz);
+        lowest(hzAfter, after.hz);
+        coverageBefore = std::min(coverageBefore, before.coverage);
+        coverageAfter = std::min(coverageAfter, after.coverage);
+        strayBefore = std::max(strayBefore, before.stray);
+        strayAfter = std::max(strayAfter, after.stray);
+    }
+};
+
+// The colour index nearest to color in palette (squared distance in RGB),
+// for a lit point.
+std::uint8_t NearestIndex(ilda::Color color, std::span<const ilda::Color> palette)
+{
+    auto channel = [](ilda::Color c, int shift) { return int(c >> shift & 0xFF); };
+    std::size_t best = 0;
+    long nearest = -1;
+    for (std::size_t i = 0; i < palette.size() && i < 256; ++i) {
+        // A black entry would put the beam out: never the colour of a lit point.
+        if (palette[i] == 0)
+            continue;
+        long distance = 0;
+        for (int shift : {0, 8, 16}) {
+            const long d = channel(color, shift) - channel(palette[i], shift);
+            distance += d * d;
+        }
+        if (nearest < 0 || distance < nearest) {
+            nearest = distance;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
+// Reads the input's sections and writes each prepared as it comes.
+class FrameOptimizer : public ilda::ReadHandler {
+public:
+    FrameOptimizer(rtl::TStream &out, const OptimizeOptions &options, Summary &summary)
+        : out_(out), options_(options), summary_(summary)
+    {
+    }
+
+    void OnPalette(const ilda::Palette &palette) override
+    {
+        if (palette.header.format != ilda::kFormatPalette || !ilda::IsIndexed(options_.format.value_or(0)))
+            return;
+        ilda::SectionWriter section;
+        section.AddPalette(palette.header, palette.colors);
+        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
+        palette_ = palette.colors;
+    }
+
+    void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
+    {
+        std::vector<ilda::Point> prepared = scan::PrepareFrame(points, options_.profile);
+        if (prepared.size() > 65535)
+            throw rtl::Exception("frame " + std::to_string(frame.index) + " needs at least " +
+                                 std::to_string(prepared.size()) +
+                                 " points once prepared, more than the 65535 a frame holds");
+        ilda::Header header = frame.header;
+        header.format = OutputFormat(frame);
+        const bool recolour = ilda::IsIndexed(header.format) && !ilda::IsIndexed(frame.header.format);
+        for (ilda::Point &point : prepared) {
+            if (recolour)
+                point.colorIndex = point.color == 0 ? 0 : NearestIndex(point.color, Palette());
+            point.indexed = ilda::IsIndexed(header.format);
+        }
+        prepared.back().status |= ilda::kLastPointBit;
+        ilda::SectionWriter section;
+        section.AddFrame(header, prepared);
+        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
+        last_ = header;
+        if (!options_.quiet)
+            summary_.Add(scan::Measure(points, points, options_.profile),
+                         scan::Measure(prepared, points, options_.profile));
+        ++summary_.frames;
+        summary_.pointsBefore += points.size();
+        summary_.pointsAfter += prepared.size();
+    }
+
+    // The reading stops at its first error; a file cut short is not
+    // passed off as a whole one.
+    void OnError(const ilda::Diagnostic &error) override
+    {
+        if (!error_)
+            error_ = "byte " + std::to_string(error.offset) + ": " + error.text;
+    }
+
+    void Finish()
+    {
+        if (error_)
+            throw rtl::Exception(*error_);
+        if (summary_.frames == 0)
+            throw rtl::Exception("no frame to optimise");
+        ilda::SectionWriter section;
+        section.AddEndMarker(last_);
+        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
+    }
+
+private:
+    // A frame whose colours came from a colour table keeps them in true
+    // colour: the table listed one colour per point of the old frame.
+    std::uint8_t OutputFormat(const ilda::FrameInfo &frame) const
+    {
+        if (options_.format)
+            return *options_.format;
+        if (frame.colorTable && ilda::IsIndexed(frame.header.format))
+            return ilda::Is3d(frame.header.format) ? ilda::kFormat3dTrueColor : ilda::kFormat2dTrueColor;
+        return frame.header.format;
+    }
+
+    std::span<const ilda::Color> Palette() const
+    {
+        if (palette_.empty())
+            return ilda::kDefaultPalette;
+        return palette_;
+    }
+
+    rtl::TStream &out_;
+    const OptimizeOptions &options_;
+    Summary &summary_;
+    std::vector<ilda::Color> palette_; // the last one written; empty: the default
+    ilda::Header last_;
+    std::optional<std::string> error_;
+};
+
+// The prepared file, written through the saving stream as it is read: a
+// failure half-way leaves whatever was at the output untouched.
+class OptimizedFile : public TBaseList {
+public:
+    OptimizedFile(rtl::TStream &input, const OptimizeOptions &options, Summary &summary)
+        : input_(input), options_(options), summary_(summary)
+    {
+    }
+
+    void SaveToStream(rtl::TStream &stream) override
+    {
+        FrameOptimizer optimizer(stream, options_, summary_);
+        ilda::ReadOptions reading;
+        reading.keep = 0;
+        ilda::Read(input_, optimizer, reading);
+        optimizer.Finish();
+    }
+
+private:
+    rtl::TStream &input_;
+    const OptimizeOptions &options_;
+    Summary &summary_;
+};
+
+std::string outputKey(const std::string &output)
+{
+    std::error_code error;
+    const auto key = std::filesystem::weakly_canonical(output, error);
+    return error ? output : key.string();
+}
+
+bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)
+{
+    const std::string output = outputName(input, options);
+    if (!IsStandardInput(input) && SameFile(input, output)) {
+        std::fprintf(stderr, "%s: the output %s would replace the input; not written.\n", input.c_str(),
+                     output.c_str());
+        return false;
+    }
+    if (written.count(outputKey(output))) {
+        std::fprintf(stderr, "%s: %s was already written in this run; not replaced.\n", input.c_str(), output.c_str());
+        return false;
+    }
+    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output)) {
+        std::fprintf(stderr, "%s: %s already exists; use --force to replace it.\n", input.c_str(), output.c_str());
+        return false;
+    }
+    const auto stream = OpenInput(input);
+    if (!stream) {
+        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+        return false;
+    }
+    const std::string target = output == "-" ? "/dev/stdout" : output;
+    const bool toStdout = IsStandardOutput(target);
+    Summary summary;
+    try {
+        OptimizedFile(*stream, options, summary).SaveToFile(target, output == "-" ? "standard output" : output);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
+        return false;
+    }
+    written.insert(outputKey(output));
+    if (options.quiet)
+        return true;
+    std::fprintf(toStdout ? stderr : stdout,
+                 "%s -> %s (%s): %zu frame%s, %zu -> %zu points, lowest refresh %.1f -> %.1f Hz, "
+                 "lowest coverage %.3f -> %.3f %%, largest stray %.3f -> %.3f %%\n",
+                 input.c_str(), output.c_str(), options.profile.name.c_str(), summary.frames,
+                 summary.frames == 1 ? "" : "s", summary.pointsBefore, summary.pointsAfter, summary.hzBefore,
+                 summary.hzAfter, summary.coverageBefore, summary.coverageAfter, summary.strayBefore,
+                 summary.strayAfter);
+    return true;
+}
+
+} // namespace
+
+int RunOptimize(const Args &args)
+{
+    OptimizeOptions options;
+    if (const auto problem = parse(args, options))
+        return UsageError(*problem);
+    if (const auto problem = prepareOutputDir(options)) {
+        std::fprintf(stderr, "lumivex: %s.\n", problem->c_str());
+        return kExitFailed;
+    }
+    bool all = true;
+    std::set<std::string> written;
+    for (const std::string &input : options.inputs)
+        all = optimizeOne(input, options, written) && all;
+    std::fflush(stdout);
+    return all ? kExitOk : kExitFailed;
+}
+
+} // namespace cli

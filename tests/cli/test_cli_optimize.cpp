@@ -1,0 +1,147 @@
+// optimize end to end: an ILDA file with a palette and frames of several
+// formats comes out prepared, with its sections and headers kept.
+#include "CliRunner.h"
+
+#include "ilda/Reading.h"
+#include "ilda/Writing.h"
+#include "rtl/Classes.h"
+#include "scan/Figures.h"
+
+namespace {
+
+using clitest::CliTest;
+using clitest::ReadBytes;
+
+ilda::Point At(int x, int y, bool lit, std::uint8_t index, ilda::Color color)
+{
+    ilda::Point point;
+    point.x = static_cast<std::int16_t>(x);
+    point.y = static_cast<std::int16_t>(y);
+    point.status = lit ? 0 : ilda::kBlankingBit;
+    point.colorIndex = index;
+    point.color = color;
+    return point;
+}
+
+ilda::Header Named(std::uint8_t format, const char *name, std::uint16_t number)
+{
+    ilda::Header header;
+    header.format = format;
+    header.name = ilda::NameField(name);
+    header.company = ilda::NameField("Tests");
+    header.number = number;
+    header.total = 3;
+    header.projector = 2;
+    return header;
+}
+
+// A triangle and a lone dot, unprepared: lit steps far beyond 1.6 %.
+std::vector<ilda::Point> Shape(std::uint8_t index, ilda::Color color)
+{
+    std::vector<ilda::Point> points = {At(-10000, -10000, false, index, 0), At(10000, -10000, true, index, color),
+                                       At(0, 12000, true, index, color),    At(-10000, -10000, true, index, color),
+                                       At(20000, 20000, false, index, 0),   At(20000, 20000, true, index, color)};
+    points.back().status |= ilda::kLastPointBit;
+    return points;
+}
+
+std::vector<std::uint8_t> Show()
+{
+    const std::vector<ilda::Color> palette = {ilda::Rgb(0, 0, 0), ilda::Rgb(255, 0, 0), ilda::Rgb(0, 255, 0)};
+    ilda::SectionWriter file;
+    file.AddPalette(Named(ilda::kFormatPalette, "colours", 0), palette);
+    file.AddFrame(Named(ilda::kFormat3dIndexed, "one", 0), Shape(1, palette[1]));
+    file.AddFrame(Named(ilda::kFormat2dIndexed, "two", 1), Shape(2, palette[2]));
+    file.AddFrame(Named(ilda::kFormat3dTrueColor, "three", 2), Shape(0, ilda::Rgb(10, 20, 250)));
+    file.AddEndMarker(Named(ilda::kFormat3dTrueColor, "three", 2));
+    return file.Bytes();
+}
+
+class Optimize : public CliTest {};
+
+TEST_F(Optimize, PreparesEveryFrameAndKeepsWhatTheFileSays)
+{
+    Put("show.ild", Show());
+    const auto result = Run({"optimize", "-o", "out.ild", "show.ild"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("3 frames"), std::string::npos) << result.out;
+    EXPECT_EQ(Run({"ilda", "--check", "out.ild"}).exitCode, 0);
+
+    rtl::TMemoryStream in(Show()), out(ReadBytes(Dir() / "out.ild"));
+    const ilda::Contents before = ilda::ReadAll(in), after = ilda::ReadAll(out);
+    ASSERT_EQ(after.frames.size(), before.frames.size());
+    ASSERT_EQ(after.outcome.palettes.size(), 1u);
+    EXPECT_EQ(after.outcome.palettes[0]->colors, before.outcome.palettes[0]->colors);
+    for (std::size_t i = 0; i < before.frames.size(); ++i) {
+        const ilda::Header &was = before.frames[i].info.header, &is = after.frames[i].info.header;
+        EXPECT_EQ(is.format, was.format);
+        EXPECT_EQ(is.name, was.name);
+        EXPECT_EQ(is.company, was.company);
+        EXPECT_EQ(is.number, was.number);
+        EXPECT_EQ(is.projector, was.projector);
+        const auto &points = after.frames[i].points;
+        const scan::Figures figures = scan::Measure(points, before.frames[i].points, scan::DefaultProfile());
+        EXPECT_GE(figures.coverage, 99.5);
+        EXPECT_LE(figures.litStepMax, 1.6);
+        for (const ilda::Point &point : points) {
+            if (!point.Blanked()) {
+                EXPECT_EQ(point.colorIndex, before.frames[i].points[1].colorIndex);
+            }
+        }
+    }
+}
+
+TEST_F(Optimize, AFileCutShortIsNotWritten)
+{
+    auto bytes = Show();
+    bytes.resize(bytes.size() - 40);
+    Put("cut.ild", bytes);
+    const auto result = Run({"optimize", "--profile", "ilda-12k", "-o", "out.ild", "cut.ild"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("not optimised"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "out.ild"));
+}
+
+// The profile options: a scanner described by its values is held to its own
+// limits; a wrong choice is a usage error before anything is written.
+TEST_F(Optimize, ProfileOptions)
+{
+    Put("show.ild", Show());
+    ASSERT_EQ(Run({"optimize", "--quiet", "--rate", "20000", "--lit-step", "0.8", "--output-dir", "out", "--parents",
+                   "--", "show.ild"})
+                  .exitCode,
+              0);
+    rtl::TMemoryStream stream(ReadBytes(Dir() / "out" / "show.ild"));
+    const ilda::Contents contents = ilda::ReadAll(stream);
+    ASSERT_EQ(contents.frames.size(), 3u);
+    scan::Profile custom = scan::DefaultProfile();
+    custom.rate = 20000;
+    custom.cutoff = 20000.0 / 12;
+    custom.litStep = 0.8;
+    for (const auto &frame : contents.frames)
+        EXPECT_LE(scan::Measure(frame.points, frame.points, custom).litStepMax, 0.8);
+    for (const auto &bad : {std::vector<std::string>{"--profile", "ilda-99k"}, {"--tolerance", "-1"}, {"--rate"}}) {
+        std::vector<std::string> args = {"optimize", "-o", "bad.ild"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        args.push_back("show.ild");
+        EXPECT_EQ(Run(args).exitCode, 2) << bad.front();
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "bad.ild"));
+}
+
+TEST_F(Optimize, ConvertWritesTheOutlinePrepared)
+{
+    const std::string outline = std::string(LUMIVEX_TEST_DATA) + "/points-2000.dat";
+    EXPECT_EQ(Run({"convert", "--profile", "ilda-12k", "-o", "p.ild", outline}).exitCode, 2);
+    ASSERT_EQ(Run({"convert", "--profile", "ilda-12k", "--format", "1", "-o", "p.ild", outline}).exitCode, 0);
+    EXPECT_EQ(Run({"ilda", "--check", "p.ild"}).exitCode, 0);
+    rtl::TMemoryStream stream(ReadBytes(Dir() / "p.ild"));
+    const ilda::Contents contents = ilda::ReadAll(stream);
+    ASSERT_EQ(contents.frames.size(), 1u);
+    const auto &points = contents.frames[0].points;
+    ASSERT_FALSE(points.empty());
+    EXPECT_TRUE(points.front().Blanked());
+    EXPECT_LE(scan::Measure(points, points, *scan::FindProfile("ilda-12k")).litStepMax, 1.6);
+}
+
+} // namespace
