@@ -6,6 +6,11 @@ namespace cli {
 
 ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known)
 {
+    return ParseArgs(args, std::span<const KnownOption>(known.begin(), known.size()));
+}
+
+ParsedArgs ParseArgs(const Args &args, std::span<const KnownOption> known)
+{
     ParsedArgs parsed;
     bool onlyFiles = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "Commands.h"
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,9 @@ struct ParsedArgs {
 };
 
 ParsedArgs ParseArgs(const Args &args, std::initializer_list<KnownOption> known);
+// The same with a table put together at run time (a command's own options
+// and shared ones).
+ParsedArgs ParseArgs(const Args &args, std::span<const KnownOption> known);
 
 // The one FILE of hexdump, list, info and ilda; a problem when there is
 // not exactly one.

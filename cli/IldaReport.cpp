@@ -182,7 +182,9 @@ private:
     const std::string &name_;
 };
 
-void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome)
+} // namespace
+
+void ReportReadingProblems(const std::string &name, const ilda::ReadOutcome &outcome)
 {
     for (const ilda::Diagnostic &error : outcome.errors)
         std::fprintf(stderr, "%s: byte %lld: %s\n", name.c_str(), static_cast<long long>(error.offset),
@@ -191,8 +193,6 @@ void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome)
         std::fprintf(stderr, "%s: %s from the ILDA standard; 'lumivex ilda --check' lists them\n", name.c_str(),
                      Plural(outcome.warningCount, "deviation", "deviations").c_str());
 }
-
-} // namespace
 
 int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest &request, Output &out)
 {
@@ -222,7 +222,7 @@ int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest 
         PlainWriter writer(out, options.points);
         outcome = ilda::Read(stream, writer, options);
         out.Flush();
-        ReportErrors(name, outcome);
+        ReportReadingProblems(name, outcome);
     }
     return outcome.errorCount ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "player/PlayerArguments.h"
 
+#include "scan/Profile.h"
+
 #include <charconv>
 
 namespace player {
@@ -58,8 +60,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             continue;
         }
         if (options && IsOption(word)) {
-            const bool takesValue =
-                word == "--render" || word == "--frame" || word == "--size" || word == "-o" || word == "--output";
+            const bool takesValue = word == "--render" || word == "--frame" || word == "--size" || word == "-o" ||
+                                    word == "--output" || word == "--profile";
             if (!takesValue)
                 return Error("unknown option " + word);
             if (i + 1 >= args.size())
@@ -78,6 +80,13 @@ Arguments ParseArguments(const std::vector<std::string> &args)
                 if (!ParseNumber(value, 1, kMaxRenderSize, result.size))
                     return Error("--size takes 1 to " + std::to_string(kMaxRenderSize) + " pixels, not " + value);
                 sizeGiven = true;
+            } else if (word == "--profile") {
+                scan::ProfileChoice choice;
+                choice.name = value;
+                const auto profile = scan::ResolveProfile(choice);
+                if (const auto *problem = std::get_if<std::string>(&profile))
+                    return Error(*problem);
+                result.profile = value;
             } else {
                 result.output = value;
             }
@@ -92,8 +101,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             return Error("--render needs -o OUT.png");
         if (result.size == 0)
             result.size = kDefaultRenderSize;
-    } else if (frameGiven || sizeGiven || !result.output.empty()) {
-        return Error("--frame, --size and -o go with --render");
+    } else if (frameGiven || sizeGiven || !result.output.empty() || !result.profile.empty()) {
+        return Error("--frame, --size, --profile and -o go with --render");
     }
     return result;
 }
@@ -101,7 +110,7 @@ Arguments ParseArguments(const std::vector<std::string> &args)
 std::string UsageText()
 {
     return "Usage: lumivex-player [FILE]\n"
-           "       lumivex-player --render FILE [--frame N] [--size S] -o OUT.png\n"
+           "       lumivex-player --render FILE [--frame N] [--size S] [--profile P] -o OUT.png\n"
            "\n"
            "Shows and plays the frames of an ILDA laser file (.ild) in their colours.\n"
            "Space plays and pauses; Left and Right step; Home and End go to the first\n"
@@ -110,6 +119,9 @@ std::string UsageText()
            "  --render FILE  draw one frame into a square PNG, without a display\n"
            "  --frame N      the frame to draw, counted from 0 (default 0)\n"
            "  --size S       the PNG's side in pixels, 1 to 8192 (default 256)\n"
+           "  --profile P    draw the frame as the scanner P draws it (ilda-30k or\n"
+           "                 ilda-12k): bright where the beam lingers, dim where it\n"
+           "                 rushes\n"
            "  -o, --output   the PNG to write\n"
            "  --help         this text\n"
            "  --version      the version\n"

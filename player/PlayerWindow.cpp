@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "player/ScannerMode.h"
 #include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
@@ -54,6 +55,7 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
     view_ = new FrameView;
     view_->SetNotice(QStringLiteral("Open an ILDA file (File, Open) or drop one here."));
+    scanner_ = new ScannerMode(view_, this);
     slider_ = new TZelkScrollBar;
     slider_->SetMin(0);
     slider_->SetMax(0);
@@ -66,6 +68,7 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
     auto *top = new QHBoxLayout;
     top->addWidget(view_, 1);
+    top->addWidget(scanner_->View(), 1);
     top->addWidget(BuildInfoPanel());
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
@@ -146,6 +149,7 @@ void PlayerWindow::BuildMenus()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(blankedAction_);
     view->addAction(messagesAction_);
+    scanner_->AddTo(view);
 }
 
 QWidget *PlayerWindow::BuildInfoPanel()
@@ -167,6 +171,7 @@ QWidget *PlayerWindow::BuildInfoPanel()
     form->addRow(QStringLiteral("Format:"), formatValue_);
     form->addRow(QStringLiteral("Points:"), pointsValue_);
     form->addRow(QStringLiteral("Palette:"), paletteValue_);
+    form->addRow(scanner_->Facts());
     return panel;
 }
 
@@ -240,6 +245,7 @@ bool PlayerWindow::OpenFile(const QString &path)
     shown_ = false;
     setWindowTitle(QStringLiteral("%1 - Lumivex Player").arg(QFileInfo(path).fileName()));
     view_->SetFrame({});
+    scanner_->SetFrame({});
     view_->SetNotice(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()));
     slider_->SetMax(0);
     slider_->SetPosition(0);
@@ -325,7 +331,9 @@ void PlayerWindow::ShowFrame(std::size_t index)
     if (index >= FrameCount())
         return;
     current_ = index;
-    view_->SetFrame(CurrentPoints());
+    const FramePoints points = CurrentPoints();
+    view_->SetFrame(points);
+    scanner_->SetFrame(points);
     slider_->SetPosition(static_cast<std::int32_t>(index));
     UpdateInfo();
     emit FrameShown(index);

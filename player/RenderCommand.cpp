@@ -2,12 +2,14 @@
 
 #include "player/FrameScan.h"
 #include "player/Renderer.h"
+#include "player/ScannerRenderer.h"
 
 #include <vector>
 
 namespace player {
 
-RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output)
+RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output,
+                              const std::string &profile)
 {
     if (const auto problem = CheckReadable(file))
         return {1, *problem};
@@ -21,6 +23,15 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
         points.resize(ilda::DecodeFrame(stream, *found.frame, points));
     } catch (const std::exception &error) {
         return {1, error.what()};
+    }
+    if (!profile.empty()) {
+        const auto scanner = scan::FindProfile(profile);
+        if (!scanner)
+            return {1, "unknown profile " + profile};
+        const std::string problem = WriteScannerPng(output, points, size, *scanner);
+        if (!problem.empty())
+            return {1, problem};
+        return {};
     }
     const QString problem = WritePng(QString::fromStdString(output), points, size, {});
     if (!problem.isEmpty())

@@ -59,7 +59,8 @@ int main(int argc, char *argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietQtNotes);
         QGuiApplication app(argc, argv);
-        const player::RenderResult result = player::RenderFrameToPng(early.file, early.frame, early.size, early.output);
+        const player::RenderResult result =
+            player::RenderFrameToPng(early.file, early.frame, early.size, early.output, early.profile);
         if (result.exitCode != 0)
             std::fprintf(stderr, "lumivex-player: %s\n", result.message.c_str());
         return result.exitCode;

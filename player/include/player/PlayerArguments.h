@@ -15,6 +15,7 @@ struct Arguments {
     int frame = 0;       // Render: counted from 0
     int size = 0;        // Render: pixels of each side
     std::string output;  // Render: the PNG to write
+    std::string profile; // Render: the scanner profile to draw with; empty for the projector's view
     std::string problem; // Error: what is wrong
 };
 

@@ -26,6 +26,8 @@ class TZelkScrollBar;
 
 namespace player {
 
+class ScannerMode;
+
 class PlayerWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -55,6 +57,7 @@ public:
 
     TZelkScrollBar *Slider() const { return slider_; }
     FrameView *View() const { return view_; }
+    ScannerMode *Scanner() const { return scanner_; }
 
     // The frame rates offered; the first is the default.
     static constexpr double kRates[] = {30, 10, 12, 15, 20, 24, 25, 50, 60};
@@ -98,6 +101,7 @@ private:
     bool loop_ = true;
 
     FrameView *view_ = nullptr;
+    ScannerMode *scanner_ = nullptr;
     TZelkScrollBar *slider_ = nullptr;
     QLabel *frameValue_ = nullptr;
     QLabel *nameValue_ = nullptr;
