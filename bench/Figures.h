@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace player {
+class PlayerWindow;
+}
+
 namespace bench {
 
 // One line on stdout: "name value unit".
@@ -36,5 +40,9 @@ bool PlayerFigures(bool quick, const TempDir &dir);
 // The child's side: opens path in the player's window, offscreen, and
 // prints the figures.
 int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
+
+// The scanner view of the first frame of path in window (shown), and the
+// figures beside it; false when the frame cannot be read.
+bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, bool quick);
 
 } // namespace bench
