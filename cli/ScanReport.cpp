@@ -11,11 +11,16 @@
 #include "rtl/SysUtils.h"
 #include "scan/Figures.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <deque>
+#include <future>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace cli {
@@ -133,13 +138,57 @@ public:
              << Plain(p.tolerance) << " %\n";
     }
 
+    // Frames are measured on threads of their own while the reading goes
+    // on, a few at a time; their lines come out in the frames' order.
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
     {
-        const scan::Figures f = scan::Measure(points, points, profile_);
-        const auto index = static_cast<long long>(frame.index);
+        std::vector<ilda::Point> copy(points.begin(), points.end());
+        std::future<scan::Figures> figures;
+        try {
+            figures = std::async(std::launch::async, [copy = std::move(copy), profile = profile_] {
+                return scan::Measure(copy, copy, profile);
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: measure here.
+            std::promise<scan::Figures> now;
+            now.set_value(scan::Measure(points, points, profile_));
+            figures = now.get_future();
+        }
+        pending_.push_back({frame.index, std::move(figures)});
+        while (pending_.size() > kAtOnce)
+            WriteNext();
+    }
+
+    void End()
+    {
+        while (!pending_.empty())
+            WriteNext();
+        Summary();
+    }
+
+private:
+    // Frames measured at the same time: each holds a copy of its points.
+    static inline const std::size_t kAtOnce = std::max(1u, std::thread::hardware_concurrency());
+
+    struct Pending {
+        std::size_t index;
+        std::future<scan::Figures> figures;
+    };
+
+    void WriteNext()
+    {
+        const std::size_t frame = pending_.front().index;
+        const scan::Figures f = pending_.front().figures.get();
+        pending_.pop_front();
+        Write(frame, f);
+    }
+
+    void Write(std::size_t frame, const scan::Figures &f)
+    {
+        const auto index = static_cast<long long>(frame);
         const auto count = static_cast<long long>(f.points);
         if (json_) {
-            out_ << (frame.index ? ", " : "") << "{\"index\": " << index << ", \"points\": " << count
+            out_ << (frame ? ", " : "") << "{\"index\": " << index << ", \"points\": " << count
                  << ", \"ms\": " << Fixed(f.ms) << ", \"hz\": " << Fixed(f.hz)
                  << ", \"coverage\": " << Fixed(f.coverage) << ", \"stray\": " << Fixed(f.stray)
                  << ", \"strayShare\": " << Fixed(f.strayShare) << ", \"litStepMax\": " << Fixed(f.litStepMax)
@@ -152,14 +201,14 @@ public:
         }
         ++frames_;
         points_ += f.points;
-        coverage_.Take(f.coverage, frame.index, true);
-        stray_.Take(f.stray, frame.index, false);
-        strayShare_.Take(f.strayShare, frame.index, false);
-        litStep_.Take(f.litStepMax, frame.index, false);
-        blankStep_.Take(f.blankStepMax, frame.index, false);
+        coverage_.Take(f.coverage, frame, true);
+        stray_.Take(f.stray, frame, false);
+        strayShare_.Take(f.strayShare, frame, false);
+        litStep_.Take(f.litStepMax, frame, false);
+        blankStep_.Take(f.blankStepMax, frame, false);
     }
 
-    void End()
+    void Summary()
     {
         if (json_) {
             out_ << "]}\n";
@@ -185,7 +234,6 @@ public:
         out_ << "\n";
     }
 
-private:
     Output &out_;
     const std::string &name_;
     const scan::Profile &profile_;
@@ -193,6 +241,7 @@ private:
     std::size_t frames_ = 0;
     std::size_t points_ = 0;
     Worst coverage_, stray_, strayShare_, litStep_, blankStep_;
+    std::deque<Pending> pending_;
 };
 
 // One file; its exit status.
