@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace player {
+class PlayerWindow;
+}
+
 namespace bench {
 
 // One line on stdout: "name value unit".
@@ -46,5 +50,8 @@ int RunPlayerIndexChild(const std::string &dots, const std::string &palettes, in
 // quick): a table per frame, the totals and the speed. False when it falls
 // short of the quality or of the recipe's points.
 bool OptimizerFigures(bool quick);
+// The scanner view of the first frame of path in window (shown), and the
+// figures beside it; false when the frame cannot be read.
+bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, bool quick);
 
 } // namespace bench

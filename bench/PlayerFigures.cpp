@@ -77,6 +77,8 @@ int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv)
     }
     Figure("player_draw_65535_ms", Median(draws), "ms");
     Figure("player_view_side_px", std::min(view.width(), view.height()), "px");
+    if (!ScannerViewFigures(window, path, quick))
+        return 1;
 
     // Playing at 30 frames a second: frames put on the screen per second.
     window.SetRate(30);

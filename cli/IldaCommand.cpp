@@ -6,6 +6,7 @@
 #include "IldaReport.h"
 #include "Json.h"
 #include "Output.h"
+#include "ScanReport.h"
 
 #include "ilda/IldaObj.h"
 #include "ilda/Reading.h"
@@ -196,6 +197,8 @@ std::optional<std::string> parse(const Args &args, IldaOptions &options)
 
 int RunIlda(const Args &args)
 {
+    if (AsksForScan(args))
+        return RunIldaScan(args);
     IldaOptions options;
     if (const auto problem = parse(args, options))
         return UsageError(*problem);

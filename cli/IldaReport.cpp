@@ -251,8 +251,9 @@ private:
     std::size_t count_ = 0;
 };
 
-// headersOnly: the reading left the points out, and so the checks on them.
-void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome, bool headersOnly)
+} // namespace
+
+void ReportReadingProblems(const std::string &name, const ilda::ReadOutcome &outcome, bool headersOnly)
 {
     for (const ilda::Diagnostic &error : outcome.errors)
         std::fprintf(stderr, "%s: byte %lld: %s\n", name.c_str(), static_cast<long long>(error.offset),
@@ -267,8 +268,6 @@ void ReportErrors(const std::string &name, const ilda::ReadOutcome &outcome, boo
         std::fprintf(stderr, "%s: %s from the ILDA standard; 'lumivex ilda --check' lists them\n", name.c_str(),
                      count.c_str());
 }
-
-} // namespace
 
 int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest &request, Output &out)
 {
@@ -291,7 +290,7 @@ int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest 
         PlainWriter writer(out, options.points);
         outcome = ilda::Read(stream, writer, options);
         out.Flush();
-        ReportErrors(name, outcome, !options.points);
+        ReportReadingProblems(name, outcome, !options.points);
     }
     return outcome.errorCount ? 1 : 0;
 }

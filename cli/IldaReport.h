@@ -4,6 +4,7 @@
 
 #include "Output.h"
 
+#include "ilda/Reading.h"
 #include "rtl/Classes.h"
 
 #include <string>
@@ -24,5 +25,10 @@ struct IldaRequest {
 // Reads the file name opened as stream and writes what request asks for;
 // returns the exit status for this file.
 int ReportIlda(const std::string &name, rtl::TStream &stream, const IldaRequest &request, Output &out);
+
+// The errors of a reading on stderr, FILE: byte N: text, and a line
+// counting its deviations from the standard, if any; headersOnly: the
+// reading left the points out, and so the checks on them.
+void ReportReadingProblems(const std::string &name, const ilda::ReadOutcome &outcome, bool headersOnly = false);
 
 } // namespace cli

@@ -1,35 +1,46 @@
 #include "ProfileOptions.h"
 
+#include <array>
+#include <optional>
+
 namespace cli {
 
 namespace {
 
-struct ProfileOption {
-    const char *name;
-    std::optional<std::string> scan::ProfileChoice::*field;
-};
+constexpr std::array<KnownOption, 6> kOptions{{
+    {"--profile", true},
+    {"--rate", true},
+    {"--cutoff", true},
+    {"--lit-step", true},
+    {"--blank-step", true},
+    {"--tolerance", true},
+}};
 
-constexpr ProfileOption kOptions[] = {
-    {"--profile", &scan::ProfileChoice::name},         {"--rate", &scan::ProfileChoice::rate},
-    {"--cutoff", &scan::ProfileChoice::cutoff},        {"--lit-step", &scan::ProfileChoice::litStep},
-    {"--blank-step", &scan::ProfileChoice::blankStep}, {"--tolerance", &scan::ProfileChoice::tolerance},
+// Where each option's value goes, in the table's order.
+std::optional<std::string> scan::ProfileChoice::*const kFields[] = {
+    &scan::ProfileChoice::name,    &scan::ProfileChoice::rate,      &scan::ProfileChoice::cutoff,
+    &scan::ProfileChoice::litStep, &scan::ProfileChoice::blankStep, &scan::ProfileChoice::tolerance,
 };
 
 } // namespace
 
+std::span<const KnownOption> ProfileOptionTable()
+{
+    return kOptions;
+}
+
 std::vector<KnownOption> WithProfileOptions(std::initializer_list<KnownOption> own)
 {
     std::vector<KnownOption> known(own);
-    for (const ProfileOption &option : kOptions)
-        known.push_back({option.name, true});
+    known.insert(known.end(), kOptions.begin(), kOptions.end());
     return known;
 }
 
 bool TakeProfileOption(const std::string &name, const std::string &value, scan::ProfileChoice &choice)
 {
-    for (const ProfileOption &option : kOptions)
-        if (name == option.name) {
-            choice.*option.field = value;
+    for (std::size_t i = 0; i < kOptions.size(); ++i)
+        if (name == kOptions[i].name) {
+            choice.*kFields[i] = value;
             return true;
         }
     return false;
@@ -37,10 +48,27 @@ bool TakeProfileOption(const std::string &name, const std::string &value, scan::
 
 bool AnyProfileOption(const scan::ProfileChoice &choice)
 {
-    for (const ProfileOption &option : kOptions)
-        if (choice.*option.field)
+    for (const auto field : kFields)
+        if (choice.*field)
             return true;
     return false;
+}
+
+std::variant<scan::Profile, std::string> ProfileFromOptions(const ParsedArgs &parsed)
+{
+    scan::ProfileChoice choice;
+    for (const auto &[name, value] : parsed.options) {
+        for (std::size_t i = 0; i < kOptions.size(); ++i) {
+            if (name != kOptions[i].name)
+                continue;
+            std::optional<std::string> &field = choice.*kFields[i];
+            // Two values for one setting would leave one of them silently unused.
+            if (field)
+                return name + " is given twice";
+            field = value;
+        }
+    }
+    return scan::ResolveProfile(choice);
 }
 
 } // namespace cli

@@ -1,18 +1,22 @@
 // The options that choose a scanner profile: --profile NAME, or a scanner
 // described by --rate, --cutoff, --lit-step, --blank-step and --tolerance.
-// One table for every command that takes a profile.
+// One table for every command that measures or prepares frames for a
+// scanner.
 #pragma once
 
 #include "Arguments.h"
 #include "scan/Profile.h"
 
 #include <initializer_list>
-#include <optional>
+#include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace cli {
 
+// The profile options alone (each takes a value).
+std::span<const KnownOption> ProfileOptionTable();
 // own followed by the profile options, for ParseArgs.
 std::vector<KnownOption> WithProfileOptions(std::initializer_list<KnownOption> own);
 
@@ -21,6 +25,11 @@ bool TakeProfileOption(const std::string &name, const std::string &value, scan::
 
 // True when choice names anything at all.
 bool AnyProfileOption(const scan::ProfileChoice &choice);
+
+// The profile the parsed options choose (the default one when they name
+// none), or what is wrong with them. Options not in the table are left
+// alone; one given twice is refused.
+std::variant<scan::Profile, std::string> ProfileFromOptions(const ParsedArgs &parsed);
 
 // The help text's line for them.
 constexpr const char *kProfileUsage =

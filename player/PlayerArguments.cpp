@@ -1,9 +1,11 @@
 #include "player/PlayerArguments.h"
 
+#include "scan/Profile.h"
 #include "startup/Arguments.h"
 
 #include <limits>
 #include <utility>
+#include <variant>
 
 namespace player {
 
@@ -31,7 +33,7 @@ Arguments ParseArguments(const std::vector<std::string> &args)
     if (startup::AsksFor(args, {"--version"}))
         return Only(Arguments::Action::Version);
     const startup::ParsedArgs parsed = startup::ParseArgs(
-        args, {{"--render", true}, {"--frame", true}, {"--size", true}, {"-o", true}, {"--output", true}});
+        args, {{"--render", true}, {"--frame", true}, {"--size", true}, {"-o", true}, {"--output", true}, {"--profile", true}});
     if (!parsed.problem.empty()) {
         Arguments result = Error(parsed.problem);
         result.unknownOption = parsed.unknownOption;
@@ -55,6 +57,13 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             if (!startup::ParseNumber(value, 1, kMaxRenderSize, result.size))
                 return Error("--size takes 1 to " + std::to_string(kMaxRenderSize) + " pixels, not " + value);
             sizeGiven = true;
+        } else if (name == "--profile") {
+            scan::ProfileChoice choice;
+            choice.name = value;
+            const auto profile = scan::ResolveProfile(choice);
+            if (const auto *problem = std::get_if<std::string>(&profile))
+                return Error(*problem);
+            result.profile = value;
         } else {
             result.output = value;
         }
@@ -68,8 +77,8 @@ Arguments ParseArguments(const std::vector<std::string> &args)
             return Error("--render needs -o OUT.png");
         if (result.size == 0)
             result.size = kDefaultRenderSize;
-    } else if (frameGiven || sizeGiven || !result.output.empty()) {
-        return Error("--frame, --size and -o go with --render");
+    } else if (frameGiven || sizeGiven || !result.output.empty() || !result.profile.empty()) {
+        return Error("--frame, --size, --profile and -o go with --render");
     }
     return result;
 }
@@ -77,7 +86,7 @@ Arguments ParseArguments(const std::vector<std::string> &args)
 std::string UsageText()
 {
     return "Usage: lumivex-player [FILE]\n"
-           "       lumivex-player --render FILE [--frame N] [--size S] -o OUT.png\n"
+           "       lumivex-player --render FILE [--frame N] [--size S] [--profile P] -o OUT.png\n"
            "       lumivex-player --render FILE --frame all [--size S] -o 'DIR/%04d.png'\n"
            "\n"
            "Shows and plays the frames of an ILDA laser file (.ild) in their colours.\n"
@@ -88,6 +97,9 @@ std::string UsageText()
            "  --frame N      the frame to draw, counted from 0 (default 0); all: every\n"
            "                 frame, OUT naming each by its number (%d, %04d; .png or .svg)\n"
            "  --size S       the PNG's side in pixels, 1 to 8192 (default 256)\n"
+           "  --profile P    draw the frame as the scanner P draws it (ilda-30k or\n"
+           "                 ilda-12k): bright where the beam lingers, dim where it\n"
+           "                 rushes\n"
            "  -o, --output   the PNG to write\n"
            "  --help         this text\n"
            "  --version      the version\n"

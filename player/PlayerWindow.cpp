@@ -2,6 +2,7 @@
 
 #include "FrameFacts.h"
 #include "player/PaletteView.h"
+#include "player/ScannerMode.h"
 #include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
@@ -62,6 +63,7 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
     view_ = new FrameView;
     view_->SetNotice(QStringLiteral("Open an ILDA file (File, Open) or drop one here."));
+    scanner_ = new ScannerMode(view_, this);
     slider_ = new TZelkScrollBar;
     slider_->SetMin(0);
     slider_->SetMax(0);
@@ -76,6 +78,7 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
     auto *top = new QHBoxLayout;
     top->addWidget(view_, 1);
+    top->addWidget(scanner_->View(), 1);
     top->addWidget(BuildInfoPanel());
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
@@ -190,6 +193,7 @@ QWidget *PlayerWindow::BuildInfoPanel()
     form->addRow(QStringLiteral("Format:"), formatValue_);
     form->addRow(QStringLiteral("Points:"), pointsValue_);
     form->addRow(QStringLiteral("Palette:"), paletteValue_);
+    form->addRow(scanner_->Facts());
     return panel;
 }
 
@@ -298,6 +302,7 @@ bool PlayerWindow::OpenPath(const std::string &name)
     RecentFiles::Add(path);
     setWindowTitle(QStringLiteral("%1 - Lumivex Player").arg(QFileInfo(path).fileName()));
     view_->SetFrame({});
+    scanner_->SetFrame({});
     view_->SetNotice(QStringLiteral("Reading %1...").arg(QFileInfo(path).fileName()));
     slider_->SetMax(0);
     slider_->SetPosition(0);
@@ -404,6 +409,7 @@ void PlayerWindow::ShowFrame(std::size_t index)
     view_->SetFrame(points);
     if (projection_)
         projection_->SetFrame(points);
+    scanner_->SetFrame(points);
     slider_->SetPosition(static_cast<std::int32_t>(index));
     UpdateInfo();
     UpdatePalette();

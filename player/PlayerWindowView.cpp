@@ -53,6 +53,7 @@ void PlayerWindow::BuildViewMenu()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     for (QAction *a : {blankedAction_, pointsAction_, orderAction_})
         view->addAction(a);
+    scanner_->AddTo(view);
     view->addSeparator();
     for (QAction *a : {zoomInAction_, zoomOutAction_, fitAction_, threeDAction_, resetTurnAction_})
         view->addAction(a);

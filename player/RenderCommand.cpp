@@ -2,6 +2,7 @@
 
 #include "player/FrameScan.h"
 #include "player/Renderer.h"
+#include "player/ScannerRenderer.h"
 
 #include <QFile>
 
@@ -10,7 +11,8 @@
 
 namespace player {
 
-RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output)
+RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output,
+                              const std::string &profile)
 {
     if (const auto problem = CheckReadable(file))
         return {1, *problem};
@@ -26,6 +28,15 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
         points.resize(ilda::DecodeFrame(stream, *found.frame, points));
     } catch (const std::exception &error) {
         return {1, error.what()};
+    }
+    if (!profile.empty()) {
+        const auto scanner = scan::FindProfile(profile);
+        if (!scanner)
+            return {1, "unknown profile " + profile};
+        const std::string problem = WriteScannerPng(output, points, size, *scanner);
+        if (!problem.empty())
+            return {1, problem};
+        return {};
     }
     const QString problem = WritePng(QFile::decodeName(output.c_str()), points, size, {});
     if (!problem.isEmpty())

@@ -14,6 +14,7 @@ namespace clitest {
 struct Json {
     enum class Kind { Number, String, Array, Object, Null } kind = Kind::Number;
     long long number = 0;
+    double real = 0; // the number with its fraction
     std::string text;
     std::vector<Json> items;
     std::map<std::string, Json> fields;
@@ -152,7 +153,8 @@ private:
         Json n;
         const char *start = text_.c_str() + at_;
         char *end = nullptr;
-        n.number = std::strtoll(start, &end, 10);
+        n.number = std::strtoll(start, nullptr, 10);
+        n.real = std::strtod(start, &end);
         if (end == start)
             throw std::runtime_error("not a number at " + std::to_string(at_));
         at_ += static_cast<std::size_t>(end - start);

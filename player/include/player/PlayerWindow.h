@@ -34,6 +34,7 @@ class TZelkScrollBar;
 namespace player {
 
 class PaletteView;
+class ScannerMode;
 
 class PlayerWindow : public QMainWindow {
     Q_OBJECT
@@ -82,6 +83,7 @@ public:
     // The press-and-hold delay of the slider's arrows and track, in ms: a
     // click of a usual length steps once.
     static constexpr int kSliderRepeatDelay = 350;
+    ScannerMode *Scanner() const { return scanner_; }
 
     // The frame rates offered; the first is the default.
     static constexpr double kRates[] = {30, 10, 12, 15, 20, 24, 25, 50, 60};
@@ -153,6 +155,7 @@ private:
     bool playWhenShown_ = false; // the list plays on into this file
 
     FrameView *view_ = nullptr;
+    ScannerMode *scanner_ = nullptr;
     TZelkScrollBar *slider_ = nullptr;
     QLabel *frameValue_ = nullptr; // "Frame 3 of 30", beside the controls
     QSpinBox *frameBox_ = nullptr;

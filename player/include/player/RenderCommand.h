@@ -11,7 +11,10 @@ struct RenderResult {
     std::string message; // one line for stderr when it failed
 };
 
-RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output);
+// profile: a scanner profile's name, to draw the frame as that scanner
+// draws it; empty for the projector's view.
+RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output,
+                              const std::string &profile = {});
 
 // Every frame of file, each into pattern with its number put in for the
 // one %d (%04d ...) it holds: a PNG, or an SVG when the name ends in .svg.
