@@ -7,6 +7,7 @@
 #include "frames/Repair.h"
 #include "ilda/Writing.h"
 #include "rtl/SaveFile.h"
+#include "rtl/SysUtils.h"
 #include "scan/Prepare.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // The player window's View menu: zoom, the points and their order, 3D, the
 // palette, full screen and the projection window.
+#include "player/ScannerMode.h"
 #include "player/PaletteView.h"
 #include "player/PlayerWindow.h"
 

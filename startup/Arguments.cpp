@@ -7,7 +7,7 @@ namespace startup {
 
 namespace {
 
-const KnownOption *Find(std::initializer_list<KnownOption> known, const std::string &word)
+const KnownOption *Find(std::span<const KnownOption> known, const std::string &word)
 {
     const auto match = std::find_if(known.begin(), known.end(), [&](const KnownOption &o) { return word == o.name; });
     return match == known.end() ? nullptr : match;
