@@ -37,6 +37,11 @@ constexpr const char *kHelp =
     "                   when there is one)\n"
     "  ilda --legacy [--json] FILE\n"
     "                   what TIldaFile's reader finds in FILE\n"
+    "  dacs [--timeout S] [--dac HOST[:PORT]]... [--json]\n"
+    "                   the Ether Dream and IDN DACs that answer within S seconds\n"
+    "  play FILE --dac etherdream:HOST[:PORT] | idn:HOST[:PORT] [--profile NAME | none]\n"
+    "          [--rate R] [--fps N] [--frames LIST] [--loop] [--seconds S] [--clear-estop]\n"
+    "                   stream FILE's frames to a DAC, prepared for the profile\n"
     "\n"
     "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
     "  names the file -a.dat.\n"
@@ -97,5 +102,9 @@ int main(int argc, char **argv)
         return cli::RunConvert(args);
     if (command == "ilda")
         return cli::RunIlda(args);
+    if (command == "dacs")
+        return cli::RunDacs(args);
+    if (command == "play")
+        return cli::RunPlay(args);
     return cli::UsageError("unknown command " + command);
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace dac {
 
@@ -33,7 +34,15 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
     if (options.broadcast)
         scanTo = InterfaceBroadcasts(options.idnPort);
     for (const std::string &address : options.addresses) {
-        const auto resolved = Resolve(address, options.idnPort);
+        // HOST or HOST:PORT
+        std::string host = address;
+        std::uint16_t port = options.idnPort;
+        if (const auto colon = address.rfind(':'); colon != std::string::npos) {
+            host = address.substr(0, colon);
+            const long value = std::strtol(address.c_str() + colon + 1, nullptr, 10);
+            port = value > 0 && value < 65536 ? static_cast<std::uint16_t>(value) : 0;
+        }
+        const auto resolved = port ? Resolve(host, port) : std::nullopt;
         if (resolved)
             scanTo.push_back(*resolved);
         else

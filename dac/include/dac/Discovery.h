@@ -26,7 +26,7 @@ struct FoundDac {
 
 struct DiscoveryOptions {
     std::chrono::milliseconds timeout{1500};
-    std::vector<std::string> addresses; // also scanned for IDN units
+    std::vector<std::string> addresses; // HOST or HOST:PORT, also scanned for IDN units
     bool broadcast = true;              // scan each interface's broadcast address
     std::uint16_t etherDreamPort = 7654;
     std::uint16_t idnPort = 7255;
