@@ -29,6 +29,13 @@ double Seconds(Clock::duration d)
 
 } // namespace
 
+void Emulator::Log(char letter)
+{
+    std::lock_guard lock(mutex_);
+    if (figures_.log.size() < 4096)
+        figures_.log.push_back(letter);
+}
+
 Emulator::Emulator(EmulatorOptions options) : options_(std::move(options)) {}
 
 Emulator::~Emulator()
@@ -139,6 +146,7 @@ void Emulator::RunEtherDream()
         if (inbox.size() < size)
             return 0;
         const bool estop = status.lightEngine == ed::LightEngine::EmergencyStop;
+        Log(static_cast<char>(command));
         std::uint8_t answer = ed::kAck;
         if (command == ed::kEmergencyStop || command == ed::kEmergencyStopAlt) {
             enterEstop(ed::kEngineEStopNetwork);
@@ -395,6 +403,14 @@ void Emulator::RunIdn()
         }
         lastMessage = now;
         gapCounted = false;
+        if (message->configOrLast && message->chunk != idn::kChunkFrameSequel)
+            Log('c');
+        Log(message->chunk == idn::kChunkFrame        ? 'f'
+            : message->chunk == idn::kChunkFrameFirst ? '1'
+            : message->chunk == idn::kChunkFrameSequel ? '+'
+                                                       : 'v');
+        if (message->command == idn::kChannelClose || message->close)
+            Log('x');
         if (!message->configValid) {
             std::lock_guard lock(mutex_);
             ++figures_.malformed;

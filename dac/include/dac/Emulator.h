@@ -44,6 +44,10 @@ struct EmulatorFigures {
     bool estop = false;
     bool playing = false;
     double rate = 0;
+    // What came, a letter each (first 4096): Ether Dream the command bytes;
+    // IDN 'c' before a message carrying the configuration, then 'f' a whole
+    // frame, '1' a first fragment, '+' a sequel, 'v' no samples, 'x' a close.
+    std::string log;
     // Seconds after the first frame message at which each IDN frame arrived.
     std::vector<double> frameArrivals;
 };
@@ -65,6 +69,7 @@ private:
     void RunEtherDream();
     void RunIdn();
     void Announce(int fd, const sockaddr_in &to);
+    void Log(char letter);
 
     EmulatorOptions options_;
     std::uint16_t port_ = 0;
