@@ -33,7 +33,7 @@ public:
         if (options.capacity)
             target_ = std::min<std::size_t>(target_, *options.capacity > chunk_ ? *options.capacity - chunk_ : 1);
         target_ = std::max(target_, chunk_);
-        endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(options.rate * options.leadSeconds / 3));
+        endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(options.rate * options.leadSeconds / 2));
         out_.status.rate = options.rate;
         out_.status.capacity = options.capacity.value_or(0);
     }

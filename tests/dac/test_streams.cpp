@@ -123,8 +123,9 @@ TEST_P(BothKinds, WhatArrivesIsTheShowBetweenBlankedEnds)
     for (std::size_t i = 0; i < b.size(); ++i)
         ASSERT_TRUE(SameDrawing(firstB[static_cast<std::ptrdiff_t>(i)], b[i])) << i;
     if (GetParam() == dac::Kind::Idn) {
-        // Configuration first, frames (a in two fragments), the channel closed last.
-        EXPECT_EQ(run.figures.log.substr(0, 4), "cf1+");
+        // Configuration first, then the lead-in and a, each in two fragments; the
+        // channel closed last.
+        EXPECT_EQ(run.figures.log.substr(0, 5), "c1+1+");
         EXPECT_EQ(run.figures.log.back(), 'x');
         EXPECT_EQ(run.recording.size(), 8u + 2u); // the slots and the two blanked ends
     } else {
@@ -150,7 +151,7 @@ TEST_P(BothKinds, ResumesAfterTheDacDropsOut)
     } else {
         // The configuration again and a blanked lead-in before the frames.
         const auto leadIns = std::count_if(run.recording.begin(), run.recording.end(), [](const auto &frame) {
-            return frame.size() == 90 && std::all_of(frame.begin(), frame.end(), BlankCentre);
+            return frame.size() == 300 && std::all_of(frame.begin(), frame.end(), BlankCentre);
         });
         EXPECT_EQ(leadIns, 3); // start, resume, end
     }

@@ -39,7 +39,7 @@ struct StreamOptions {
     double rate = 30000; // points a second
     double fps = 30;
     double bufferSeconds = 0.040; // Ether Dream: the buffer kept this full
-    double leadSeconds = 0.003;   // blanked points at the centre, before and after
+    double leadSeconds = 0.010;   // blanked points at the centre, before and after
     bool clearEstop = false;      // clear an emergency stop the DAC reports at the start
     bool endOnLoss = false;       // a lost connection ends the stream instead of reconnecting
     std::optional<std::uint32_t> maxRate;  // what the DAC reports, when known
