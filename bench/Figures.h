@@ -37,4 +37,8 @@ bool PlayerFigures(bool quick, const TempDir &dir);
 // prints the figures.
 int RunPlayerChild(const std::string &path, bool quick, int argc, char **argv);
 
+// Live output to each DAC emulator on loopback (2 s with quick, else 60 s)
+// and discovery of each. False when a stream failed.
+bool LiveOutputFigures(bool quick);
+
 } // namespace bench

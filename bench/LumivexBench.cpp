@@ -131,6 +131,7 @@ int main(int argc, char **argv)
     bool quick = false;
     bool viewer = true;
     bool playerOnly = false;
+    bool liveOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -139,6 +140,8 @@ int main(int argc, char **argv)
             viewer = false;
         } else if (arg == "--player-only") {
             playerOnly = true;
+        } else if (arg == "--live-only") {
+            liveOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -149,7 +152,7 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only] | --write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --live-only] | --write-ilda FILE\n";
             return 2;
         }
     }
@@ -157,11 +160,14 @@ int main(int argc, char **argv)
         bench::TempDir dir;
         if (playerOnly)
             return bench::PlayerFigures(quick, dir) ? 0 : 1;
+        if (liveOnly)
+            return bench::LiveOutputFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
-        if (!ilda || !window)
+        const bool live = bench::LiveOutputFigures(quick);
+        if (!ilda || !window || !live)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';
