@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "player/OutputMenu.h"
 #include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
@@ -63,6 +64,9 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
     BuildActions();
     BuildMenus();
+    // Live output: the frame on show goes to the DAC while the switch is on.
+    auto *output = new OutputMenu(this);
+    connect(this, &PlayerWindow::FrameShown, output, [this, output] { output->SetFrame(view_->Frame()); });
 
     auto *top = new QHBoxLayout;
     top->addWidget(view_, 1);
