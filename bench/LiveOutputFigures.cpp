@@ -76,7 +76,8 @@ bool StreamFigures(dac::Kind kind, double seconds)
     const double leads = kind == dac::Kind::EtherDream ? 2 : 1;
     const double expected = kRate * (static_cast<double>(slots) / kFps + leads * options.leadSeconds);
     bench::Figure(name + "_points_played", static_cast<double>(figures.pointsPlayed), "points");
-    bench::Figure(name + "_count_error_pct", 100.0 * std::abs(static_cast<double>(figures.pointsPlayed) - expected) / expected, "%");
+    bench::Figure(name + "_count_error_pct",
+                  100.0 * std::abs(static_cast<double>(figures.pointsPlayed) - expected) / expected, "%");
     bench::Figure(name + "_underflows", static_cast<double>(figures.underflows), "");
     // How late a frame is against its due time, slot/fps after the first.
     // IDN: when it reached the emulator; Ether Dream: when its first point

@@ -56,8 +56,9 @@ std::optional<std::vector<std::size_t>> FrameList(const std::string &text, std::
             const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
             return !t.empty() && error == std::errc() && end == t.data() + t.size();
         };
-        const bool ok = dash == std::string::npos ? parse(item, first) && parse(item, last)
-                                                  : parse(item.substr(0, dash), first) && parse(item.substr(dash + 1), last);
+        const bool ok = dash == std::string::npos
+                            ? parse(item, first) && parse(item, last)
+                            : parse(item.substr(0, dash), first) && parse(item.substr(dash + 1), last);
         if (!ok || first > last) {
             problem = "--frames wants indices from 0 such as 0-9,12, not '" + text + "'";
             return std::nullopt;
@@ -124,10 +125,11 @@ int RunDacs(const Args &args)
         std::printf("[");
         for (std::size_t i = 0; i < found.size(); ++i) {
             const dac::FoundDac &d = found[i];
-            std::printf("%s{\"kind\": \"%s\", \"name\": %s, \"address\": \"%s\", \"port\": %u, \"capacity\": %s, "
-                        "\"maxRate\": %s, \"target\": \"%s\"}",
-                        i ? ", " : "", dac::KindName(d.kind), JsonString(d.name).c_str(), d.address.c_str(), d.port,
-                        optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str(), d.Target().c_str());
+            std::printf(
+                "%s{\"kind\": \"%s\", \"name\": %s, \"address\": \"%s\", \"port\": %u, \"capacity\": %s, "
+                "\"maxRate\": %s, \"target\": \"%s\"}",
+                i ? ", " : "", dac::KindName(d.kind), JsonString(d.name).c_str(), d.address.c_str(), d.port,
+                optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str(), d.Target().c_str());
         }
         std::printf("]\n");
     } else {
@@ -142,9 +144,15 @@ int RunDacs(const Args &args)
 
 int RunPlay(const Args &args)
 {
-    const ParsedArgs parsed =
-        ParseArgs(args, {{"--dac", true}, {"--profile", true}, {"--rate", true}, {"--fps", true}, {"--frames", true},
-                         {"--loop"}, {"--seconds", true}, {"--clear-estop"}, {"--buffer-ms", true}});
+    const ParsedArgs parsed = ParseArgs(args, {{"--dac", true},
+                                               {"--profile", true},
+                                               {"--rate", true},
+                                               {"--fps", true},
+                                               {"--frames", true},
+                                               {"--loop"},
+                                               {"--seconds", true},
+                                               {"--clear-estop"},
+                                               {"--buffer-ms", true}});
     if (!parsed.problem.empty())
         return UsageError(parsed.problem);
     if (parsed.files.size() != 1)
@@ -269,13 +277,14 @@ int RunPlay(const Args &args)
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
     std::printf("%s: %llu frames, %llu points at %.0f points a second, %llu underflows, %llu reconnections\n", how,
-                static_cast<unsigned long long>(shown),
-                static_cast<unsigned long long>(s.pointsSent), options.rate,
+                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), options.rate,
                 static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
-        std::fprintf(stderr, "lumivex: %s; nothing more is sent. Clear it at the DAC, or run again with "
-                             "--clear-estop.\n", outcome.message.c_str());
+        std::fprintf(stderr,
+                     "lumivex: %s; nothing more is sent. Clear it at the DAC, or run again with "
+                     "--clear-estop.\n",
+                     outcome.message.c_str());
         return kExitFailed;
     }
     if (outcome.end == dac::StreamEnd::Failed || outcome.end == dac::StreamEnd::Lost) {

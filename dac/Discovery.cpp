@@ -75,15 +75,18 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
             lastScan = now;
         }
         pollfd fds[2] = {{listener.Fd(), POLLIN, 0}, {scanner.Fd(), POLLIN, 0}};
-        const auto wait = std::min<long long>(100, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count());
+        const auto wait =
+            std::min<long long>(100, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count());
         if (::poll(fds, 2, static_cast<int>(wait)) <= 0)
             continue;
         std::uint8_t bytes[2048];
         sockaddr_in from{};
         socklen_t length = sizeof from;
         if (fds[0].revents & POLLIN) {
-            const ssize_t got = ::recvfrom(listener.Fd(), bytes, sizeof bytes, 0, reinterpret_cast<sockaddr *>(&from), &length);
-            if (const auto b = etherdream::DecodeBroadcast({bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0))})) {
+            const ssize_t got =
+                ::recvfrom(listener.Fd(), bytes, sizeof bytes, 0, reinterpret_cast<sockaddr *>(&from), &length);
+            if (const auto b =
+                    etherdream::DecodeBroadcast({bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0))})) {
                 char name[32];
                 std::snprintf(name, sizeof name, "EtherDream %02x%02x%02x", b->mac[3], b->mac[4], b->mac[5]);
                 add({Kind::EtherDream, name, AddressText(from), etherdream::kCommandPort, b->bufferCapacity,
@@ -92,7 +95,8 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
         }
         length = sizeof from;
         if (fds[1].revents & POLLIN) {
-            const ssize_t got = ::recvfrom(scanner.Fd(), bytes, sizeof bytes, 0, reinterpret_cast<sockaddr *>(&from), &length);
+            const ssize_t got =
+                ::recvfrom(scanner.Fd(), bytes, sizeof bytes, 0, reinterpret_cast<sockaddr *>(&from), &length);
             const auto header = idn::DecodePacketHeader({bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0))});
             if (header && header->sequence == sequence)
                 if (const auto r = idn::DecodeScanResponse({bytes, static_cast<std::size_t>(got)}))

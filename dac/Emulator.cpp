@@ -54,7 +54,8 @@ bool Emulator::Start(std::string &problem)
     }
     Socket socket = etherDream ? TcpListen(*address) : UdpSocket(&*address);
     if (!socket.Valid()) {
-        problem = "cannot listen on " + options_.address + " port " + std::to_string(port) + ": " + std::strerror(errno);
+        problem =
+            "cannot listen on " + options_.address + " port " + std::to_string(port) + ": " + std::strerror(errno);
         return false;
     }
     sockaddr_in bound{};
@@ -320,7 +321,8 @@ void Emulator::RunIdn()
     bool reassembling = false;
     std::size_t keptPoints = 0;
 
-    const auto takeFrame = [&](std::span<const std::uint8_t> sampleBytes, std::uint32_t duration, Clock::time_point now) {
+    const auto takeFrame = [&](std::span<const std::uint8_t> sampleBytes, std::uint32_t duration,
+                               Clock::time_point now) {
         auto samples = idn::DecodeSamples(sampleBytes);
         std::lock_guard lock(mutex_);
         if (!open) {
@@ -405,8 +407,8 @@ void Emulator::RunIdn()
         gapCounted = false;
         if (message->configOrLast && message->chunk != idn::kChunkFrameSequel)
             Log('c');
-        Log(message->chunk == idn::kChunkFrame        ? 'f'
-            : message->chunk == idn::kChunkFrameFirst ? '1'
+        Log(message->chunk == idn::kChunkFrame         ? 'f'
+            : message->chunk == idn::kChunkFrameFirst  ? '1'
             : message->chunk == idn::kChunkFrameSequel ? '+'
                                                        : 'v');
         if (message->command == idn::kChannelClose || message->close)

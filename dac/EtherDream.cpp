@@ -153,16 +153,11 @@ std::size_t CommandSize(std::uint8_t first)
     case kEmergencyStop:
     case kEmergencyStopAlt:
     case kClearEmergencyStop:
-    case kPing:
-        return 1;
-    case kBegin:
-        return 7;
-    case kQueueRate:
-        return 5;
-    case kData:
-        return 3;
-    default:
-        return 0;
+    case kPing: return 1;
+    case kBegin: return 7;
+    case kQueueRate: return 5;
+    case kData: return 3;
+    default: return 0;
     }
 }
 

@@ -216,8 +216,9 @@ EtherDreamRun::Step EtherDreamRun::Finish()
 {
     // The lead-out plays nearly to its end before the DAC is stopped, so
     // the buffer never runs dry and the beam ends blanked.
-    const auto deadline = Clock::now() + kAnswerTime + std::chrono::duration_cast<Clock::duration>(
-                                                           std::chrono::duration<double>(options_.bufferSeconds * 2));
+    const auto deadline =
+        Clock::now() + kAnswerTime +
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.bufferSeconds * 2));
     while (began_ && Estimated(Clock::now()) > endThreshold_ && Clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
     const std::uint8_t stopCommand[] = {ed::kStop};

@@ -13,8 +13,8 @@ ilda::Point BlankCentre()
 }
 
 PointFeed::PointFeed(FrameSource &source, double rate, double fps, double leadSeconds)
-    : source_(source), rate_(rate), fps_(fps),
-      leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))), leadLeft_(leadPoints_)
+    : source_(source), rate_(rate), fps_(fps), leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))),
+      leadLeft_(leadPoints_)
 {
 }
 

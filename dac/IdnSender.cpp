@@ -129,7 +129,8 @@ StreamOutcome IdnRun::Run()
     if (!address)
         return End(StreamEnd::Failed, "cannot find the host " + options_.target.host);
     socket_ = UdpSocket();
-    if (!socket_.Valid() || ::connect(socket_.Fd(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0)
+    if (!socket_.Valid() ||
+        ::connect(socket_.Fd(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0)
         return End(StreamEnd::Failed, "cannot open a socket to " + options_.target.host);
 
     // Nothing goes to the channel before the unit answers.
@@ -145,8 +146,8 @@ StreamOutcome IdnRun::Run()
     out_.status.connected = true;
     Report(true);
     SendBlank(leadPoints_);
-    const auto showStart = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(options_.leadSeconds));
+    const auto showStart =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
     std::optional<std::uint64_t> lastSlot;
     for (;;) {
         const auto now = Clock::now();

@@ -145,11 +145,12 @@ int main(int argc, char **argv)
     }
     emulator.Stop();
     const auto f = emulator.Figures();
-    std::printf("played %llu points, received %llu in %llu messages, %llu underflows, %llu connections, %llu "
-                "malformed\n",
-                static_cast<unsigned long long>(f.pointsPlayed), static_cast<unsigned long long>(f.pointsReceived),
-                static_cast<unsigned long long>(f.messages), static_cast<unsigned long long>(f.underflows),
-                static_cast<unsigned long long>(f.connections), static_cast<unsigned long long>(f.malformed));
+    std::printf(
+        "played %llu points, received %llu in %llu messages, %llu underflows, %llu connections, %llu "
+        "malformed\n",
+        static_cast<unsigned long long>(f.pointsPlayed), static_cast<unsigned long long>(f.pointsReceived),
+        static_cast<unsigned long long>(f.messages), static_cast<unsigned long long>(f.underflows),
+        static_cast<unsigned long long>(f.connections), static_cast<unsigned long long>(f.malformed));
     (void)lastUnderflows;
     if (!record.empty()) {
         ilda::SectionWriter writer;

@@ -127,11 +127,14 @@ void OutputMenu::FindDacs()
     finder_ = std::thread([this] {
         std::string problem;
         auto found = dac::Discover({}, problem);
-        QMetaObject::invokeMethod(this, [this, found = std::move(found)]() mutable {
-            finder_.join();
-            lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
-            SetDacs(std::move(found));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, found = std::move(found)]() mutable {
+                finder_.join();
+                lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
+                SetDacs(std::move(found));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -178,10 +181,12 @@ void OutputMenu::SetOutput(bool on)
             };
             const auto outcome = dac::RunStream(options, *source, stop_, hooks);
             if (!stop_)
-                QMetaObject::invokeMethod(this, [this, end = static_cast<int>(outcome.end),
-                                                 message = QString::fromStdString(outcome.message)] {
-                    StreamEnded(end, message);
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, end = static_cast<int>(outcome.end), message = QString::fromStdString(outcome.message)] {
+                        StreamEnded(end, message);
+                    },
+                    Qt::QueuedConnection);
         });
         timer_->start();
     }
@@ -206,7 +211,8 @@ void OutputMenu::StreamEnded(int end, const QString &message)
         clearEstop_->setEnabled(true);
         lastMessage_ = QStringLiteral("EMERGENCY STOP: %1; clear it to go on").arg(message);
     } else {
-        lastMessage_ = QStringLiteral("laser output off: %1").arg(message.isEmpty() ? QStringLiteral("ended") : message);
+        lastMessage_ =
+            QStringLiteral("laser output off: %1").arg(message.isEmpty() ? QStringLiteral("ended") : message);
     }
     const QSignalBlocker block(laser_);
     laser_->setChecked(false);
@@ -230,7 +236,8 @@ void OutputMenu::UpdateStatus()
         std::lock_guard lock(statusMutex_);
         s = status_;
     }
-    QString text = QStringLiteral("%1  %2 pts/s").arg(QString::fromStdString(streaming_->Target())).arg(s.rate, 0, 'f', 0);
+    QString text =
+        QStringLiteral("%1  %2 pts/s").arg(QString::fromStdString(streaming_->Target())).arg(s.rate, 0, 'f', 0);
     if (!s.connected)
         text += QStringLiteral("  connecting");
     else if (s.capacity)

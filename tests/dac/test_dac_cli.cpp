@@ -31,7 +31,8 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const std::string target = "etherdream:127.0.0.1:" + std::to_string(emulator.Port());
     const auto played = testsupport::RunProgram(
-        dir.Path(), LUMIVEX_CLI, {"play", "show.ild", "--dac", target, "--profile", "none", "--loop", "--seconds", "0.5"});
+        dir.Path(), LUMIVEX_CLI,
+        {"play", "show.ild", "--dac", target, "--profile", "none", "--loop", "--seconds", "0.5"});
     EXPECT_EQ(played.exitCode, 0) << played.err;
     EXPECT_NE(played.out.find("done: 15 frames"), std::string::npos) << played.out;
     EXPECT_GT(emulator.Figures().pointsReceived, 15000u);

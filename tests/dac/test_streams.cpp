@@ -54,7 +54,7 @@ struct Session {
 
 // Streams frames (slots of them) to a fresh emulator and stops it after.
 Session Stream(dac::EmulatorOptions emulatorOptions, std::vector<std::vector<ilda::Point>> frames, std::uint64_t slots,
-           dac::StreamOptions options = {})
+               dac::StreamOptions options = {})
 {
     emulatorOptions.keep = true;
     emulatorOptions.port = 0;
@@ -118,7 +118,8 @@ TEST_P(BothKinds, WhatArrivesIsTheShowBetweenBlankedEnds)
     ASSERT_NE(firstLit, points.end());
     for (std::size_t i = 0; i < a.size(); ++i)
         ASSERT_TRUE(SameDrawing(firstLit[static_cast<std::ptrdiff_t>(i)], a[i])) << i;
-    const auto firstB = std::find_if(points.begin(), points.end(), [&](const ilda::Point &p) { return p.x == b[0].x && p.y == b[0].y; });
+    const auto firstB = std::find_if(points.begin(), points.end(),
+                                     [&](const ilda::Point &p) { return p.x == b[0].x && p.y == b[0].y; });
     ASSERT_NE(firstB, points.end());
     for (std::size_t i = 0; i < b.size(); ++i)
         ASSERT_TRUE(SameDrawing(firstB[static_cast<std::ptrdiff_t>(i)], b[i])) << i;
@@ -224,7 +225,8 @@ TEST(Discovery, FindsBothEmulatorsOnLoopback)
     };
     EXPECT_TRUE(has(dac::Kind::EtherDream, ""));
     EXPECT_TRUE(has(dac::Kind::Idn, "loopback idn"));
-    const auto etherDreamFound = std::find_if(found.begin(), found.end(), [](const auto &d) { return d.kind == dac::Kind::EtherDream; });
+    const auto etherDreamFound =
+        std::find_if(found.begin(), found.end(), [](const auto &d) { return d.kind == dac::Kind::EtherDream; });
     ASSERT_NE(etherDreamFound, found.end());
     EXPECT_EQ(etherDreamFound->capacity, 1800u);
 }

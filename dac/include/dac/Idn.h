@@ -67,9 +67,9 @@ Sample FromIlda(const ilda::Point &point);
 ilda::Point ToIlda(const Sample &sample);
 
 struct FrameMessage {
-    std::uint8_t channel = 0;  // 0 to 63
-    bool config = false;       // carries the channel configuration
-    bool close = false;        // the configuration closes the channel
+    std::uint8_t channel = 0;    // 0 to 63
+    bool config = false;         // carries the channel configuration
+    bool close = false;          // the configuration closes the channel
     std::uint32_t timestamp = 0; // microseconds
     std::uint32_t duration = 0;  // microseconds, 24 bits
     std::uint16_t sequence = 0;  // of the first datagram
@@ -91,7 +91,7 @@ struct Received {
     bool close = false;
     bool configValid = true; // a configuration we can read (X, Y 16 bits; R, G, B)
     std::uint32_t timestamp = 0;
-    std::uint32_t duration = 0;                 // whole frames and first fragments
+    std::uint32_t duration = 0;                // whole frames and first fragments
     std::span<const std::uint8_t> sampleBytes; // the samples' bytes here
 };
 std::optional<Received> DecodeChannelMessage(std::span<const std::uint8_t> datagram);

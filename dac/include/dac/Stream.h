@@ -38,10 +38,10 @@ struct StreamOptions {
     Target target;
     double rate = 30000; // points a second
     double fps = 30;
-    double bufferSeconds = 0.040; // Ether Dream: the buffer kept this full
-    double leadSeconds = 0.010;   // blanked points at the centre, before and after
-    bool clearEstop = false;      // clear an emergency stop the DAC reports at the start
-    bool endOnLoss = false;       // a lost connection ends the stream instead of reconnecting
+    double bufferSeconds = 0.040;          // Ether Dream: the buffer kept this full
+    double leadSeconds = 0.010;            // blanked points at the centre, before and after
+    bool clearEstop = false;               // clear an emergency stop the DAC reports at the start
+    bool endOnLoss = false;                // a lost connection ends the stream instead of reconnecting
     std::optional<std::uint32_t> maxRate;  // what the DAC reports, when known
     std::optional<std::uint32_t> capacity; // points its buffer holds, when known
 };
@@ -66,7 +66,7 @@ struct StreamOutcome {
 };
 
 struct StreamHooks {
-    std::function<void(const StreamStatus &)> onStatus; // about every second and at changes
+    std::function<void(const StreamStatus &)> onStatus;  // about every second and at changes
     std::function<void(std::uint64_t slot)> onFrameSent; // the first point of a slot went out
 };
 
