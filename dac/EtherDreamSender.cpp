@@ -174,7 +174,14 @@ EtherDreamRun::Step EtherDreamRun::Pump()
     const auto now = Clock::now();
     const std::size_t estimated = Estimated(now);
     const std::size_t want = target_ > estimated ? target_ - estimated : 0;
-    if (want < chunk_ || feed_.Done()) {
+    if (want < chunk_ || (feed_.Done() && carry_.empty())) {
+        if (!began_ && last_.playback == ed::Playback::Prepared && last_.bufferFullness > 0) {
+            // As full as it gets: play.
+            if (const Step s = Check(Command(ed::BeginCommand(0, rate_)), "begin"); s != Step::Go)
+                return s;
+            began_ = true;
+            return Step::Go;
+        }
         if (now - lastCommand_ > 100ms) {
             const std::uint8_t ping[] = {ed::kPing};
             return Check(Command(ping), "ping");
@@ -182,25 +189,30 @@ EtherDreamRun::Step EtherDreamRun::Pump()
         std::this_thread::sleep_for(1ms);
         return Step::Go;
     }
-    std::vector<ilda::Point> points = std::move(carry_);
-    carry_.clear();
-    if (points.empty())
-        feed_.Take(std::min(want, kMostPointsPerCommand), points);
-    if (points.empty())
+    if (carry_.empty())
+        feed_.Take(std::min(want, kMostPointsPerCommand), carry_);
+    if (carry_.empty())
         return Step::Go;
-    std::vector<ed::Point> wire(points.size());
-    std::transform(points.begin(), points.end(), wire.begin(), ed::FromIlda);
+    const std::size_t count = std::min(carry_.size(), want);
+    std::vector<ed::Point> wire(count);
+    std::transform(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(count), wire.begin(), ed::FromIlda);
     const auto response = Command(ed::DataCommand(wire));
     if (response && response->response == ed::kNakFull) {
         // Smaller than we thought: aim below what it holds now.
-        carry_ = std::move(points);
-        target_ = std::max(chunk_, std::min<std::size_t>(target_, last_.bufferFullness));
+        if (last_.bufferFullness == 0 && count == 1)
+            return End(StreamEnd::Failed, "the DAC's buffer takes no points");
+        const std::size_t room = last_.bufferFullness > 0 ? last_.bufferFullness : count / 2;
+        target_ = std::max<std::size_t>(1, std::min(target_, room));
+        chunk_ = std::min(chunk_, target_);
         std::this_thread::sleep_for(2ms);
         return Step::Go;
     }
+    if (response && response->response == ed::kNakInvalid && began_ && last_.playback == ed::Playback::Idle)
+        return Step::Go; // it ran dry meanwhile: prepared again below, the points kept
     if (const Step s = Check(response, "data"); s != Step::Go)
         return s;
-    out_.status.pointsSent += points.size();
+    carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(count));
+    out_.status.pointsSent += count;
     for (const std::uint64_t slot : feed_.TakeStartedSlots())
         if (hooks_.onFrameSent)
             hooks_.onFrameSent(slot);

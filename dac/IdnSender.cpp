@@ -35,6 +35,7 @@ public:
     StreamOutcome Run();
 
 private:
+    // A channel message: the keepalive counts from the last one.
     void Send(std::span<const std::uint8_t> datagram)
     {
         ::send(socket_.Fd(), datagram.data(), datagram.size(), MSG_NOSIGNAL);
@@ -43,7 +44,7 @@ private:
     void Ping()
     {
         const auto header = idn::EncodePacketHeader({idn::kPingRequest, 0, sequence_++});
-        Send(header);
+        ::send(socket_.Fd(), header.data(), header.size(), MSG_NOSIGNAL);
         lastPing_ = Clock::now();
     }
     void Listen(std::chrono::milliseconds wait);

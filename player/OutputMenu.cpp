@@ -49,6 +49,15 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
         profileGroup_->addAction(a);
         return a;
     };
+    // Another profile: the frame on show prepared again, and a running
+    // stream restarted at the new rate.
+    connect(profileGroup_, &QActionGroup::triggered, this, [this] {
+        SetFrame(shown_);
+        if (OutputOn()) {
+            SetOutput(false);
+            SetOutput(true);
+        }
+    });
     for (const scan::Profile &p : scan::BuiltInProfiles())
         addProfile(QString::fromStdString(p.name))->setChecked(p == scan::DefaultProfile());
     addProfile(QStringLiteral("none"))->setToolTip(QStringLiteral("The frames as they are, at 30,000 points a second"));
@@ -82,6 +91,7 @@ OutputMenu::~OutputMenu()
 
 void OutputMenu::SetFrame(FramePoints points)
 {
+    shown_ = points;
     std::vector<ilda::Point> frame;
     if (points) {
         const auto profile = ChosenProfile();

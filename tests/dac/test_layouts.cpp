@@ -2,6 +2,7 @@
 // protocol documents.
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
+#include "dac/Stream.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,54 @@ TEST(IdnLayout, ScanResponseAndMalformedMessages)
 
     Bytes truncated = {0x40, 0, 0, 1, 0x00, 0x30, 0xC0, 0x02, 0, 0, 0, 0, 0x04};
     EXPECT_FALSE(idn::DecodeChannelMessage(truncated)); // says 48 bytes, has 9
+}
+
+} // namespace
+
+namespace {
+
+TEST(TargetText, KindHostAndPort)
+{
+    struct Case {
+        const char *text;
+        bool valid;
+        dac::Kind kind;
+        const char *host;
+        std::uint16_t port;
+    };
+    const Case cases[] = {
+        {"etherdream:10.0.0.5", true, dac::Kind::EtherDream, "10.0.0.5", 7765},
+        {"idn:laser.local", true, dac::Kind::Idn, "laser.local", 7255},
+        {"idn:127.0.0.1:17255", true, dac::Kind::Idn, "127.0.0.1", 17255},
+        {"etherdream:", false, {}, "", 0},
+        {"etherdream:host:0", false, {}, "", 0},
+        {"etherdream:host:70000", false, {}, "", 0},
+        {"helios:host", false, {}, "", 0},
+        {"127.0.0.1", false, {}, "", 0},
+    };
+    for (const Case &c : cases) {
+        std::string problem;
+        const auto target = dac::ParseTarget(c.text, problem);
+        ASSERT_EQ(target.has_value(), c.valid) << c.text;
+        if (!c.valid) {
+            EXPECT_FALSE(problem.empty()) << c.text;
+            continue;
+        }
+        EXPECT_EQ(target->kind, c.kind);
+        EXPECT_EQ(target->host, c.host);
+        EXPECT_EQ(target->port, c.port);
+    }
+}
+
+TEST(IdnLayout, AConfigurationWeCannotReadIsFlagged)
+{
+    idn::FrameMessage m;
+    m.config = true;
+    auto datagram = idn::EncodeFrame(m, std::vector<idn::Sample>(1)).front();
+    datagram[4 + 8 + 3] = 0x01; // continuous mode instead of frames
+    const auto received = idn::DecodeChannelMessage(datagram);
+    ASSERT_TRUE(received);
+    EXPECT_FALSE(received->configValid);
 }
 
 } // namespace

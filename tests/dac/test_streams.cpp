@@ -204,6 +204,44 @@ TEST(EtherDreamStream, RefusesARateAboveTheDacsMaximumBeforeSending)
     EXPECT_NE(outcome.message.find("maximum"), std::string::npos);
 }
 
+TEST(EtherDreamStream, AFullBufferWaitsAndAnInvalidCommandEnds)
+{
+    // A buffer smaller than the sender's target: it is told so and waits.
+    auto small = Kind(dac::Kind::EtherDream);
+    small.capacity = 300;
+    const Session full = Stream(small, {Square(100, 50)}, 15);
+    EXPECT_EQ(full.outcome.end, dac::StreamEnd::Done) << full.outcome.message;
+    EXPECT_GT(full.figures.pointsPlayed, 14000u);
+
+    // A rate the DAC does not take: the begin command is refused, the stream ends.
+    auto slow = Kind(dac::Kind::EtherDream);
+    slow.maxRate = 20000;
+    const Session refused = Stream(slow, {Square(100, 50)}, 15);
+    EXPECT_EQ(refused.outcome.end, dac::StreamEnd::Failed);
+    EXPECT_NE(refused.outcome.message.find("begin"), std::string::npos) << refused.outcome.message;
+    EXPECT_EQ(refused.figures.pointsPlayed, 0u);
+}
+
+TEST(IdnStream, KeepaliveWhileIdleAndLossEndsWhenAsked)
+{
+    // One frame a second: keepalives fill the gaps, the configuration with them.
+    dac::StreamOptions slow;
+    slow.fps = 1;
+    const Session keptAlive = Stream(Kind(dac::Kind::Idn), {Square(100, 20)}, 2, slow);
+    ASSERT_EQ(keptAlive.outcome.end, dac::StreamEnd::Done);
+    EXPECT_GE(std::count(keptAlive.figures.log.begin(), keptAlive.figures.log.end(), 'v'), 3);
+    EXPECT_EQ(keptAlive.figures.underflows, 0u);
+
+    // The player's way: a silent unit ends the stream within about a second.
+    auto silent = Kind(dac::Kind::Idn);
+    silent.dropAfter = 0.2;
+    dac::StreamOptions endOnLoss;
+    endOnLoss.endOnLoss = true;
+    const Session lost = Stream(silent, {Square(100, 20)}, 150, endOnLoss);
+    EXPECT_EQ(lost.outcome.end, dac::StreamEnd::Lost);
+    EXPECT_LT(lost.figures.frameArrivals.back(), 1.0); // nothing after the silence began (0.2 s)
+}
+
 TEST(Discovery, FindsBothEmulatorsOnLoopback)
 {
     auto ed = Kind(dac::Kind::EtherDream);

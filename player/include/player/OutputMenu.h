@@ -66,6 +66,7 @@ private:
     QLabel *label_ = nullptr;
     QTimer *timer_ = nullptr;
     std::vector<dac::FoundDac> dacs_;
+    FramePoints shown_;
     bool clearEstopNext_ = false;
     QString lastMessage_;
 
