@@ -52,7 +52,7 @@ protected:
 
 TEST_F(EtherDreamEmulator, RefusesWhatItsStateDoesNotAllow)
 {
-    EXPECT_EQ(Send(Data(10)).response, ed::kNakInvalid);                  // data before prepare
+    EXPECT_EQ(Send(Data(10)).response, ed::kNakInvalid);                   // data before prepare
     EXPECT_EQ(Send(ed::BeginCommand(0, 30000)).response, ed::kNakInvalid); // begin before prepare
     EXPECT_EQ(Send({ed::kPrepare}).response, ed::kAck);
     EXPECT_EQ(Send(Data(101)).response, ed::kNakFull); // above its capacity of 100
