@@ -1,0 +1,175 @@
+#include "scan/Figures.h"
+
+#include "SegmentGrid.h"
+#include "scan/Mirror.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace scan {
+
+namespace {
+
+// Lengths are measured by samples at most this far apart; a dot weighs as
+// much as one such piece.
+constexpr double kSpacing = kFullScale * 0.0005;
+// Cells no smaller than this keep the grid at 512 x 512 at most.
+constexpr double kSmallestCell = kFullScale / 512;
+
+double Percent(double units)
+{
+    return units * 100.0 / kFullScale;
+}
+
+Vec2 At(const ilda::Point &point)
+{
+    return {double(point.x), double(point.y)};
+}
+
+double Length(const Segment &segment)
+{
+    const double dx = segment.b.x - segment.a.x, dy = segment.b.y - segment.a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// What the frame means to draw: each lit point joined to the one before,
+// a lit first point or a point that does not move as a dot.
+std::vector<Segment> IntendedDrawing(std::span<const ilda::Point> frame)
+{
+    std::vector<Segment> drawing;
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        if (!IsLit(frame[i]))
+            continue;
+        const Vec2 to = At(frame[i]);
+        drawing.push_back({i == 0 ? to : At(frame[i - 1]), to});
+    }
+    return drawing;
+}
+
+std::vector<Segment> DrawnPath(std::span<const ilda::Point> frame, const Profile &profile)
+{
+    std::vector<Segment> path;
+    for (const BeamStep &step : TraceBeam(frame, profile))
+        if (step.lit)
+            path.push_back({step.from, step.to});
+    return path;
+}
+
+// Calls visit(sample, weight) for the samples of segment: the middles of
+// equal pieces at most kSpacing long, each weighted by its length. A dot is
+// one sample of weight dotWeight.
+template <class Visit> void Sample(const Segment &segment, double dotWeight, Visit visit)
+{
+    const double length = Length(segment);
+    if (length == 0) {
+        visit(segment.a, dotWeight);
+        return;
+    }
+    const double pieces = std::ceil(length / kSpacing);
+    const double piece = length / pieces;
+    const auto count = static_cast<std::size_t>(pieces);
+    for (std::size_t k = 0; k < count; ++k) {
+        const double t = (double(k) + 0.5) / pieces;
+        visit(Vec2{segment.a.x + t * (segment.b.x - segment.a.x), segment.a.y + t * (segment.b.y - segment.a.y)},
+              piece);
+    }
+}
+
+// Whether every point of segment lies within tolerance of one segment of
+// the grid: the distance to a segment is convex along a line, so both ends
+// within it are enough. Sampling such a segment would count all of it.
+bool WhollyWithin(const Segment &segment, const SegmentGrid &grid, double tolerance, std::size_t &hint)
+{
+    const double tolerance2 = tolerance * tolerance;
+    if (!grid.AnyWithin(segment.a, tolerance, hint))
+        return false;
+    if (DistanceSquared(segment.b, grid.At(hint)) <= tolerance2)
+        return true;
+    return grid.AnyWithin(segment.b, tolerance, hint) && DistanceSquared(segment.a, grid.At(hint)) <= tolerance2;
+}
+
+double CellFor(double tolerance)
+{
+    return std::max(tolerance, kSmallestCell);
+}
+
+// The share of the drawing's length within tolerance of the drawn path.
+double Coverage(std::span<const Segment> drawing, const SegmentGrid &drawn, double tolerance)
+{
+    double total = 0, covered = 0;
+    std::size_t hint = 0;
+    for (const Segment &segment : drawing) {
+        if (WhollyWithin(segment, drawn, tolerance, hint)) {
+            const double length = Length(segment);
+            total += length > 0 ? length : kSpacing;
+            covered += length > 0 ? length : kSpacing;
+            continue;
+        }
+        Sample(segment, kSpacing, [&](const Vec2 &p, double weight) {
+            total += weight;
+            if (drawn.AnyWithin(p, tolerance, hint))
+                covered += weight;
+        });
+    }
+    return total > 0 ? 100.0 * covered / total : 100.0;
+}
+
+struct Straying {
+    double farthest = 0; // units
+    double share = 0;    // %
+};
+
+// How far the drawn path leaves the drawing, and for how much of its length.
+Straying Stray(std::span<const Segment> path, const SegmentGrid &drawing, double tolerance)
+{
+    Straying result;
+    double total = 0, astray = 0;
+    std::size_t hint = 0;
+    for (const Segment &segment : path) {
+        if (WhollyWithin(segment, drawing, tolerance, hint)) {
+            total += Length(segment);
+            continue;
+        }
+        // Where the beam stands still it draws a dot but adds no length.
+        Sample(segment, 0.0, [&](const Vec2 &p, double weight) {
+            total += weight;
+            if (drawing.AnyWithin(p, tolerance, hint))
+                return;
+            astray += weight;
+            if (!drawing.Empty())
+                result.farthest = std::max(result.farthest, drawing.Nearest(p, result.farthest));
+        });
+    }
+    result.share = total > 0 ? 100.0 * astray / total : 0.0;
+    return result;
+}
+
+} // namespace
+
+Figures Measure(std::span<const ilda::Point> sent, std::span<const ilda::Point> intended, const Profile &profile)
+{
+    Figures figures;
+    figures.points = sent.size();
+    figures.ms = 1000.0 * double(sent.size()) / profile.rate;
+    figures.hz = sent.empty() ? 0.0 : profile.rate / double(sent.size());
+    for (std::size_t k = 0; k < sent.size(); ++k) {
+        const ilda::Point &before = sent[k == 0 ? sent.size() - 1 : k - 1];
+        const double step = Percent(std::hypot(double(sent[k].x) - before.x, double(sent[k].y) - before.y));
+        double &largest = IsLit(sent[k]) ? figures.litStepMax : figures.blankStepMax;
+        largest = std::max(largest, step);
+    }
+
+    const double tolerance = Units(profile.tolerance);
+    const std::vector<Segment> drawing = IntendedDrawing(intended);
+    const std::vector<Segment> path = DrawnPath(sent, profile);
+    const SegmentGrid drawingGrid(drawing, CellFor(tolerance));
+    const SegmentGrid pathGrid(path, CellFor(tolerance));
+    figures.coverage = Coverage(drawing, pathGrid, tolerance);
+    const Straying straying = Stray(path, drawingGrid, tolerance);
+    figures.stray = Percent(straying.farthest);
+    figures.strayShare = straying.share;
+    return figures;
+}
+
+} // namespace scan

@@ -1,0 +1,74 @@
+#include "scan/Figures.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+ilda::Point At(int x, int y, bool lit = true)
+{
+    ilda::Point point;
+    point.x = static_cast<std::int16_t>(x);
+    point.y = static_cast<std::int16_t>(y);
+    point.status = lit ? 0 : ilda::kBlankingBit;
+    point.color = lit ? ilda::Rgb(0, 255, 0) : 0;
+    return point;
+}
+
+// A right angle of 655-unit steps, with repeats of its blanked start, its
+// corner and its end (0 of each: no dwell).
+std::vector<ilda::Point> RightAngle(int startRepeats, int cornerRepeats, int endRepeats)
+{
+    std::vector<ilda::Point> frame(std::size_t(1 + startRepeats), At(-6554, -6554, false));
+    for (int k = 1; k <= 20; ++k)
+        frame.push_back(At(-6554 + 655 * k, -6554));
+    frame.insert(frame.end(), std::size_t(cornerRepeats), frame.back());
+    for (int k = 1; k <= 20; ++k)
+        frame.push_back(At(6546, -6554 + 655 * k));
+    frame.insert(frame.end(), std::size_t(endRepeats), frame.back());
+    return frame;
+}
+
+struct Worked {
+    const char *name;
+    std::vector<ilda::Point> frame;
+    double coverage, stray, strayShare;
+};
+
+class WorkedExample : public testing::TestWithParam<Worked> {};
+
+// Figures worked out by hand for the ilda-30k profile, each frame against
+// itself.
+TEST_P(WorkedExample, MatchesTheHandWorkedFigures)
+{
+    const Worked &worked = GetParam();
+    const scan::Figures figures = scan::Measure(worked.frame, worked.frame, scan::DefaultProfile());
+    EXPECT_NEAR(figures.coverage, worked.coverage, 0.01);
+    EXPECT_NEAR(figures.stray, worked.stray, 0.01);
+    EXPECT_NEAR(figures.strayShare, worked.strayShare, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, WorkedExample,
+                         testing::Values(Worked{"Step", {At(-10000, 0, false), At(10000, 0)}, 34.043, 0, 0},
+                                         Worked{"LoopOfTwo", {At(0, 0), At(20000, 0)}, 33.987, 0, 0},
+                                         Worked{"StandingStill", {At(0, 0, false), At(0, 0), At(0, 0)}, 100, 0, 0},
+                                         Worked{"Corner", RightAngle(0, 0, 0), 81.250, 9.542, 31.265},
+                                         Worked{"CornerWithDwell", RightAngle(3, 3, 3), 94.293, 2.404, 5.844}),
+                         [](const testing::TestParamInfo<Worked> &info) { return info.param.name; });
+
+TEST(Figures, StepsTimeAndRate)
+{
+    // Three points: a 1 % lit step, a 10 % blanked step, and the 9 % step
+    // back to the first point, lit.
+    const std::vector<ilda::Point> frame = {At(0, 0), At(655, 0), At(7209, 0, false)};
+    const scan::Figures figures = scan::Measure(frame, frame, scan::DefaultProfile());
+    EXPECT_EQ(figures.points, 3u);
+    EXPECT_DOUBLE_EQ(figures.ms, 0.1);
+    EXPECT_DOUBLE_EQ(figures.hz, 10000.0);
+    EXPECT_NEAR(figures.litStepMax, 11.0, 0.001);
+    EXPECT_NEAR(figures.blankStepMax, 10.0, 0.001);
+    EXPECT_EQ(scan::Measure({}, {}, scan::DefaultProfile()).hz, 0.0);
+}
+
+} // namespace
