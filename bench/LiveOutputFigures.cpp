@@ -71,9 +71,10 @@ bool StreamFigures(dac::Kind kind, double seconds)
         return false;
     }
     const auto figures = emulator.Figures();
-    // The show's points and the blanked ends (an IDN unit closes the channel
-    // on the lead-out's arrival, so only its lead-in plays whole).
-    const double leads = kind == dac::Kind::EtherDream ? 2 : 1;
+    // The show's points and the blanked ends: the lead-in whole, of the
+    // lead-out what plays before the Ether Dream is stopped (a fifth) or
+    // the IDN channel is closed (nothing).
+    const double leads = kind == dac::Kind::EtherDream ? 1.2 : 1;
     const double expected = kRate * (static_cast<double>(slots) / kFps + leads * options.leadSeconds);
     bench::Figure(name + "_points_played", static_cast<double>(figures.pointsPlayed), "points");
     bench::Figure(name + "_count_error_pct",

@@ -33,7 +33,7 @@ public:
         if (options.capacity)
             target_ = std::min<std::size_t>(target_, *options.capacity > chunk_ ? *options.capacity - chunk_ : 1);
         target_ = std::max(target_, chunk_);
-        endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(options.rate * options.leadSeconds / 2));
+        endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(options.rate * options.leadSeconds * 0.8));
         out_.status.rate = options.rate;
         out_.status.capacity = options.capacity.value_or(0);
     }
@@ -226,8 +226,9 @@ EtherDreamRun::Step EtherDreamRun::Pump()
 
 EtherDreamRun::Step EtherDreamRun::Finish()
 {
-    // The lead-out plays nearly to its end before the DAC is stopped, so
-    // the buffer never runs dry and the beam ends blanked.
+    // The DAC is stopped once a fifth of the lead-out has played (2 ms of
+    // the 10): the beam ends blanked, and a late wake-up on a busy machine
+    // still finds blanked points in the buffer instead of running it dry.
     const auto deadline =
         Clock::now() + kAnswerTime +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.bufferSeconds * 2));
