@@ -10,7 +10,6 @@ namespace {
 // green 532 nm, blue 460 nm, and a void tag to fill the last word.
 constexpr std::array<std::uint16_t, 8> kTags = {0x4200, 0x4010, 0x4210, 0x4010, 0x527E, 0x5214, 0x51CC, 0x0000};
 constexpr std::size_t kChannelHeaderSize = 8;
-constexpr std::size_t kConfigSize = 4 + kTags.size() * 2;
 constexpr std::size_t kChunkHeaderSize = 4;
 
 void Put16(std::uint8_t *at, std::uint16_t v)
