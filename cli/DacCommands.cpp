@@ -95,7 +95,7 @@ void PrintStatus(const dac::StreamStatus &s)
 
 int RunDacs(const Args &args)
 {
-    const ParsedArgs parsed = ParseArgs(args, {{"--timeout", true}, {"--dac", true}, {"--json"}});
+    const ParsedArgs parsed = ParseArgs(args, {{"--timeout", true}, {"--dac", true}, {"--json"}, {"--no-broadcast"}});
     if (!parsed.problem.empty())
         return UsageError(parsed.problem);
     if (!parsed.files.empty())
@@ -110,6 +110,8 @@ int RunDacs(const Args &args)
             options.timeout = std::chrono::milliseconds(std::llround(*seconds * 1000));
         } else if (name == "--dac") {
             options.addresses.push_back(value);
+        } else if (name == "--no-broadcast") {
+            options.broadcast = false; // only the --dac addresses are scanned
         } else {
             json = true;
         }

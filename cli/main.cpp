@@ -37,7 +37,7 @@ constexpr const char *kHelp =
     "                   when there is one)\n"
     "  ilda --legacy [--json] FILE\n"
     "                   what TIldaFile's reader finds in FILE\n"
-    "  dacs [--timeout S] [--dac HOST[:PORT]]... [--json]\n"
+    "  dacs [--timeout S] [--dac HOST[:PORT]]... [--no-broadcast] [--json]\n"
     "                   the Ether Dream and IDN DACs that answer within S seconds\n"
     "  play FILE --dac etherdream:HOST[:PORT] | idn:HOST[:PORT] [--profile NAME | none]\n"
     "          [--rate R] [--fps N] [--frames LIST] [--loop] [--seconds S] [--clear-estop]\n"

@@ -44,3 +44,28 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DacsCommand, ListsAnIdnUnitScannedAtAnAddressAsJson)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    dac::EmulatorOptions options;
+    options.kind = dac::Kind::Idn;
+    options.name = "stage left";
+    dac::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const std::string address = "127.0.0.1:" + std::to_string(emulator.Port());
+    // Scanned at the address alone: nothing goes to the interfaces' broadcast addresses.
+    const auto listed = testsupport::RunProgram(
+        dir.Path(), LUMIVEX_CLI, {"dacs", "--timeout", "0.5", "--no-broadcast", "--dac", address, "--json"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_NE(listed.out.find("{\"kind\": \"idn\", \"name\": \"stage left\", \"address\": \"127.0.0.1\", \"port\": " +
+                              std::to_string(emulator.Port()) + ", \"capacity\": null, \"maxRate\": null"),
+              std::string::npos)
+        << listed.out;
+    emulator.Stop();
+}
+
+} // namespace
