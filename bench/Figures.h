@@ -53,5 +53,8 @@ bool OptimizerFigures(bool quick);
 // The scanner view of the first frame of path in window (shown), and the
 // figures beside it; false when the frame cannot be read.
 bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, bool quick);
+// Live output to each DAC emulator on loopback (2 s with quick, else 60 s)
+// and discovery of each. False when a stream failed.
+bool LiveOutputFigures(bool quick);
 
 } // namespace bench

@@ -133,6 +133,7 @@ int main(int argc, char **argv)
     bool viewer = true;
     bool playerOnly = false;
     bool optimizeOnly = false;
+    bool liveOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -143,6 +144,8 @@ int main(int argc, char **argv)
             playerOnly = true;
         } else if (arg == "--optimize-only") {
             optimizeOnly = true;
+        } else if (arg == "--live-only") {
+            liveOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -155,7 +158,7 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only] | "
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only] | "
                          "--write-ilda FILE\n";
             return 2;
         }
@@ -166,12 +169,15 @@ int main(int argc, char **argv)
             return bench::PlayerFigures(quick, dir) ? 0 : 1;
         if (optimizeOnly)
             return bench::OptimizerFigures(quick) ? 0 : 1;
+        if (liveOnly)
+            return bench::LiveOutputFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
         const bool optimizer = bench::OptimizerFigures(quick);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
-        if (!ilda || !optimizer || !window)
+        const bool live = bench::LiveOutputFigures(quick);
+        if (!ilda || !optimizer || !window || !live)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';

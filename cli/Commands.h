@@ -19,6 +19,8 @@ int RunInfo(const Args &args);
 int RunConvert(const Args &args);
 int RunIlda(const Args &args);
 int RunOptimize(const Args &args);
+int RunDacs(const Args &args);
+int RunPlay(const Args &args);
 
 // Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string &problem);

@@ -58,6 +58,11 @@ constexpr const char *kHelp =
     "                   or ilda-12k, or the one described): blanked travel,\n"
     "                   settling, dwell and steps within its limits; prints the\n"
     "                   coverage, stray, points and refresh rate before and after\n"
+    "  dacs [--timeout S] [--dac HOST[:PORT]]... [--no-broadcast] [--json]\n"
+    "                   the Ether Dream and IDN DACs that answer within S seconds\n"
+    "  play FILE --dac etherdream:HOST[:PORT] | idn:HOST[:PORT] [--profile NAME | none]\n"
+    "          [--rate R] [--fps N] [--frames LIST] [--loop] [--seconds S] [--clear-estop]\n"
+    "                   stream FILE's frames to a DAC, prepared for the profile\n"
     "\n"
     "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
     "  names the file -a.dat.\n"
@@ -114,5 +119,9 @@ int main(int argc, char **argv)
         return cli::RunIlda(args);
     if (command == "optimize")
         return cli::RunOptimize(args);
+    if (command == "dacs")
+        return cli::RunDacs(args);
+    if (command == "play")
+        return cli::RunPlay(args);
     return cli::UsageError("unknown command " + command);
 }

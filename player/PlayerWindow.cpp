@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "player/OutputMenu.h"
 #include "player/PaletteView.h"
 #include "player/ScannerMode.h"
 #include "toolkit/Drops.h"
@@ -75,6 +76,9 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     BuildActions();
     BuildFileList();
     BuildMenus();
+    // Live output: the frame on show goes to the DAC while the switch is on.
+    auto *output = new OutputMenu(this);
+    connect(this, &PlayerWindow::FrameShown, output, [this, output] { output->SetFrame(view_->Frame()); });
 
     auto *top = new QHBoxLayout;
     top->addWidget(view_, 1);

@@ -38,6 +38,7 @@ public:
     explicit FrameView(QWidget *parent = nullptr);
 
     void SetFrame(FramePoints points);
+    const FramePoints &Frame() const { return points_; }
     void SetNotice(const QString &text); // shown when there are no points
     void SetOptions(const DrawOptions &options);
     const DrawOptions &Options() const { return options_; }

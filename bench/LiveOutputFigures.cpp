@@ -1,0 +1,134 @@
+// Live output on loopback: a show streamed to each emulator at 30,000
+// points a second and 30 frames a second (60 s, or 2 s with quick), and how
+// long discovery takes to hear each emulator.
+#include "Figures.h"
+
+#include "dac/Discovery.h"
+#include "dac/Emulator.h"
+#include "dac/Show.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+constexpr double kRate = 30000;
+constexpr double kFps = 30;
+
+std::vector<std::vector<ilda::Point>> Show()
+{
+    // 30 frames of a circle of 400 to 1,100 points: some fit a datagram, most not.
+    std::vector<std::vector<ilda::Point>> frames;
+    for (int f = 0; f < 30; ++f) {
+        const int count = 400 + f * 25;
+        std::vector<ilda::Point> frame(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const double a = 2 * M_PI * i / count;
+            frame[static_cast<std::size_t>(i)].x = static_cast<std::int16_t>(20000 * std::cos(a));
+            frame[static_cast<std::size_t>(i)].y = static_cast<std::int16_t>(20000 * std::sin(a));
+            frame[static_cast<std::size_t>(i)].color = ilda::Rgb(255, static_cast<std::uint8_t>(f * 8), 0);
+        }
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+bool StreamFigures(dac::Kind kind, double seconds)
+{
+    const std::string name = kind == dac::Kind::EtherDream ? "live_etherdream" : "live_idn";
+    dac::EmulatorOptions emulatorOptions;
+    emulatorOptions.kind = kind;
+    emulatorOptions.broadcastTo.clear();
+    dac::Emulator emulator(emulatorOptions);
+    std::string problem;
+    if (!emulator.Start(problem)) {
+        std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+        return false;
+    }
+    dac::StreamOptions options;
+    options.target = {kind, "127.0.0.1", emulator.Port()};
+    options.rate = kRate;
+    options.fps = kFps;
+    const auto slots = static_cast<std::uint64_t>(std::llround(seconds * kFps));
+    dac::ShowSource source(Show(), true, slots);
+    std::atomic<bool> stop{false};
+    std::vector<double> sentAt(slots, -1);
+    std::optional<dac::Clock::time_point> first;
+    dac::StreamHooks hooks;
+    hooks.onFrameSent = [&](std::uint64_t slot) {
+        const auto now = dac::Clock::now();
+        if (!first)
+            first = now;
+        if (slot < sentAt.size())
+            sentAt[slot] = std::chrono::duration<double>(now - *first).count();
+    };
+    const auto outcome = dac::RunStream(options, source, stop, hooks);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    emulator.Stop();
+    if (outcome.end != dac::StreamEnd::Done) {
+        std::fprintf(stderr, "lumivex-bench: %s stream ended early: %s\n", name.c_str(), outcome.message.c_str());
+        return false;
+    }
+    const auto figures = emulator.Figures();
+    // The show's points and the blanked ends: the lead-in whole, of the
+    // lead-out what plays before the Ether Dream is stopped (a fifth) or
+    // the IDN channel is closed (nothing).
+    const double leads = kind == dac::Kind::EtherDream ? 1.2 : 1;
+    const double expected = kRate * (static_cast<double>(slots) / kFps + leads * options.leadSeconds);
+    bench::Figure(name + "_points_played", static_cast<double>(figures.pointsPlayed), "points");
+    bench::Figure(name + "_count_error_pct",
+                  100.0 * std::abs(static_cast<double>(figures.pointsPlayed) - expected) / expected, "%");
+    bench::Figure(name + "_underflows", static_cast<double>(figures.underflows), "");
+    // How late a frame is against its due time, slot/fps after the first.
+    // IDN: when it reached the emulator; Ether Dream: when its first point
+    // went into the socket (the emulator plays it from its buffer later).
+    double late = -1e9;
+    const auto &arrivals = figures.frameArrivals;
+    for (std::uint64_t slot = 0; slot < slots; ++slot) {
+        double at = sentAt[slot];
+        if (kind == dac::Kind::Idn && slot + 1 < arrivals.size())
+            at = arrivals[slot + 1] - arrivals[1]; // arrivals[0] is the lead-in
+        if (at >= 0)
+            late = std::max(late, (at - static_cast<double>(slot) / kFps) * 1000);
+    }
+    bench::Figure(name + "_frame_late_max_ms", late, "ms");
+    return true;
+}
+
+void DiscoveryFigures()
+{
+    for (const dac::Kind kind : {dac::Kind::EtherDream, dac::Kind::Idn}) {
+        dac::EmulatorOptions options;
+        options.kind = kind;
+        options.port = 0; // the broadcast still goes to 127.0.0.1:7654
+        dac::Emulator emulator(options);
+        std::string problem;
+        if (!emulator.Start(problem))
+            continue;
+        dac::DiscoveryOptions discovery;
+        discovery.broadcast = false;
+        discovery.timeout = std::chrono::milliseconds(1500);
+        discovery.addresses = {"127.0.0.1:" + std::to_string(emulator.Port())};
+        // Discovery waits its whole timeout; the figure is when the unit was first heard.
+        const auto start = dac::Clock::now();
+        double heardMs = -1;
+        for (int attempt = 0; attempt < 15 && heardMs < 0; ++attempt) {
+            discovery.timeout = std::chrono::milliseconds(100);
+            const auto found = dac::Discover(discovery, problem);
+            if (std::any_of(found.begin(), found.end(), [&](const dac::FoundDac &d) { return d.kind == kind; }))
+                heardMs = std::chrono::duration<double, std::milli>(dac::Clock::now() - start).count();
+        }
+        emulator.Stop();
+        bench::Figure(std::string("live_discovery_") + dac::KindName(kind) + "_ms", heardMs, "ms");
+    }
+}
+
+} // namespace
+
+bool bench::LiveOutputFigures(bool quick)
+{
+    const double seconds = quick ? 2 : 60;
+    DiscoveryFigures();
+    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds);
+}

@@ -1,0 +1,299 @@
+// dacs and play: finding network DACs and streaming an ILDA file's frames
+// to one, prepared for a scanner profile.
+#include "Arguments.h"
+#include "Commands.h"
+#include "FileAccess.h"
+#include "Json.h"
+
+#include "dac/Discovery.h"
+#include "dac/Net.h"
+#include "dac/Show.h"
+#include "ilda/Reading.h"
+#include "scan/Prepare.h"
+#include "scan/Profile.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace cli {
+
+namespace {
+
+std::atomic<bool> gStop{false};
+
+extern "C" void OnStopSignal(int)
+{
+    gStop = true;
+}
+
+std::optional<double> Number(const std::string &text)
+{
+    char *end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// "0-9,12": frame indices counted from 0, in the order given.
+std::optional<std::vector<std::size_t>> FrameList(const std::string &text, std::size_t count, std::string &problem)
+{
+    std::vector<std::size_t> out;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, comma - at);
+        const std::size_t dash = item.find('-');
+        std::size_t first = 0, last = 0;
+        const auto parse = [](const std::string &t, std::size_t &v) {
+            const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
+            return !t.empty() && error == std::errc() && end == t.data() + t.size();
+        };
+        const bool ok = dash == std::string::npos
+                            ? parse(item, first) && parse(item, last)
+                            : parse(item.substr(0, dash), first) && parse(item.substr(dash + 1), last);
+        if (!ok || first > last) {
+            problem = "--frames wants indices from 0 such as 0-9,12, not '" + text + "'";
+            return std::nullopt;
+        }
+        if (last >= count) {
+            problem = "--frames names frame " + std::to_string(last) + " but the file has " + std::to_string(count) +
+                      (count == 1 ? " frame" : " frames");
+            return std::nullopt;
+        }
+        for (std::size_t f = first; f <= last; ++f)
+            out.push_back(f);
+        at = comma + 1;
+    }
+    return out;
+}
+
+void PrintStatus(const dac::StreamStatus &s)
+{
+    if (!s.connected) {
+        std::printf("no answer from the DAC; only blanked points until it answers again\n");
+    } else {
+        std::printf("frame %llu  points %llu", static_cast<unsigned long long>(s.frame),
+                    static_cast<unsigned long long>(s.pointsSent));
+        if (s.capacity)
+            std::printf("  buffer %u/%u (%.0f %%)", s.buffered, s.capacity, 100.0 * s.buffered / s.capacity);
+        else if (s.buffered)
+            std::printf("  buffer %u", s.buffered);
+        std::printf("  underflows %llu\n", static_cast<unsigned long long>(s.underflows));
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int RunDacs(const Args &args)
+{
+    const ParsedArgs parsed = ParseArgs(args, {{"--timeout", true}, {"--dac", true}, {"--json"}, {"--no-broadcast"}});
+    if (!parsed.problem.empty())
+        return UsageError(parsed.problem);
+    if (!parsed.files.empty())
+        return UsageError("dacs takes no files");
+    dac::DiscoveryOptions options;
+    bool json = false;
+    for (const auto &[name, value] : parsed.options) {
+        if (name == "--timeout") {
+            const auto seconds = Number(value);
+            if (!seconds || *seconds <= 0 || *seconds > 60)
+                return UsageError("--timeout wants seconds above 0, at most 60, not '" + value + "'");
+            options.timeout = std::chrono::milliseconds(std::llround(*seconds * 1000));
+        } else if (name == "--dac") {
+            options.addresses.push_back(value);
+        } else if (name == "--no-broadcast") {
+            options.broadcast = false; // only the --dac addresses are scanned
+        } else {
+            json = true;
+        }
+    }
+    std::string problem;
+    const auto found = dac::Discover(options, problem);
+    if (!problem.empty())
+        std::fprintf(stderr, "lumivex: %s\n", problem.c_str());
+    const auto optionalText = [json](const std::optional<std::uint32_t> &v) {
+        return v ? std::to_string(*v) : std::string(json ? "null" : "-");
+    };
+    if (json) {
+        std::printf("[");
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            const dac::FoundDac &d = found[i];
+            std::printf(
+                "%s{\"kind\": \"%s\", \"name\": %s, \"address\": \"%s\", \"port\": %u, \"capacity\": %s, "
+                "\"maxRate\": %s, \"target\": \"%s\"}",
+                i ? ", " : "", dac::KindName(d.kind), JsonString(d.name).c_str(), d.address.c_str(), d.port,
+                optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str(), d.Target().c_str());
+        }
+        std::printf("]\n");
+    } else {
+        for (const dac::FoundDac &d : found)
+            std::printf("%-10s  %-20s  %s  capacity %s  max rate %s\n", dac::KindName(d.kind), d.name.c_str(),
+                        d.Target().c_str(), optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str());
+        if (found.empty())
+            std::printf("no DAC answered within %.1f s\n", options.timeout.count() / 1000.0);
+    }
+    return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(errno);
+}
+
+int RunPlay(const Args &args)
+{
+    const ParsedArgs parsed = ParseArgs(args, {{"--dac", true},
+                                               {"--profile", true},
+                                               {"--rate", true},
+                                               {"--fps", true},
+                                               {"--frames", true},
+                                               {"--loop"},
+                                               {"--seconds", true},
+                                               {"--clear-estop"},
+                                               {"--buffer-ms", true}});
+    if (!parsed.problem.empty())
+        return UsageError(parsed.problem);
+    if (parsed.files.size() != 1)
+        return UsageError("play takes one FILE");
+    dac::StreamOptions options;
+    std::optional<dac::Target> target;
+    scan::ProfileChoice choice;
+    std::optional<std::string> frames;
+    bool loop = false;
+    std::optional<double> seconds;
+    for (const auto &[name, value] : parsed.options) {
+        std::string problem;
+        if (name == "--dac") {
+            target = dac::ParseTarget(value, problem);
+            if (!target)
+                return UsageError(problem);
+        } else if (name == "--profile") {
+            choice.name = value;
+        } else if (name == "--rate") {
+            choice.rate = value;
+        } else if (name == "--frames") {
+            frames = value;
+        } else if (name == "--loop") {
+            loop = true;
+        } else if (name == "--clear-estop") {
+            options.clearEstop = true;
+        } else {
+            const auto number = Number(value);
+            if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
+                return UsageError("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
+            if (name == "--seconds" && (!number || *number <= 0))
+                return UsageError("--seconds wants a time above 0, not '" + value + "'");
+            if (name == "--buffer-ms" && (!number || *number < 5 || *number > 1000))
+                return UsageError("--buffer-ms wants 5 to 1000, not '" + value + "'");
+            if (name == "--fps")
+                options.fps = *number;
+            else if (name == "--seconds")
+                seconds = *number;
+            else
+                options.bufferSeconds = *number / 1000;
+        }
+    }
+    if (!target)
+        return UsageError("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
+    options.target = *target;
+
+    // The profile: its rate is the DAC's; "none" sends the frames as they are.
+    std::optional<scan::Profile> profile;
+    if (choice.name == "none") {
+        const auto rate = choice.rate ? Number(*choice.rate) : std::optional<double>(30000);
+        if (!rate || *rate < 1 || *rate > 1e7)
+            return UsageError("--rate wants points a second, at least 1");
+        options.rate = *rate;
+    } else {
+        auto resolved = scan::ResolveProfile(choice);
+        if (auto *text = std::get_if<std::string>(&resolved))
+            return UsageError(*text);
+        profile = std::get<scan::Profile>(resolved);
+        options.rate = profile->rate;
+        if (!(options.rate >= 1))
+            return UsageError("the point rate must be at least 1 a second");
+    }
+
+    const std::string &file = parsed.files.front();
+    auto stream = OpenSeekableInput(file);
+    if (!stream) {
+        std::fprintf(stderr, "lumivex: %s\n", CantOpenMessage(file).c_str());
+        return kExitFailed;
+    }
+    const ilda::Contents contents = ilda::ReadAll(*stream);
+    if (contents.frames.empty()) {
+        std::fprintf(stderr, "lumivex: %s: no frames to play%s%s\n", file.c_str(),
+                     contents.outcome.errors.empty() ? "" : ": ",
+                     contents.outcome.errors.empty() ? "" : contents.outcome.errors.front().text.c_str());
+        return kExitFailed;
+    }
+    std::vector<std::size_t> order;
+    if (frames) {
+        std::string problem;
+        auto list = FrameList(*frames, contents.frames.size(), problem);
+        if (!list)
+            return UsageError(problem);
+        order = std::move(*list);
+    } else {
+        for (std::size_t f = 0; f < contents.frames.size(); ++f)
+            order.push_back(f);
+    }
+    std::vector<std::vector<ilda::Point>> show;
+    for (const std::size_t f : order) {
+        const auto &points = contents.frames[f].points;
+        show.push_back(profile ? scan::PrepareFrame(points, *profile) : points);
+    }
+
+    // An Ether Dream tells its buffer and fastest rate in its broadcast.
+    if (target->kind == dac::Kind::EtherDream) {
+        dac::DiscoveryOptions listen;
+        listen.broadcast = false;
+        listen.timeout = std::chrono::milliseconds(1100);
+        std::string ignored;
+        for (const dac::FoundDac &d : dac::Discover(listen, ignored)) {
+            const auto resolved = dac::Resolve(target->host, target->port);
+            if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
+                options.maxRate = d.maxRate;
+                options.capacity = d.capacity;
+            }
+        }
+    }
+
+    const std::uint64_t slots = seconds ? static_cast<std::uint64_t>(std::ceil(*seconds * options.fps))
+                                        : std::numeric_limits<std::uint64_t>::max();
+    dac::ShowSource source(std::move(show), loop, slots);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    dac::StreamHooks hooks;
+    std::uint64_t shown = 0;
+    hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
+    if (isatty(STDOUT_FILENO))
+        hooks.onStatus = PrintStatus;
+    const dac::StreamOutcome outcome = dac::RunStream(options, source, gStop, hooks);
+    const dac::StreamStatus &s = outcome.status;
+    const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
+                      : outcome.end == dac::StreamEnd::Stopped ? "stopped"
+                                                               : "ended";
+    std::printf("%s: %llu frames, %llu points at %.0f points a second, %llu underflows, %llu reconnections\n", how,
+                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), options.rate,
+                static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
+    std::fflush(stdout);
+    if (outcome.end == dac::StreamEnd::EmergencyStop) {
+        std::fprintf(stderr,
+                     "lumivex: %s; nothing more is sent. Clear it at the DAC, or run again with "
+                     "--clear-estop.\n",
+                     outcome.message.c_str());
+        return kExitFailed;
+    }
+    if (outcome.end == dac::StreamEnd::Failed || outcome.end == dac::StreamEnd::Lost) {
+        std::fprintf(stderr, "lumivex: %s\n", outcome.message.c_str());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace cli

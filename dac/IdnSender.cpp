@@ -1,0 +1,220 @@
+// The IDN sender: a channel in frame mode. Each slot's frame goes out as
+// one message (fragmented when large) with the time one pass of it takes;
+// the configuration rides along with the first message and at least every
+// 200 ms; pings tell whether the unit still answers.
+#include "SenderLoops.h"
+
+#include "dac/Idn.h"
+#include "dac/Net.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace dac {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPingEvery = 200ms;
+constexpr auto kSilence = 900ms;
+constexpr auto kConfigEvery = 150ms;
+constexpr auto kKeepaliveEvery = 400ms;
+constexpr auto kFirstContactTime = 3s;
+
+class IdnRun {
+public:
+    IdnRun(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop, const StreamHooks &hooks)
+        : options_(options), source_(source), stop_(stop), hooks_(hooks),
+          leadPoints_(std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(options.rate * options.leadSeconds))))
+    {
+        out_.status.rate = options.rate;
+    }
+    StreamOutcome Run();
+
+private:
+    // A channel message: the keepalive counts from the last one.
+    void Send(std::span<const std::uint8_t> datagram)
+    {
+        ::send(socket_.Fd(), datagram.data(), datagram.size(), MSG_NOSIGNAL);
+        lastSent_ = Clock::now();
+    }
+    void Ping()
+    {
+        const auto header = idn::EncodePacketHeader({idn::kPingRequest, 0, sequence_++});
+        ::send(socket_.Fd(), header.data(), header.size(), MSG_NOSIGNAL);
+        lastPing_ = Clock::now();
+    }
+    void Listen(std::chrono::milliseconds wait);
+    void SendFrame(const std::vector<ilda::Point> &frame);
+    void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
+    idn::FrameMessage Message(bool config);
+    void Report(bool force);
+    StreamOutcome &End(StreamEnd end, std::string message)
+    {
+        out_.end = end;
+        out_.message = std::move(message);
+        return out_;
+    }
+
+    const StreamOptions &options_;
+    FrameSource &source_;
+    const std::atomic<bool> &stop_;
+    const StreamHooks &hooks_;
+    std::size_t leadPoints_;
+    Socket socket_;
+    std::uint16_t sequence_ = 0;
+    Clock::time_point start_ = Clock::now(), lastHeard_{}, lastPing_{}, lastSent_{}, lastConfig_{}, lastReport_{};
+    bool configDue_ = true;
+    StreamOutcome out_;
+};
+
+void IdnRun::Listen(std::chrono::milliseconds wait)
+{
+    std::uint8_t buffer[2048];
+    while (WaitReadable(socket_.Fd(), wait)) {
+        wait = 0ms;
+        const ssize_t got = ::recv(socket_.Fd(), buffer, sizeof buffer, 0);
+        if (got >= 4 && buffer[0] == idn::kPingResponse)
+            lastHeard_ = Clock::now();
+    }
+}
+
+idn::FrameMessage IdnRun::Message(bool config)
+{
+    idn::FrameMessage m;
+    m.config = config;
+    m.timestamp = static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_).count());
+    m.sequence = sequence_;
+    return m;
+}
+
+void IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
+{
+    const auto now = Clock::now();
+    const bool config = configDue_ || now - lastConfig_ >= kConfigEvery;
+    idn::FrameMessage m = Message(config);
+    std::vector<idn::Sample> samples(frame.size());
+    std::transform(frame.begin(), frame.end(), samples.begin(), idn::FromIlda);
+    if (samples.empty())
+        samples.push_back(idn::FromIlda(BlankCentre()));
+    m.duration = static_cast<std::uint32_t>(
+        std::min(16777215.0, std::round(static_cast<double>(samples.size()) * 1e6 / options_.rate)));
+    const auto datagrams = idn::EncodeFrame(m, samples);
+    for (const auto &datagram : datagrams)
+        Send(datagram);
+    sequence_ = static_cast<std::uint16_t>(sequence_ + datagrams.size());
+    out_.status.pointsSent += samples.size();
+    if (config) {
+        lastConfig_ = now;
+        configDue_ = false;
+    }
+}
+
+void IdnRun::Report(bool force)
+{
+    const auto now = Clock::now();
+    if (!force && now - lastReport_ < 1s)
+        return;
+    lastReport_ = now;
+    if (hooks_.onStatus)
+        hooks_.onStatus(out_.status);
+}
+
+StreamOutcome IdnRun::Run()
+{
+    const auto address = Resolve(options_.target.host, options_.target.port);
+    if (!address)
+        return End(StreamEnd::Failed, "cannot find the host " + options_.target.host);
+    socket_ = UdpSocket();
+    if (!socket_.Valid() ||
+        ::connect(socket_.Fd(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0)
+        return End(StreamEnd::Failed, "cannot open a socket to " + options_.target.host);
+
+    // Nothing goes to the channel before the unit answers.
+    while (lastHeard_ == Clock::time_point{}) {
+        if (stop_)
+            return End(StreamEnd::Stopped, "");
+        if (Clock::now() - start_ > kFirstContactTime)
+            return End(StreamEnd::Failed, "no answer from the IDN unit at " + AddressText(*address) + " port " +
+                                              std::to_string(options_.target.port));
+        Ping();
+        Listen(100ms);
+    }
+    out_.status.connected = true;
+    Report(true);
+    SendBlank(leadPoints_);
+    const auto showStart =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
+    std::optional<std::uint64_t> lastSlot;
+    for (;;) {
+        const auto now = Clock::now();
+        if (stop_) {
+            out_.end = StreamEnd::Stopped;
+            break;
+        }
+        if (now - lastPing_ >= kPingEvery)
+            Ping();
+        const bool answering = now - lastHeard_ < kSilence;
+        if (answering != out_.status.connected) {
+            out_.status.connected = answering;
+            Report(true);
+            if (!answering && options_.endOnLoss)
+                return End(StreamEnd::Lost, "the IDN unit stopped answering");
+            if (answering) {
+                // Back: the configuration again, and a blanked lead-in.
+                ++out_.status.reconnects;
+                configDue_ = true;
+                SendBlank(leadPoints_);
+            }
+        }
+        const double elapsed = std::chrono::duration<double>(now - showStart).count();
+        const auto slot = elapsed < 0 ? std::uint64_t{0} : static_cast<std::uint64_t>(elapsed * options_.fps);
+        if (elapsed >= 0 && (!lastSlot || slot > *lastSlot)) {
+            const std::vector<ilda::Point> *frame = source_.Frame(slot);
+            if (!frame) {
+                out_.end = StreamEnd::Done;
+                break;
+            }
+            lastSlot = slot;
+            out_.status.frame = slot;
+            if (answering) {
+                SendFrame(*frame);
+                if (hooks_.onFrameSent)
+                    hooks_.onFrameSent(slot);
+            } else {
+                SendBlank(1); // while the unit is silent only blanked points
+            }
+        } else if (now - lastSent_ >= kKeepaliveEvery) {
+            Send(idn::EncodeVoid(Message(true)));
+            ++sequence_;
+            lastConfig_ = now;
+        }
+        Report(false);
+        const double untilNext = (static_cast<double>(lastSlot.value_or(0) + 1) / options_.fps - elapsed) * 1000;
+        Listen(std::chrono::milliseconds(std::clamp<long long>(std::llround(untilNext), 0, 5)));
+    }
+    // The end blanked, then the channel closed.
+    configDue_ = true;
+    SendBlank(leadPoints_);
+    idn::FrameMessage close = Message(true);
+    close.close = true;
+    Send(idn::EncodeVoid(close, idn::kChannelClose));
+    ++sequence_;
+    out_.status.connected = false;
+    return out_;
+}
+
+} // namespace
+
+StreamOutcome RunIdn(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
+                     const StreamHooks &hooks)
+{
+    IdnRun run(options, source, stop, hooks);
+    return run.Run();
+}
+
+} // namespace dac

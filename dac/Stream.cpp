@@ -1,0 +1,66 @@
+#include "dac/Stream.h"
+
+#include "SenderLoops.h"
+
+#include <charconv>
+
+namespace dac {
+
+const char *KindName(Kind kind)
+{
+    return kind == Kind::EtherDream ? "etherdream" : "idn";
+}
+
+std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
+{
+    const auto colon = text.find(':');
+    Target target;
+    const std::string kind = text.substr(0, colon);
+    if (kind == "etherdream")
+        target = {Kind::EtherDream, "", 7765};
+    else if (kind == "idn")
+        target = {Kind::Idn, "", 7255};
+    if (colon == std::string::npos || (kind != "etherdream" && kind != "idn")) {
+        problem = "--dac wants etherdream:HOST[:PORT] or idn:HOST[:PORT], not '" + text + "'";
+        return std::nullopt;
+    }
+    std::string rest = text.substr(colon + 1);
+    if (const auto portColon = rest.rfind(':'); portColon != std::string::npos) {
+        const std::string port = rest.substr(portColon + 1);
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+        if (error != std::errc() || end != port.data() + port.size() || value == 0 || value > 65535) {
+            problem = "'" + port + "' is not a port number (1 to 65535)";
+            return std::nullopt;
+        }
+        target.port = static_cast<std::uint16_t>(value);
+        rest.resize(portColon);
+    }
+    if (rest.empty()) {
+        problem = "--dac " + text + " names no host";
+        return std::nullopt;
+    }
+    target.host = rest;
+    return target;
+}
+
+StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
+                        const StreamHooks &hooks)
+{
+    StreamOutcome outcome;
+    if (!(options.rate >= 1) || !(options.fps > 0)) {
+        outcome.end = StreamEnd::Failed;
+        outcome.message = "the point rate and the frame rate must be above 0";
+        return outcome;
+    }
+    if (options.maxRate && options.rate > *options.maxRate) {
+        outcome.end = StreamEnd::Failed;
+        outcome.message = "the rate " + std::to_string(static_cast<long long>(options.rate)) +
+                          " is above the DAC's maximum of " + std::to_string(*options.maxRate) + " points a second";
+        return outcome;
+    }
+    return options.target.kind == Kind::EtherDream ? RunEtherDream(options, source, stop, hooks)
+                                                   : RunIdn(options, source, stop, hooks);
+}
+
+} // namespace dac

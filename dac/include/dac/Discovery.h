@@ -1,0 +1,40 @@
+// Finding DACs: Ether Dream units by the broadcast each sends every second,
+// IDN units by a scan sent to each interface's broadcast address and to
+// the addresses given.
+#pragma once
+
+#include "dac/Stream.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dac {
+
+struct FoundDac {
+    Kind kind = Kind::EtherDream;
+    std::string name;
+    std::string address;
+    std::uint16_t port = 0;
+    std::optional<std::uint32_t> capacity; // points; IDN units report none
+    std::optional<std::uint32_t> maxRate;  // points a second; IDN units report none
+    // "etherdream:HOST:PORT", as --dac takes it.
+    std::string Target() const;
+};
+
+struct DiscoveryOptions {
+    std::chrono::milliseconds timeout{1500};
+    std::vector<std::string> addresses; // HOST or HOST:PORT, also scanned for IDN units
+    bool broadcast = true;              // scan each interface's broadcast address
+    std::uint16_t etherDreamPort = 7654;
+    std::uint16_t idnPort = 7255;
+};
+
+// The DACs that answered within the timeout, each once, in the order heard.
+// problem tells when a socket could not be opened (the search goes on with
+// what it has).
+std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem);
+
+} // namespace dac

@@ -1,0 +1,115 @@
+// Streaming frames to a network DAC: what is played, the options, and the
+// run itself. The senders are state machines driven by one loop on the
+// caller's thread; they stop when asked, at the show's end or on a fault.
+#pragma once
+
+#include "ilda/Codec.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dac {
+
+enum class Kind { EtherDream, Idn };
+
+// "etherdream:HOST[:PORT]" or "idn:HOST[:PORT]".
+struct Target {
+    Kind kind = Kind::EtherDream;
+    std::string host;
+    std::uint16_t port = 0;
+};
+std::optional<Target> ParseTarget(const std::string &text, std::string &problem);
+const char *KindName(Kind kind);
+
+// The frames on show, by slot: slot k is on show from k/fps to (k+1)/fps
+// seconds after the lead-in. A null frame ends the show. Called from the
+// sender's thread only.
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+    virtual const std::vector<ilda::Point> *Frame(std::uint64_t slot) = 0;
+};
+
+struct StreamOptions {
+    Target target;
+    double rate = 30000; // points a second
+    double fps = 30;
+    double bufferSeconds = 0.040;          // Ether Dream: the buffer kept this full
+    double leadSeconds = 0.010;            // blanked points at the centre, before and after
+    bool clearEstop = false;               // clear an emergency stop the DAC reports at the start
+    bool endOnLoss = false;                // a lost connection ends the stream instead of reconnecting
+    std::optional<std::uint32_t> maxRate;  // what the DAC reports, when known
+    std::optional<std::uint32_t> capacity; // points its buffer holds, when known
+};
+
+struct StreamStatus {
+    bool connected = false;
+    std::uint64_t frame = 0;      // the slot being sent
+    std::uint64_t pointsSent = 0; // of frames and blanking
+    std::uint32_t buffered = 0;   // points in the DAC's buffer (Ether Dream)
+    std::uint32_t capacity = 0;   // 0: the DAC reports none
+    std::uint64_t underflows = 0;
+    std::uint64_t reconnects = 0;
+    double rate = 0;
+};
+
+enum class StreamEnd { Done, Stopped, EmergencyStop, Lost, Failed };
+
+struct StreamOutcome {
+    StreamEnd end = StreamEnd::Done;
+    std::string message; // why it ended, for Failed, Lost and EmergencyStop
+    StreamStatus status;
+};
+
+struct StreamHooks {
+    std::function<void(const StreamStatus &)> onStatus;  // about every second and at changes
+    std::function<void(std::uint64_t slot)> onFrameSent; // the first point of a slot went out
+};
+
+// Streams source until it ends or stop turns true; then the lead-out and
+// the protocol's end are sent.
+StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
+                        const StreamHooks &hooks = {});
+
+// The points a stream sends, in order: the lead-in, each slot's frame
+// repeated whole until the slot's time is filled (the surplus is taken
+// from the next slot, so the time never drifts), then the lead-out.
+class PointFeed {
+public:
+    PointFeed(FrameSource &source, double rate, double fps, double leadSeconds);
+    // Up to count points appended to out; fewer only at the end.
+    void Take(std::size_t count, std::vector<ilda::Point> &out);
+    bool Done() const { return phase_ == Phase::Done; }
+    bool Ending() const { return phase_ == Phase::LeadOut || phase_ == Phase::Done; }
+    // From here on only the lead-out.
+    void Finish();
+    // After a reconnection: the lead-in again, then the show at time
+    // seconds after its start.
+    void Resume(double seconds);
+    std::uint64_t Slot() const { return slot_; }
+    // Slots whose first point went out since the last call.
+    std::vector<std::uint64_t> TakeStartedSlots();
+
+private:
+    enum class Phase { LeadIn, Show, LeadOut, Done };
+    FrameSource &source_;
+    double rate_, fps_;
+    std::size_t leadPoints_;
+    Phase phase_ = Phase::LeadIn;
+    std::size_t leadLeft_;
+    std::uint64_t slot_ = 0;
+    std::uint64_t showPoints_ = 0; // show points sent since its start (by time after a resume)
+    std::vector<ilda::Point> pending_;
+    std::size_t pendingAt_ = 0;
+    std::vector<std::uint64_t> started_;
+    std::optional<std::uint64_t> lastStarted_;
+};
+
+// A blanked point at the centre.
+ilda::Point BlankCentre();
+
+} // namespace dac

@@ -1,0 +1,261 @@
+#include "player/OutputMenu.h"
+
+#include "scan/Prepare.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace player {
+
+// The frame on show, prepared for the profile, handed to the sender's
+// thread; the show never ends by itself.
+class OutputMenu::LiveSource : public dac::FrameSource {
+public:
+    void Set(std::vector<ilda::Point> frame)
+    {
+        std::lock_guard lock(mutex_);
+        next_ = std::move(frame);
+    }
+    const std::vector<ilda::Point> *Frame(std::uint64_t) override
+    {
+        std::lock_guard lock(mutex_);
+        current_ = next_;
+        return &current_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<ilda::Point> next_, current_;
+};
+
+OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make_shared<LiveSource>())
+{
+    menu_ = window->menuBar()->addMenu(QStringLiteral("&Output"));
+    dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
+    dacGroup_ = new QActionGroup(this);
+    menu_->addAction(QStringLiteral("&Find DACs"), this, &OutputMenu::FindDacs);
+    QMenu *profiles = menu_->addMenu(QStringLiteral("&Profile"));
+    profileGroup_ = new QActionGroup(this);
+    const auto addProfile = [&](const QString &name) {
+        QAction *a = profiles->addAction(name);
+        a->setCheckable(true);
+        a->setData(name);
+        profileGroup_->addAction(a);
+        return a;
+    };
+    // Another profile: the frame on show prepared again, and a running
+    // stream restarted at the new rate.
+    connect(profileGroup_, &QActionGroup::triggered, this, [this] {
+        SetFrame(shown_);
+        if (OutputOn()) {
+            SetOutput(false);
+            SetOutput(true);
+        }
+    });
+    for (const scan::Profile &p : scan::BuiltInProfiles())
+        addProfile(QString::fromStdString(p.name))->setChecked(p == scan::DefaultProfile());
+    addProfile(QStringLiteral("none"))->setToolTip(QStringLiteral("The frames as they are, at 30,000 points a second"));
+    menu_->addSeparator();
+    laser_ = menu_->addAction(QStringLiteral("&Laser output"));
+    laser_->setCheckable(true);
+    laser_->setEnabled(false);
+    connect(laser_, &QAction::toggled, this, [this](bool on) { SetOutput(on); });
+    clearEstop_ = menu_->addAction(QStringLiteral("&Clear emergency stop"), this, [this] {
+        clearEstopNext_ = true;
+        clearEstop_->setEnabled(false);
+        lastMessage_ = QStringLiteral("the emergency stop is cleared when output is turned on");
+        UpdateStatus();
+    });
+    clearEstop_->setEnabled(false);
+    label_ = new QLabel;
+    label_->setObjectName(QStringLiteral("outputStatus"));
+    window->statusBar()->addPermanentWidget(label_);
+    timer_ = new QTimer(this);
+    timer_->setInterval(250);
+    connect(timer_, &QTimer::timeout, this, &OutputMenu::UpdateStatus);
+    UpdateStatus();
+}
+
+OutputMenu::~OutputMenu()
+{
+    StopStream();
+    if (finder_.joinable())
+        finder_.join();
+}
+
+void OutputMenu::SetFrame(FramePoints points)
+{
+    shown_ = points;
+    std::vector<ilda::Point> frame;
+    if (points) {
+        const auto profile = ChosenProfile();
+        frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
+    }
+    source_->Set(std::move(frame));
+}
+
+std::optional<scan::Profile> OutputMenu::ChosenProfile() const
+{
+    const QAction *chosen = profileGroup_->checkedAction();
+    if (!chosen || chosen->data().toString() == QStringLiteral("none"))
+        return std::nullopt;
+    return scan::FindProfile(chosen->data().toString().toStdString());
+}
+
+void OutputMenu::SetDacs(std::vector<dac::FoundDac> dacs)
+{
+    dacs_ = std::move(dacs);
+    dacMenu_->clear();
+    for (QAction *a : dacGroup_->actions())
+        dacGroup_->removeAction(a);
+    for (std::size_t i = 0; i < dacs_.size(); ++i) {
+        const dac::FoundDac &d = dacs_[i];
+        QAction *a = dacMenu_->addAction(QString::fromStdString(d.name + "  " + d.Target()));
+        a->setCheckable(true);
+        a->setData(static_cast<int>(i));
+        a->setChecked(i == 0);
+        dacGroup_->addAction(a);
+    }
+    if (dacs_.empty())
+        dacMenu_->addAction(QStringLiteral("(none found)"))->setEnabled(false);
+    laser_->setEnabled(!dacs_.empty());
+    UpdateStatus();
+}
+
+void OutputMenu::FindDacs()
+{
+    if (finder_.joinable())
+        return; // a search is under way
+    lastMessage_ = QStringLiteral("looking for DACs...");
+    UpdateStatus();
+    finder_ = std::thread([this] {
+        std::string problem;
+        auto found = dac::Discover({}, problem);
+        QMetaObject::invokeMethod(
+            this,
+            [this, found = std::move(found)]() mutable {
+                finder_.join();
+                lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
+                SetDacs(std::move(found));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool OutputMenu::OutputOn() const
+{
+    return worker_.joinable();
+}
+
+void OutputMenu::SetOutput(bool on)
+{
+    if (on == OutputOn()) {
+        laser_->setChecked(on);
+        return;
+    }
+    if (!on) {
+        StopStream();
+        lastMessage_ = QStringLiteral("laser output off");
+    } else {
+        const QAction *chosen = dacGroup_->checkedAction();
+        if (!chosen) {
+            laser_->setChecked(false);
+            return;
+        }
+        streaming_ = dacs_[static_cast<std::size_t>(chosen->data().toInt())];
+        dac::StreamOptions options;
+        options.target = {streaming_->kind, streaming_->address, streaming_->port};
+        const auto profile = ChosenProfile();
+        options.rate = profile ? profile->rate : 30000;
+        options.maxRate = streaming_->maxRate;
+        options.capacity = streaming_->capacity;
+        options.endOnLoss = true;
+        options.clearEstop = std::exchange(clearEstopNext_, false);
+        stop_ = false;
+        lastMessage_.clear();
+        {
+            std::lock_guard lock(statusMutex_);
+            status_ = {};
+        }
+        worker_ = std::thread([this, options, source = source_] {
+            dac::StreamHooks hooks;
+            hooks.onStatus = [this](const dac::StreamStatus &s) {
+                std::lock_guard lock(statusMutex_);
+                status_ = s;
+            };
+            const auto outcome = dac::RunStream(options, *source, stop_, hooks);
+            if (!stop_)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, end = static_cast<int>(outcome.end), message = QString::fromStdString(outcome.message)] {
+                        StreamEnded(end, message);
+                    },
+                    Qt::QueuedConnection);
+        });
+        timer_->start();
+    }
+    const QSignalBlocker block(laser_);
+    laser_->setChecked(OutputOn());
+    UpdateStatus();
+    emit OutputChanged(OutputOn());
+}
+
+void OutputMenu::StopStream()
+{
+    stop_ = true;
+    if (worker_.joinable())
+        worker_.join();
+    timer_->stop();
+}
+
+void OutputMenu::StreamEnded(int end, const QString &message)
+{
+    StopStream();
+    if (static_cast<dac::StreamEnd>(end) == dac::StreamEnd::EmergencyStop) {
+        clearEstop_->setEnabled(true);
+        lastMessage_ = QStringLiteral("EMERGENCY STOP: %1; clear it to go on").arg(message);
+    } else {
+        lastMessage_ =
+            QStringLiteral("laser output off: %1").arg(message.isEmpty() ? QStringLiteral("ended") : message);
+    }
+    const QSignalBlocker block(laser_);
+    laser_->setChecked(false);
+    UpdateStatus();
+    emit OutputChanged(false);
+}
+
+QString OutputMenu::StatusText() const
+{
+    return label_->text();
+}
+
+void OutputMenu::UpdateStatus()
+{
+    if (!OutputOn() || !streaming_) {
+        label_->setText(lastMessage_.isEmpty() ? QStringLiteral("Output off") : lastMessage_);
+        return;
+    }
+    dac::StreamStatus s;
+    {
+        std::lock_guard lock(statusMutex_);
+        s = status_;
+    }
+    QString text =
+        QStringLiteral("%1  %2 pts/s").arg(QString::fromStdString(streaming_->Target())).arg(s.rate, 0, 'f', 0);
+    if (!s.connected)
+        text += QStringLiteral("  connecting");
+    else if (s.capacity)
+        text += QStringLiteral("  buffer %1/%2").arg(s.buffered).arg(s.capacity);
+    else if (s.buffered)
+        text += QStringLiteral("  buffer %1").arg(s.buffered);
+    text += QStringLiteral("  underflows %1").arg(s.underflows);
+    label_->setText(text);
+}
+
+} // namespace player

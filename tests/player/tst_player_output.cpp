@@ -1,0 +1,62 @@
+// The Output menu against an Ether Dream emulator on loopback: off at
+// start, the frame on show streamed while on, off by itself when the DAC
+// goes away.
+#include "dac/Emulator.h"
+#include "player/OutputMenu.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QtTest>
+
+class TestPlayerOutput : public QObject {
+    Q_OBJECT
+private slots:
+    void streamsTheFrameOnShowAndTurnsOffOnLoss();
+};
+
+void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
+{
+    dac::EmulatorOptions options;
+    options.broadcastTo.clear();
+    options.keep = true;
+    auto emulator = std::make_unique<dac::Emulator>(options);
+    std::string problem;
+    QVERIFY2(emulator->Start(problem), problem.c_str());
+
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    QVERIFY(!output.LaserAction()->isChecked());
+    QVERIFY(!output.LaserAction()->isEnabled()); // no DAC yet
+
+    dac::FoundDac found;
+    found.name = "emulator";
+    found.address = "127.0.0.1";
+    found.port = emulator->Port();
+    found.capacity = 1800;
+    found.maxRate = 100000;
+    output.SetDacs({found});
+    auto frame = std::make_shared<std::vector<ilda::Point>>(50);
+    for (std::size_t i = 0; i < frame->size(); ++i) {
+        (*frame)[i].x = static_cast<std::int16_t>(i * 300);
+        (*frame)[i].color = ilda::Rgb(0, 255, 0);
+    }
+    output.SetFrame(frame);
+    QTest::qWait(100);
+    QCOMPARE(emulator->Figures().connections, 0u); // nothing before the switch
+
+    output.LaserAction()->setChecked(true);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(emulator->Figures().pointsPlayed > 3000, 5000);
+    const auto recording = emulator->Recording();
+    QVERIFY(std::any_of(recording.front().begin(), recording.front().end(),
+                        [](const ilda::Point &p) { return p.x == 300 && p.color == ilda::Rgb(0, 255, 0); }));
+    QVERIFY(output.StatusText().contains(QStringLiteral("underflows 0")));
+
+    emulator.reset(); // the DAC goes away
+    QTRY_VERIFY_WITH_TIMEOUT(!output.OutputOn(), 5000);
+    QVERIFY(!output.LaserAction()->isChecked());
+    QVERIFY(output.StatusText().startsWith(QStringLiteral("laser output off")));
+}
+
+QTEST_MAIN(TestPlayerOutput)
+#include "tst_player_output.moc"
