@@ -10,7 +10,7 @@ namespace {
 const KnownOption *Find(std::span<const KnownOption> known, const std::string &word)
 {
     const auto match = std::find_if(known.begin(), known.end(), [&](const KnownOption &o) { return word == o.name; });
-    return match == known.end() ? nullptr : match;
+    return match == known.end() ? nullptr : &*match;
 }
 
 bool IsOptionWord(const std::string &word)

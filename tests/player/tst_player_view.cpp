@@ -196,27 +196,22 @@ void ViewTest::usedPaletteEntries()
 
 void ViewTest::messagesNameTheFrame_data()
 {
-    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<qint64>("frame");
     QTest::addColumn<QString>("text");
-    // Two frames of 2 records of 8 bytes (format 5): headers at 0 and 48.
-    QTest::newRow("before the frames") << qint64(-1) << "byte -1: x";
-    QTest::newRow("first header") << qint64(0) << "byte 0 (frame 1): x";
-    QTest::newRow("second frame's record") << qint64(60) << "byte 60 (frame 2): x";
-    QTest::newRow("after the last") << qint64(96) << "byte 96: x";
+    // Frames are counted from 1 on screen, from 0 in the reading.
+    QTest::newRow("no frame") << qint64(-1) << "byte 60: x";
+    QTest::newRow("first") << qint64(0) << "byte 60 (frame 1): x";
+    QTest::newRow("second") << qint64(1) << "byte 60 (frame 2): x";
 }
 
 void ViewTest::messagesNameTheFrame()
 {
-    QFETCH(qint64, offset);
-    std::vector<ilda::FrameInfo> frames(2);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        frames[i].index = i;
-        frames[i].offset = std::int64_t(48 * i);
-        frames[i].dataOffset = frames[i].offset + 32;
-        frames[i].header.format = ilda::kFormat2dTrueColor;
-        frames[i].header.recordCount = 2;
-    }
-    QTEST(player::DiagnosticText({.offset = offset, .text = "x"}, frames), "text");
+    QFETCH(qint64, frame);
+    ilda::Diagnostic diagnostic;
+    diagnostic.offset = 60;
+    diagnostic.text = "x";
+    diagnostic.frame = frame;
+    QTEST(player::DiagnosticText(diagnostic), "text");
 }
 
 QTEST_MAIN(ViewTest)
