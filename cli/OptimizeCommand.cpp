@@ -189,7 +189,6 @@ public:
                 point.colorIndex = point.color == 0 ? 0 : NearestIndex(point.color, Palette());
             point.indexed = ilda::IsIndexed(header.format);
         }
-        prepared.back().status |= ilda::kLastPointBit;
         ilda::SectionWriter section;
         section.AddFrame(header, prepared);
         out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());

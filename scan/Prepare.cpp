@@ -30,7 +30,7 @@ std::vector<ilda::Point> PrepareFrame(std::span<const ilda::Point> frame, const 
     if (strokes.empty()) {
         // Nothing is drawn: one blanked point holds the frame's place.
         ilda::Point dark = frame[0];
-        dark.status = ilda::kBlankingBit;
+        dark.status = ilda::kBlankingBit | ilda::kLastPointBit;
         dark.color = 0;
         return {dark};
     }
@@ -43,6 +43,9 @@ std::vector<ilda::Point> PrepareFrame(std::span<const ilda::Point> frame, const 
         if (planner.Plan(strokes, out))
             break;
     }
+    // Ready to write: the last point says so.
+    if (!out.empty())
+        out.back().status |= ilda::kLastPointBit;
     return out;
 }
 

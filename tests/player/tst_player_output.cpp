@@ -48,8 +48,10 @@ void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
     QVERIFY(output.OutputOn());
     QTRY_VERIFY_WITH_TIMEOUT(emulator->Figures().pointsPlayed > 3000, 5000);
     const auto recording = emulator->Recording();
-    QVERIFY(std::any_of(recording.front().begin(), recording.front().end(),
-                        [](const ilda::Point &p) { return p.x == 300 && p.color == ilda::Rgb(0, 255, 0); }));
+    // The frame on show, prepared for the scanner: green along its line.
+    QVERIFY(std::any_of(recording.front().begin(), recording.front().end(), [](const ilda::Point &p) {
+        return p.x > 0 && p.x < 49 * 300 && p.y == 0 && p.color == ilda::Rgb(0, 255, 0);
+    }));
     QVERIFY(output.StatusText().contains(QStringLiteral("underflows 0")));
 
     emulator.reset(); // the DAC goes away

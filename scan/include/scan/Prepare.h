@@ -11,8 +11,9 @@
 
 namespace scan {
 
-// The frame as the profile's scanner should be sent it; it starts blanked.
-// Points keep their colour, and their colour index for indexed formats.
+// The frame as the profile's scanner should be sent it; it starts blanked
+// and its last point carries the last-point bit. Points keep their colour,
+// and their colour index for indexed formats.
 std::vector<ilda::Point> PrepareFrame(std::span<const ilda::Point> frame, const Profile &profile);
 
 } // namespace scan
