@@ -11,8 +11,8 @@ namespace viewer {
 struct Arguments {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    std::string file;    // the file to open; empty for none
-    std::string problem; // what is wrong, for Error
+    std::string file;          // the file to open; empty for none
+    std::string problem;       // what is wrong, for Error
     std::string unknownOption; // Error: the option not known, if that is what is wrong
 };
 

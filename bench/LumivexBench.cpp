@@ -158,8 +158,9 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only] | "
-                         "--write-ilda FILE\n";
+            std::cerr
+                << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only] | "
+                   "--write-ilda FILE\n";
             return 2;
         }
     }

@@ -45,8 +45,8 @@ std::string DescribeDiagnostic(const Diagnostic &d)
         return "a colour table of " + n(0) + " colours: no frame has more than 65535 points";
     case DiagnosticCode::FrameNumber: return "frame number " + n(0) + " where " + n(1) + " was expected";
     case DiagnosticCode::TotalFrames: {
-        std::string text =
-            "total frames " + n(0) + " disagrees with the " + Plural(d.values[1], "frame", "frames") + " the file holds";
+        std::string text = "total frames " + n(0) + " disagrees with the " + Plural(d.values[1], "frame", "frames") +
+                           " the file holds";
         if (d.values[2] > 1)
             text += " (in " + n(2) + " headers)";
         return text;

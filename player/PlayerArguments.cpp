@@ -32,8 +32,12 @@ Arguments ParseArguments(const std::vector<std::string> &args)
         return Only(Arguments::Action::Help);
     if (startup::AsksFor(args, {"--version"}))
         return Only(Arguments::Action::Version);
-    const startup::ParsedArgs parsed = startup::ParseArgs(
-        args, {{"--render", true}, {"--frame", true}, {"--size", true}, {"-o", true}, {"--output", true}, {"--profile", true}});
+    const startup::ParsedArgs parsed = startup::ParseArgs(args, {{"--render", true},
+                                                                 {"--frame", true},
+                                                                 {"--size", true},
+                                                                 {"-o", true},
+                                                                 {"--output", true},
+                                                                 {"--profile", true}});
     if (!parsed.problem.empty()) {
         Arguments result = Error(parsed.problem);
         result.unknownOption = parsed.unknownOption;

@@ -376,8 +376,8 @@ void PlayerWindow::OnScanFinished()
     status_->setStyleSheet(outcome.errorCount ? QStringLiteral("color: #b00000") : QString());
     messagesButton_->setVisible(!outcome.Conforms());
     if (FrameCount() == 0) {
-        const QString why = outcome.errors.empty() ? QStringLiteral("the file holds no frame")
-                                                   : DiagnosticText(outcome.errors.front());
+        const QString why =
+            outcome.errors.empty() ? QStringLiteral("the file holds no frame") : DiagnosticText(outcome.errors.front());
         view_->SetNotice(QStringLiteral("Nothing to show in %1: %2").arg(file, why));
     }
     if (messagesDialog_ && messagesDialog_->isVisible())

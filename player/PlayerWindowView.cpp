@@ -1,8 +1,8 @@
 // The player window's View menu: zoom, the points and their order, 3D, the
 // palette, full screen and the projection window.
-#include "player/ScannerMode.h"
 #include "player/PaletteView.h"
 #include "player/PlayerWindow.h"
+#include "player/ScannerMode.h"
 
 #include "FrameFacts.h"
 #include "widgets/CZelkScrollBar.h"
@@ -74,8 +74,7 @@ void PlayerWindow::UpdateViewOptions()
     options.showPoints = pointsAction_->isChecked();
     options.showOrder = orderAction_->isChecked();
     // Only frames with Z turn; 2D frames stay flat whatever the setting.
-    options.turn3d =
-        threeDAction_->isChecked() && frame_ && ilda::Is3d(frame_->header.format);
+    options.turn3d = threeDAction_->isChecked() && frame_ && ilda::Is3d(frame_->header.format);
     resetTurnAction_->setEnabled(options.turn3d);
     view_->SetOptions(options);
 }

@@ -51,8 +51,9 @@ int main(int argc, char *argv[])
         qInstallMessageHandler(QuietQtNotes);
         QGuiApplication app(argc, argv);
         const player::RenderResult result =
-            early.allFrames ? player::RenderAllFrames(early.file, early.size, early.output, isatty(STDERR_FILENO))
-                            : player::RenderFrameToPng(early.file, early.frame, early.size, early.output, early.profile);
+            early.allFrames
+                ? player::RenderAllFrames(early.file, early.size, early.output, isatty(STDERR_FILENO))
+                : player::RenderFrameToPng(early.file, early.frame, early.size, early.output, early.profile);
         if (result.exitCode != 0)
             std::fprintf(stderr, "lumivex-player: %s\n", result.message.c_str());
         return result.exitCode;

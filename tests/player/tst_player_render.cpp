@@ -81,8 +81,9 @@ void RenderTest::failures_data()
     QTest::newRow("output folder missing")
         << QStringList{"--render", "IN", "-o", "no/such/out.png"} << 1 << "Cannot create file no/such/out.png";
     QTest::newRow("no output") << QStringList{"--render", "IN"} << 2 << "needs -o";
-    QTest::newRow("negative frame") << QStringList{"--render", "IN", "--frame", "-1", "-o", "out.png"} << 2
-                                    << "--frame takes a frame number from 0, or all, not -1; try 'lumivex-player --help'.";
+    QTest::newRow("negative frame")
+        << QStringList{"--render", "IN", "--frame", "-1", "-o", "out.png"} << 2
+        << "--frame takes a frame number from 0, or all, not -1; try 'lumivex-player --help'.";
     QTest::newRow("negative size") << QStringList{"--render", "IN", "--size", "-5", "-o", "out.png"} << 2
                                    << "--size takes 1 to 8192 pixels, not -5";
     QTest::newRow("unknown short option") << QStringList{"-x"} << 2 << "unknown option -x";

@@ -16,12 +16,12 @@ enum class DiagnosticCode : std::uint8_t {
     EmptyFile,
     NotIlda,
     NoSectionHeader,
-    HeaderCutShort,   // values: bytes present
-    UnknownFormat,    // values: format code
-    PaletteCutShort,  // values: colours read, colours announced
-    TableCutShort,    // values: colours read, colours announced
-    FrameCutShort,    // values: points read, points announced
-    Unreadable,       // detail: the system's reason
+    HeaderCutShort,  // values: bytes present
+    UnknownFormat,   // values: format code
+    PaletteCutShort, // values: colours read, colours announced
+    TableCutShort,   // values: colours read, colours announced
+    FrameCutShort,   // values: points read, points announced
+    Unreadable,      // detail: the system's reason
     // Warnings: the reading goes on.
     NoEndMarker,
     ReservedHeaderBytes,

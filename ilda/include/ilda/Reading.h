@@ -83,7 +83,7 @@ struct ReadOutcome {
     std::size_t errorCount = 0;
     bool endMarker = false;
     bool cancelled = false; // ended by ReadOptions::cancel
-    std::int64_t end = 0; // where the reading stopped
+    std::int64_t end = 0;   // where the reading stopped
 
     bool Conforms() const { return warningCount == 0 && errorCount == 0; }
 };

@@ -11,13 +11,13 @@ namespace player {
 struct Arguments {
     enum class Action { Run, Render, Help, Version, Error };
     Action action = Action::Run;
-    std::string file;    // the file to open or render; empty for none
-    int frame = 0;       // Render: counted from 0
-    bool allFrames = false; // Render: --frame all, output a name pattern such as frames/%04d.png
-    int size = 0;        // Render: pixels of each side
-    std::string output;  // Render: the PNG to write
-    std::string profile; // Render: the scanner profile to draw with; empty for the projector's view
-    std::string problem; // Error: what is wrong
+    std::string file;          // the file to open or render; empty for none
+    int frame = 0;             // Render: counted from 0
+    bool allFrames = false;    // Render: --frame all, output a name pattern such as frames/%04d.png
+    int size = 0;              // Render: pixels of each side
+    std::string output;        // Render: the PNG to write
+    std::string profile;       // Render: the scanner profile to draw with; empty for the projector's view
+    std::string problem;       // Error: what is wrong
     std::string unknownOption; // Error: the option not known, if that is what is wrong
 };
 
