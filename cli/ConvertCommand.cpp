@@ -6,6 +6,7 @@
 #include "ConvertOptions.h"
 #include "ConvertPipeline.h"
 #include "FileAccess.h"
+#include "OutputFiles.h"
 #include "ProfileOptions.h"
 
 #include "ilda/Codec.h"
@@ -32,27 +33,17 @@ namespace {
 constexpr const char *kSwatchOnly =
     "formats 0 and 1 carry only the nine swatch colours; use --format 4 or 5 for any other colour";
 
-// A finite number, the whole of text.
-std::optional<double> Number(const std::string &text)
-{
-    char *end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 // "A" or "A,B" as two numbers; one alone serves both when both is true.
 std::optional<std::pair<double, double>> NumberPair(const std::string &text, bool both)
 {
     const std::size_t comma = text.find(',');
     if (comma == std::string::npos) {
-        const auto one = Number(text);
+        const auto one = startup::ParseReal(text);
         if (!one || !both)
             return std::nullopt;
         return std::pair{*one, *one};
     }
-    const auto a = Number(text.substr(0, comma)), b = Number(text.substr(comma + 1));
+    const auto a = startup::ParseReal(text.substr(0, comma)), b = startup::ParseReal(text.substr(comma + 1));
     if (!a || !b)
         return std::nullopt;
     return std::pair{*a, *b};
@@ -75,7 +66,7 @@ std::optional<std::string> parsePipelineOption(const std::string &name, const st
         options.frameList = std::get<frames::FrameList>(list);
         options.framesGiven = true;
     } else if (name == "--rotate") {
-        const auto degrees = Number(value);
+        const auto degrees = startup::ParseReal(value);
         if (!degrees)
             return "--rotate takes degrees, not " + value;
         t.rotate = *degrees;
@@ -95,7 +86,7 @@ std::optional<std::string> parsePipelineOption(const std::string &name, const st
         t.offsetY = offset->second;
         options.transformGiven = true;
     } else if (name == "--margin") {
-        const auto margin = Number(value);
+        const auto margin = startup::ParseReal(value);
         if (!margin || *margin < 0 || *margin >= 50)
             return "--margin takes a percentage from 0 to under 50, not " + value;
         options.margin = *margin;
@@ -202,24 +193,6 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     return std::nullopt;
 }
 
-// --output-dir must name a folder before anything is converted into it.
-std::optional<std::string> prepareOutputDir(const ConvertOptions &options)
-{
-    if (!options.outputDir)
-        return std::nullopt;
-    const std::filesystem::path dir(*options.outputDir);
-    std::error_code error;
-    if (std::filesystem::is_directory(dir, error))
-        return std::nullopt;
-    if (std::filesystem::exists(dir, error))
-        return "the output folder " + *options.outputDir + " is not a folder";
-    if (!options.parents)
-        return "the output folder " + *options.outputDir + " does not exist; create it, or add --parents";
-    if (!std::filesystem::create_directories(dir, error) && error)
-        return "cannot create the output folder " + *options.outputDir + ": " + error.message();
-    return std::nullopt;
-}
-
 // A point file the old way: the bytes of File, Save, or of --format.
 bool convertPointFile(const std::string &input, const lumivex::PointFile &file, const ConvertOptions &options,
                       std::set<std::string> &written)
@@ -238,14 +211,14 @@ bool convertPointFile(const std::string &input, const lumivex::PointFile &file, 
         return false;
     }
     const std::string output = OutputName(input, options);
-    if (const auto problem = OutputProblem(input, output, options, written)) {
+    if (const auto problem = OutputProblem(input, output, options.force, written)) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
         return false;
     }
     // "-o -" is standard output; the report must then not land among the bytes.
     const std::string target = output == "-" ? "/dev/stdout" : output;
     const bool toStdout = IsStandardOutput(target);
-    const auto existing = ExistingRule(output, options);
+    const auto existing = ExistingRule(output, options.force);
     try {
         const std::string shown = output == "-" ? "standard output" : output;
         if (options.format)
@@ -314,42 +287,12 @@ std::string FrameName(const std::string &input)
     return name;
 }
 
-// Two inputs of the same name (a.dat, a.txt) would end in one output: the
-// second must not silently replace the first, even with --force.
-std::string OutputKey(const std::string &output)
-{
-    std::error_code error;
-    const auto key = std::filesystem::weakly_canonical(output, error);
-    return error ? output : key.string();
-}
-
-rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, const ConvertOptions &options)
-{
-    // Keep holds even against another process that makes the file meanwhile;
-    // standard output replaces no file.
-    return options.force || output == "-" ? rtl::TSaveFileStream::TExisting::Replace
-                                          : rtl::TSaveFileStream::TExisting::Keep;
-}
-
-std::optional<std::string> OutputProblem(const std::string &input, const std::string &output,
-                                         const ConvertOptions &options, const std::set<std::string> &written)
-{
-    if (SameFile(input, output))
-        return rtl::WouldReplaceInputText(output);
-    if (written.count(OutputKey(output)))
-        return output + " was already written in this run; not replaced.";
-    // Writing to standard output or a device replaces no file.
-    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output))
-        return rtl::FileExistsText(output) + kUseForce;
-    return std::nullopt;
-}
-
 int RunConvert(const Args &args)
 {
     ConvertOptions options;
     if (const auto problem = parse(args, options))
         return UsageError(*problem);
-    if (const auto problem = prepareOutputDir(options)) {
+    if (const auto problem = PrepareOutputDir(options.outputDir, options.parents)) {
         std::fprintf(stderr, "lumivex: %s.\n", problem->c_str());
         return kExitFailed;
     }

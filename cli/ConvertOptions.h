@@ -4,7 +4,6 @@
 #include "frames/Select.h"
 #include "frames/Transform.h"
 #include "lumivex/Colors.h"
-#include "rtl/SaveFile.h"
 #include "scan/Profile.h"
 
 #include <cstdint>
@@ -47,14 +46,6 @@ std::string OutputName(const std::string &input, const ConvertOptions &options);
 // Why output must not be written for input (it is the input, was written in
 // this run, or exists without --force); nothing when it may be. written
 // holds the outputs of this run.
-// What the saving stream does with a file already there: kept unless --force.
-rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, const ConvertOptions &options);
-// Said after "OUT already exists" when --force would replace it.
-constexpr const char *kUseForce = "; use --force to replace it.";
-
-std::optional<std::string> OutputProblem(const std::string &input, const std::string &output,
-                                         const ConvertOptions &options, const std::set<std::string> &written);
-std::string OutputKey(const std::string &output);
 
 // The frame name of the standard formats: the input's name without its
 // extension, in printable ASCII.

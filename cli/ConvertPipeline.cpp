@@ -2,6 +2,7 @@
 
 #include "ConvertSources.h"
 #include "FileAccess.h"
+#include "OutputFiles.h"
 
 #include "frames/Palette.h"
 #include "frames/Repair.h"
@@ -276,7 +277,7 @@ bool RunPipeline(std::vector<PipelineInput> inputs, const std::string &output, c
 {
     const std::string shownInputs = inputs.size() == 1 ? inputs[0].name : std::to_string(inputs.size()) + " files";
     for (const PipelineInput &input : inputs) {
-        if (const auto problem = OutputProblem(input.name, output, options, written)) {
+        if (const auto problem = OutputProblem(input.name, output, options.force, written)) {
             std::fprintf(stderr, "%s: %s\n", input.name.c_str(), problem->c_str());
             return false;
         }
@@ -297,7 +298,7 @@ bool RunPipeline(std::vector<PipelineInput> inputs, const std::string &output, c
     try {
         pipeline.Plan(sources);
         pipeline.Look(sources);
-        rtl::TSaveFileStream stream(target, shown, ExistingRule(output, options));
+        rtl::TSaveFileStream stream(target, shown, ExistingRule(output, options.force));
         ilda::StreamWriter writer(stream);
         pipeline.Write(sources, writer);
         stream.Commit();

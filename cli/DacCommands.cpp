@@ -33,15 +33,6 @@ extern "C" void OnStopSignal(int)
     gStop = true;
 }
 
-std::optional<double> Number(const std::string &text)
-{
-    char *end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 // "0-9,12": frame indices counted from 0, in the order given.
 std::optional<std::vector<std::size_t>> FrameList(const std::string &text, std::size_t count, std::string &problem)
 {
@@ -104,7 +95,7 @@ int RunDacs(const Args &args)
     bool json = false;
     for (const auto &[name, value] : parsed.options) {
         if (name == "--timeout") {
-            const auto seconds = Number(value);
+            const auto seconds = startup::ParseReal(value);
             if (!seconds || *seconds <= 0 || *seconds > 60)
                 return UsageError("--timeout wants seconds above 0, at most 60, not '" + value + "'");
             options.timeout = std::chrono::milliseconds(std::llround(*seconds * 1000));
@@ -182,7 +173,7 @@ int RunPlay(const Args &args)
         } else if (name == "--clear-estop") {
             options.clearEstop = true;
         } else {
-            const auto number = Number(value);
+            const auto number = startup::ParseReal(value);
             if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
                 return UsageError("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
             if (name == "--seconds" && (!number || *number <= 0))
@@ -204,7 +195,7 @@ int RunPlay(const Args &args)
     // The profile: its rate is the DAC's; "none" sends the frames as they are.
     std::optional<scan::Profile> profile;
     if (choice.name == "none") {
-        const auto rate = choice.rate ? Number(*choice.rate) : std::optional<double>(30000);
+        const auto rate = choice.rate ? startup::ParseReal(*choice.rate) : std::optional<double>(30000);
         if (!rate || *rate < 1 || *rate > 1e7)
             return UsageError("--rate wants points a second, at least 1");
         options.rate = *rate;

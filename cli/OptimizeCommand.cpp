@@ -3,6 +3,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "FileAccess.h"
+#include "OutputFiles.h"
 #include "ProfileOptions.h"
 
 #include "ilda/IldaObj.h"
@@ -85,23 +86,6 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
     for (const std::string &input : options.inputs)
         if (IsStandardInput(input) && !options.output)
             return "standard input (-) has no name to derive the output's from: give -o OUT";
-    return std::nullopt;
-}
-
-std::optional<std::string> prepareOutputDir(const OptimizeOptions &options)
-{
-    if (!options.outputDir)
-        return std::nullopt;
-    const std::filesystem::path dir(*options.outputDir);
-    std::error_code error;
-    if (std::filesystem::is_directory(dir, error))
-        return std::nullopt;
-    if (std::filesystem::exists(dir, error))
-        return "the output folder " + *options.outputDir + " is not a folder";
-    if (!options.parents)
-        return "the output folder " + *options.outputDir + " does not exist; create it, or add --parents";
-    if (!std::filesystem::create_directories(dir, error) && error)
-        return "cannot create the output folder " + *options.outputDir + ": " + error.message();
     return std::nullopt;
 }
 
@@ -271,27 +255,11 @@ private:
     Summary &summary_;
 };
 
-std::string outputKey(const std::string &output)
-{
-    std::error_code error;
-    const auto key = std::filesystem::weakly_canonical(output, error);
-    return error ? output : key.string();
-}
-
 bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)
 {
     const std::string output = outputName(input, options);
-    if (!IsStandardInput(input) && SameFile(input, output)) {
-        std::fprintf(stderr, "%s: the output %s would replace the input; not written.\n", input.c_str(),
-                     output.c_str());
-        return false;
-    }
-    if (written.count(outputKey(output))) {
-        std::fprintf(stderr, "%s: %s was already written in this run; not replaced.\n", input.c_str(), output.c_str());
-        return false;
-    }
-    if (!options.force && output != "-" && Exists(output) && !IsStreamDevice(output)) {
-        std::fprintf(stderr, "%s: %s already exists; use --force to replace it.\n", input.c_str(), output.c_str());
+    if (const auto problem = OutputProblem(input, output, options.force, written)) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
         return false;
     }
     const auto stream = OpenInput(input);
@@ -303,12 +271,16 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
     const bool toStdout = IsStandardOutput(target);
     Summary summary;
     try {
-        OptimizedFile(*stream, options, summary).SaveToFile(target, output == "-" ? "standard output" : output);
+        OptimizedFile(*stream, options, summary)
+            .SaveToFile(target, output == "-" ? "standard output" : output, ExistingRule(output, options.force));
+    } catch (const rtl::EFileExistsError &error) {
+        std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
+        return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
         return false;
     }
-    written.insert(outputKey(output));
+    written.insert(OutputKey(output));
     if (options.quiet)
         return true;
     std::fprintf(toStdout ? stderr : stdout,
@@ -328,7 +300,7 @@ int RunOptimize(const Args &args)
     OptimizeOptions options;
     if (const auto problem = parse(args, options))
         return UsageError(*problem);
-    if (const auto problem = prepareOutputDir(options)) {
+    if (const auto problem = PrepareOutputDir(options.outputDir, options.parents)) {
         std::fprintf(stderr, "lumivex: %s.\n", problem->c_str());
         return kExitFailed;
     }

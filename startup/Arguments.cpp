@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 
 namespace startup {
 
@@ -87,6 +89,15 @@ bool ParseNumber(const std::string &text, int low, int high, int &out)
         return false;
     out = value;
     return true;
+}
+
+std::optional<double> ParseReal(const std::string &text)
+{
+    char *end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace startup

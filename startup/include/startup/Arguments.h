@@ -4,6 +4,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -42,5 +43,7 @@ bool AsksFor(const Args &args, std::initializer_list<const char *> names);
 
 // A whole decimal number in [low, high], or false.
 bool ParseNumber(const std::string &text, int low, int high, int &out);
+// A finite number, the whole of text; nothing otherwise.
+std::optional<double> ParseReal(const std::string &text);
 
 } // namespace startup

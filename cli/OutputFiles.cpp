@@ -1,0 +1,54 @@
+#include "OutputFiles.h"
+
+#include "FileAccess.h"
+
+#include "rtl/SysUtils.h"
+
+#include <filesystem>
+
+namespace cli {
+
+std::optional<std::string> PrepareOutputDir(const std::optional<std::string> &dir, bool parents)
+{
+    if (!dir)
+        return std::nullopt;
+    const std::filesystem::path path(*dir);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return std::nullopt;
+    if (std::filesystem::exists(path, error))
+        return "the output folder " + *dir + " is not a folder";
+    if (!parents)
+        return "the output folder " + *dir + " does not exist; create it, or add --parents";
+    if (!std::filesystem::create_directories(path, error) && error)
+        return "cannot create the output folder " + *dir + ": " + error.message();
+    return std::nullopt;
+}
+
+std::string OutputKey(const std::string &output)
+{
+    std::error_code error;
+    const auto key = std::filesystem::weakly_canonical(output, error);
+    return error ? output : key.string();
+}
+
+std::optional<std::string> OutputProblem(const std::string &input, const std::string &output, bool force,
+                                         const std::set<std::string> &written)
+{
+    if (SameFile(input, output))
+        return rtl::WouldReplaceInputText(output);
+    if (written.count(OutputKey(output)))
+        return output + " was already written in this run; not replaced.";
+    // Writing to standard output or a device replaces no file.
+    if (!force && output != "-" && Exists(output) && !IsStreamDevice(output))
+        return rtl::FileExistsText(output) + kUseForce;
+    return std::nullopt;
+}
+
+rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, bool force)
+{
+    // Standard output replaces no file.
+    return force || output == "-" ? rtl::TSaveFileStream::TExisting::Replace : rtl::TSaveFileStream::TExisting::Keep;
+}
+
+} // namespace cli
