@@ -1,20 +1,14 @@
 #include "scan/Figures.h"
 
+#include "Points.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-ilda::Point At(int x, int y, bool lit = true)
-{
-    ilda::Point point;
-    point.x = static_cast<std::int16_t>(x);
-    point.y = static_cast<std::int16_t>(y);
-    point.status = lit ? 0 : ilda::kBlankingBit;
-    point.color = lit ? ilda::Rgb(0, 255, 0) : 0;
-    return point;
-}
+using scantest::At;
 
 // A right angle of 655-unit steps, with repeats of its blanked start, its
 // corner and its end (0 of each: no dwell).

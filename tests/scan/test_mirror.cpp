@@ -1,20 +1,14 @@
 #include "scan/Mirror.h"
 
+#include "Points.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-ilda::Point At(int x, int y, bool lit = true)
-{
-    ilda::Point point;
-    point.x = static_cast<std::int16_t>(x);
-    point.y = static_cast<std::int16_t>(y);
-    point.status = lit ? 0 : ilda::kBlankingBit;
-    point.color = lit ? ilda::Rgb(255, 255, 255) : 0;
-    return point;
-}
+using scantest::At;
 
 // A step from a blanked point to a lit one at 30k/2500 Hz (a = 0.407615),
 // worked by hand: the first pass ends at -1847.70; the second moves the
