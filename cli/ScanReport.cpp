@@ -4,6 +4,7 @@
 #include "FileAccess.h"
 #include "IldaReport.h"
 #include "Json.h"
+#include "MeasurePool.h"
 #include "Output.h"
 #include "ProfileOptions.h"
 
@@ -17,9 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
-#include <future>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -142,19 +141,8 @@ public:
     // on, a few at a time; their lines come out in the frames' order.
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
     {
-        std::vector<ilda::Point> copy(points.begin(), points.end());
-        std::future<scan::Figures> figures;
-        try {
-            figures = std::async(std::launch::async, [copy = std::move(copy), profile = profile_] {
-                return scan::Measure(copy, copy, profile);
-            });
-        } catch (const std::system_error &) {
-            // No thread to be had: measure here.
-            std::promise<scan::Figures> now;
-            now.set_value(scan::Measure(points, points, profile_));
-            figures = now.get_future();
-        }
-        pending_.push_back({frame.index, std::move(figures)});
+        pool_.Submit(frame.index, points);
+        pending_.push_back(frame.index);
         while (pending_.size() > kAtOnce)
             WriteNext();
     }
@@ -170,17 +158,11 @@ private:
     // Frames measured at the same time: each holds a copy of its points.
     static inline const std::size_t kAtOnce = std::max(1u, std::thread::hardware_concurrency());
 
-    struct Pending {
-        std::size_t index;
-        std::future<scan::Figures> figures;
-    };
-
     void WriteNext()
     {
-        const std::size_t frame = pending_.front().index;
-        const scan::Figures f = pending_.front().figures.get();
+        const std::size_t frame = pending_.front();
         pending_.pop_front();
-        Write(frame, f);
+        Write(frame, pool_.Take(frame));
     }
 
     void Write(std::size_t frame, const scan::Figures &f)
@@ -241,7 +223,8 @@ private:
     std::size_t frames_ = 0;
     std::size_t points_ = 0;
     Worst coverage_, stray_, strayShare_, litStep_, blankStep_;
-    std::deque<Pending> pending_;
+    MeasurePool pool_{profile_, kAtOnce};
+    std::deque<std::size_t> pending_;
 };
 
 // One file; its exit status.

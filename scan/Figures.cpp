@@ -35,25 +35,34 @@ double Length(const Segment &segment)
 
 // What the frame means to draw: each lit point joined to the one before,
 // a lit first point or a point that does not move as a dot.
-std::vector<Segment> IntendedDrawing(std::span<const ilda::Point> frame)
+void IntendedDrawing(std::span<const ilda::Point> frame, std::vector<Segment> &drawing)
 {
-    std::vector<Segment> drawing;
+    drawing.clear();
     for (std::size_t i = 0; i < frame.size(); ++i) {
         if (!IsLit(frame[i]))
             continue;
         const Vec2 to = At(frame[i]);
         drawing.push_back({i == 0 ? to : At(frame[i - 1]), to});
     }
-    return drawing;
 }
 
-std::vector<Segment> DrawnPath(std::span<const ilda::Point> frame, const Profile &profile)
-{
+// Memory used again from frame to frame: a long file is measured a frame at
+// a time, and fresh pages for every frame cost more than the measuring.
+struct Scratch {
+    std::vector<BeamStep> steps;
+    std::vector<Segment> drawing;
     std::vector<Segment> path;
-    for (const BeamStep &step : TraceBeam(frame, profile))
+    GridStorage drawingGrid;
+    GridStorage pathGrid;
+};
+
+void DrawnPath(std::span<const ilda::Point> frame, const Profile &profile, Scratch &scratch)
+{
+    TraceBeam(frame, profile, scratch.steps);
+    scratch.path.clear();
+    for (const BeamStep &step : scratch.steps)
         if (step.lit)
-            path.push_back({step.from, step.to});
-    return path;
+            scratch.path.push_back({step.from, step.to});
 }
 
 // Calls visit(sample, weight) for the samples of segment: the middles of
@@ -172,12 +181,13 @@ Figures Measure(std::span<const ilda::Point> sent, std::span<const ilda::Point> 
     }
 
     const double tolerance = Units(profile.tolerance);
-    const std::vector<Segment> drawing = IntendedDrawing(intended);
-    const std::vector<Segment> path = DrawnPath(sent, profile);
-    const SegmentGrid drawingGrid(drawing, CellFor(tolerance));
-    const SegmentGrid pathGrid(path, CellFor(tolerance));
-    figures.coverage = Coverage(drawing, pathGrid, tolerance);
-    const Straying straying = Stray(path, drawingGrid, tolerance);
+    thread_local Scratch scratch;
+    IntendedDrawing(intended, scratch.drawing);
+    DrawnPath(sent, profile, scratch);
+    const SegmentGrid drawingGrid(scratch.drawing, CellFor(tolerance), scratch.drawingGrid);
+    const SegmentGrid pathGrid(scratch.path, CellFor(tolerance), scratch.pathGrid);
+    figures.coverage = Coverage(scratch.drawing, pathGrid, tolerance);
+    const Straying straying = Stray(scratch.path, drawingGrid, tolerance);
     figures.stray = Percent(straying.farthest);
     figures.strayShare = straying.share;
     return figures;

@@ -5,8 +5,15 @@ namespace scan {
 std::vector<BeamStep> TraceBeam(std::span<const ilda::Point> frame, const Profile &profile)
 {
     std::vector<BeamStep> steps;
+    TraceBeam(frame, profile, steps);
+    return steps;
+}
+
+void TraceBeam(std::span<const ilda::Point> frame, const Profile &profile, std::vector<BeamStep> &steps)
+{
+    steps.clear();
     if (frame.empty())
-        return steps;
+        return;
     const double share = profile.MirrorShare();
     Vec2 mirror{double(frame[0].x), double(frame[0].y)};
     auto follow = [&](const ilda::Point &point) {
@@ -21,7 +28,6 @@ std::vector<BeamStep> TraceBeam(std::span<const ilda::Point> frame, const Profil
         follow(point);
         steps.push_back({from, mirror, IsLit(point), point.color});
     }
-    return steps;
 }
 
 } // namespace scan

@@ -24,7 +24,8 @@ double DistanceSquared(const Vec2 &p, const Segment &segment)
     return ex * ex + ey * ey;
 }
 
-SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell) : segments_(segments), cell_(cell)
+SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell, GridStorage &storage)
+    : segments_(segments), cell_(cell), start_(storage.start), items_(storage.items)
 {
     if (segments_.empty())
         return;
@@ -48,7 +49,8 @@ SegmentGrid::SegmentGrid(std::span<const Segment> segments, double cell) : segme
     for (std::size_t i = 1; i <= cells; ++i)
         start_[i] += start_[i - 1];
     items_.resize(start_[cells]);
-    std::vector<std::uint32_t> next(start_.begin(), start_.end() - 1);
+    std::vector<std::uint32_t> &next = storage.next;
+    next.assign(start_.begin(), start_.end() - 1);
     for (std::size_t i = 0; i < segments_.size(); ++i)
         ForEachCell(segments_[i], [&](std::size_t index) { items_[next[index]++] = static_cast<std::uint32_t>(i); });
 }

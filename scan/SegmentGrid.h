@@ -19,11 +19,19 @@ struct Segment {
 
 double DistanceSquared(const Vec2 &p, const Segment &segment);
 
+// The grid's tables, kept by a caller that files many frames in turn, so
+// that their memory is used again.
+struct GridStorage {
+    std::vector<std::uint32_t> start;
+    std::vector<std::uint32_t> items;
+    std::vector<std::uint32_t> next;
+};
+
 class SegmentGrid {
 public:
     // cell: the side of a cell in ILDA units; queries within a radius of at
-    // most one cell look at 3 x 3 cells.
-    SegmentGrid(std::span<const Segment> segments, double cell);
+    // most one cell look at 3 x 3 cells. The grid lives in storage.
+    SegmentGrid(std::span<const Segment> segments, double cell, GridStorage &storage);
 
     bool Empty() const { return segments_.empty(); }
     const Segment &At(std::size_t index) const { return segments_[index]; }
@@ -50,8 +58,8 @@ private:
     Vec2 origin_;
     int columns_ = 1;
     int rows_ = 1;
-    std::vector<std::uint32_t> start_; // columns_ * rows_ + 1 offsets into items_
-    std::vector<std::uint32_t> items_;
+    std::vector<std::uint32_t> &start_; // columns_ * rows_ + 1 offsets into items_
+    std::vector<std::uint32_t> &items_;
 };
 
 } // namespace scan

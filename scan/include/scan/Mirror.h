@@ -33,5 +33,7 @@ struct BeamStep {
 
 // The second pass, a step per point (empty for an empty frame).
 std::vector<BeamStep> TraceBeam(std::span<const ilda::Point> frame, const Profile &profile);
+// The same into steps, whose memory is used again.
+void TraceBeam(std::span<const ilda::Point> frame, const Profile &profile, std::vector<BeamStep> &steps);
 
 } // namespace scan
