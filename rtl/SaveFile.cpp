@@ -169,7 +169,7 @@ void TSaveFileStream::openReplacement(const std::string &folder, const std::stri
 
 std::size_t TSaveFileStream::Write(const void *buffer, std::size_t count)
 {
-    if (way_ == TWay::InPlace)
+    if (gathered())
         return memory_.Write(buffer, count);
     if (error_ != 0 || fd_ < 0)
         return 0;
@@ -182,14 +182,14 @@ std::size_t TSaveFileStream::Write(const void *buffer, std::size_t count)
 
 std::int64_t TSaveFileStream::Position() const
 {
-    if (way_ == TWay::InPlace)
+    if (gathered())
         return memory_.Position();
     return flushed_ + static_cast<std::int64_t>(buffer_.size());
 }
 
 void TSaveFileStream::SetPosition(std::int64_t position)
 {
-    if (way_ == TWay::InPlace) {
+    if (gathered()) {
         memory_.SetPosition(position);
         return;
     }
@@ -204,7 +204,7 @@ void TSaveFileStream::SetPosition(std::int64_t position)
 
 std::int64_t TSaveFileStream::Size() const
 {
-    return way_ == TWay::InPlace ? memory_.Size() : std::max(size_, Position());
+    return gathered() ? memory_.Size() : std::max(size_, Position());
 }
 
 bool TSaveFileStream::flushBuffer()
@@ -224,7 +224,7 @@ void TSaveFileStream::Commit()
 {
     if (fd_ < 0)
         fail(error_ != 0 ? error_ : EBADF);
-    if (way_ == TWay::InPlace) {
+    if (gathered()) {
         const std::vector<std::uint8_t> &bytes = memory_.Bytes();
         const auto size = static_cast<off_t>(bytes.size());
         if (regular_) {
@@ -238,6 +238,10 @@ void TSaveFileStream::Commit()
             fail(errno);
         if (regular_ && (::ftruncate(fd_, size) != 0 || ::fsync(fd_) != 0))
             fail(errno);
+    } else if (way_ == TWay::InPlace) {
+        // A pipe, FIFO or device has nothing to sync.
+        if (!flushBuffer())
+            fail(error_);
     } else {
         if (!flushBuffer())
             fail(error_);

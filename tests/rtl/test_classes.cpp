@@ -173,3 +173,25 @@ TEST_F(FileStreamTest, KeepModeNeverReplacesAFile)
     ::close(reader);
     EXPECT_EQ(testsupport::Listing(dir), (std::vector<std::string>{"fifo", "out"}));
 }
+
+// A pipe or FIFO gets the bytes as they come: a long stream to standard
+// output never gathers in memory.
+TEST_F(FileStreamTest, AFifoGetsItsBytesBeforeCommit)
+{
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+    const int reader = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    TSaveFileStream fifo((dir / "fifo").string(), "fifo");
+    // As much as the pipe holds, then a little that waits for Commit.
+    const std::string first(std::size_t{1} << 16, 'x'), last(10, 'y');
+    fifo.WriteBuffer(first.data(), first.size());
+    fifo.WriteBuffer(last.data(), last.size());
+    std::string got(first.size() + last.size(), '\0');
+    const ssize_t before = ::read(reader, got.data(), got.size());
+    EXPECT_EQ(before, static_cast<ssize_t>(first.size()));
+    fifo.Commit();
+    const ssize_t after = ::read(reader, got.data() + first.size(), last.size());
+    EXPECT_EQ(after, static_cast<ssize_t>(last.size()));
+    EXPECT_EQ(got, first + last);
+    ::close(reader);
+}

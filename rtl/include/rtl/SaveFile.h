@@ -14,9 +14,12 @@ namespace rtl {
 // - a regular file with several links, one whose folder takes no new file,
 //   or one whose owner or group a replacement could not keep: the file
 //   itself, truncated and rewritten by Commit;
-// - a device, FIFO or terminal: written as it stands by Commit.
-// In-place writes are gathered in memory first, so a save that fails before
-// Commit changes nothing. A symbolic link is followed, never replaced.
+// - a device, FIFO or terminal: written as it stands, the bytes passed on
+//   as they come (a pipe has no old file to keep, and a long stream must
+//   not gather in memory).
+// Writes into a regular file in place are gathered in memory first, so a
+// save that fails before Commit changes nothing. A symbolic link is
+// followed, never replaced.
 //
 // A target that no one may write (no write bit at all) is refused, even for
 // the superuser. With TExisting::Keep a regular file already there is never
@@ -57,6 +60,8 @@ protected:
     std::string WriteErrorText() const override;
 
 private:
+    // Written in place into a regular file: the bytes wait in memory.
+    bool gathered() const { return way_ == TWay::InPlace && regular_; }
     void openReplacement(const std::string &folder, const std::string &leaf);
     void putInPlace();
     bool flushBuffer();
@@ -70,8 +75,8 @@ private:
     int fd_ = -1;           // the temporary file, or the target written in place
     std::string target_;    // Replace: the real name the rename goes to
     std::string temporary_; // Replace: the temporary file's name
-    TMemoryStream memory_;  // InPlace: the bytes until Commit
-    std::string buffer_;    // Replace: bytes not yet handed to the system
+    TMemoryStream memory_;  // gathered(): the bytes until Commit
+    std::string buffer_;    // bytes not yet handed to the system (all but gathered())
     std::int64_t flushed_ = 0;
     std::int64_t size_ = 0;
     int error_ = 0;
