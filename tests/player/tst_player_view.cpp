@@ -3,6 +3,7 @@
 // request: points, order, lines in proportion to the image.
 #include "FrameFacts.h"
 #include "PlayerFiles.h"
+#include "ilda/Diagnostic.h"
 #include "player/FrameView.h"
 #include "player/PaletteView.h"
 #include "player/Renderer.h"
@@ -197,21 +198,19 @@ void ViewTest::usedPaletteEntries()
 void ViewTest::messagesNameTheFrame_data()
 {
     QTest::addColumn<qint64>("frame");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("where");
     // Frames are counted from 1 on screen, from 0 in the reading.
-    QTest::newRow("no frame") << qint64(-1) << "byte 60: x";
-    QTest::newRow("first") << qint64(0) << "byte 60 (frame 1): x";
-    QTest::newRow("second") << qint64(1) << "byte 60 (frame 2): x";
+    QTest::newRow("no frame") << qint64(-1) << "byte 60: ";
+    QTest::newRow("first") << qint64(0) << "byte 60 (frame 1): ";
+    QTest::newRow("second") << qint64(1) << "byte 60 (frame 2): ";
 }
 
 void ViewTest::messagesNameTheFrame()
 {
     QFETCH(qint64, frame);
-    ilda::Diagnostic diagnostic;
-    diagnostic.offset = 60;
-    diagnostic.text = "x";
-    diagnostic.frame = frame;
-    QTEST(player::DiagnosticText(diagnostic), "text");
+    QFETCH(QString, where);
+    const ilda::Diagnostic diagnostic = ilda::MakeDiagnostic(ilda::DiagnosticCode::EarlyLastPoint, 60, frame, {3});
+    QCOMPARE(player::DiagnosticText(diagnostic), where + QString::fromStdString(diagnostic.text));
 }
 
 QTEST_MAIN(ViewTest)

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -119,10 +118,19 @@ std::string Named(const std::string &file, const std::string &lines)
 }
 
 // The JSON errors without the code and frame that come with each.
-std::string WithoutCodes(const std::string &json)
+std::string WithoutCodes(std::string json)
 {
-    static const std::regex kCodeAndFrame(R"("code": "[a-z-]+", |, "frame": (null|[0-9]+))");
-    return std::regex_replace(json, kCodeAndFrame, "");
+    const auto erase = [&json](const std::string &start, const std::string &stop, bool keepStop) {
+        for (std::size_t at = json.find(start); at != std::string::npos; at = json.find(start, at)) {
+            const std::size_t end = json.find_first_of(stop, at + start.size());
+            if (end == std::string::npos)
+                break;
+            json.erase(at, end - at + (keepStop ? 0 : 2));
+        }
+    };
+    erase("\"code\": \"", "\"", false); // "code": "name", (the closing quote and the comma)
+    erase(", \"frame\": ", ",}", true); // , "frame": null or a number
+    return json;
 }
 
 class MalformedFile : public ::testing::TestWithParam<Case> {};
