@@ -64,6 +64,7 @@ private:
     const std::atomic<bool> &stop_;
     const StreamHooks &hooks_;
     std::size_t leadPoints_;
+    double rate_ = options_.rate; // of the frame on show: its duration
     Socket socket_;
     std::uint16_t sequence_ = 0;
     Clock::time_point start_ = Clock::now(), lastHeard_{}, lastPing_{}, lastSent_{}, lastConfig_{}, lastReport_{};
@@ -101,8 +102,8 @@ void IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
     std::transform(frame.begin(), frame.end(), samples.begin(), idn::FromIlda);
     if (samples.empty())
         samples.push_back(idn::FromIlda(BlankCentre()));
-    m.duration = static_cast<std::uint32_t>(
-        std::min(16777215.0, std::round(static_cast<double>(samples.size()) * 1e6 / options_.rate)));
+    m.duration =
+        static_cast<std::uint32_t>(std::min(16777215.0, std::round(static_cast<double>(samples.size()) * 1e6 / rate_)));
     const auto datagrams = idn::EncodeFrame(m, samples);
     for (const auto &datagram : datagrams)
         Send(datagram);
@@ -181,6 +182,8 @@ StreamOutcome IdnRun::Run()
             }
             lastSlot = slot;
             out_.status.frame = slot;
+            if (const double rate = source_.FrameRate(); rate > 0)
+                out_.status.rate = rate_ = rate;
             if (answering) {
                 SendFrame(*frame);
                 if (hooks_.onFrameSent)
