@@ -223,10 +223,11 @@ dac::EmulatorFigures StreamToEmulator(dac::EmulatorOptions emulatorOptions, dac:
 {
     emulatorOptions.broadcastTo.clear();
     emulatorOptions.keep = recording != nullptr;
+    emulatorOptions.port = 0;
     dac::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;
-    options.target = {dac::Kind::EtherDream, "127.0.0.1", emulator.Port()};
+    options.target = {emulatorOptions.kind, "127.0.0.1", emulator.Port()};
     std::atomic<bool> stop{false};
     outcome = dac::RunStream(options, source, stop);
     emulator.Stop();
@@ -256,6 +257,18 @@ TEST(EtherDreamSender, ChangesRateOnLoopbackWithoutStopping)
     EXPECT_EQ(played[at].x, -900);
     EXPECT_EQ(played[at - 1].x, 100);
     EXPECT_EQ(outcome.status.rate, 20000);
+
+    // An IDN unit takes the rate from each frame's duration.
+    dac::EmulatorOptions idn;
+    idn.kind = dac::Kind::Idn;
+    TwoRates again(30000, 20000, 3, 8);
+    const auto idnFigures = StreamToEmulator(idn, again, {}, outcome, &recording);
+    ASSERT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    ASSERT_EQ(recording.size(), 1u + 8u + 1u);
+    EXPECT_EQ(recording[3].front().x, 100);
+    EXPECT_EQ(recording[4].front().x, -900);
+    EXPECT_NEAR(idnFigures.rate, 20000, 20);  // the lead-out's
+    EXPECT_EQ(recording.back().size(), 200u); // 10 ms at 20,000
 }
 
 TEST(EtherDreamSender, NeverSendsMoreThanTheBufferHasRoomFor)
