@@ -21,6 +21,7 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t kMostKept = 20'000'000; // points kept for the recording
 constexpr std::size_t kMostPerFrame = 65535;  // an ILDA frame's limit
+constexpr std::size_t kMostFrameBytes = 1 << 24; // one IDN frame's, however many sequels come
 
 double Seconds(Clock::duration d)
 {
@@ -431,7 +432,8 @@ void Emulator::RunIdn()
             reassemblyDuration = message->duration;
             nextTimestamp = message->timestamp + 1;
         } else if (message->chunk == idn::kChunkFrameSequel) {
-            if (!reassembling || message->timestamp != nextTimestamp) {
+            if (!reassembling || message->timestamp != nextTimestamp ||
+                reassembly.size() + message->sampleBytes.size() > kMostFrameBytes) {
                 reassembling = false;
                 std::lock_guard lock(mutex_);
                 ++figures_.malformed;
