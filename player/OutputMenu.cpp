@@ -185,6 +185,7 @@ void OutputMenu::SetOutput(bool on)
         {
             std::lock_guard lock(statusMutex_);
             status_ = {};
+            status_.rate = options.rate; // until the sender's first report
         }
         worker_ = std::thread([this, options, source = source_] {
             dac::StreamHooks hooks;
