@@ -111,7 +111,6 @@ private:
     std::uint64_t slot_ = 0;
     double baseSeconds_ = 0;       // show time at the last change of rate (or resume)
     std::uint64_t showPoints_ = 0; // show points sent since then
-    double nextRate_ = 0;          // the pending frame's rate, when it differs
     std::vector<ilda::Point> pending_;
     std::size_t pendingAt_ = 0;
     std::vector<std::uint64_t> started_;
