@@ -21,6 +21,7 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t kMostKept = 20'000'000; // points kept for the recording
 constexpr std::size_t kMostPerFrame = 65535;  // an ILDA frame's limit
+constexpr std::size_t kMostFrameBytes = 1 << 24; // one IDN frame's, however many sequels come
 
 double Seconds(Clock::duration d)
 {
@@ -189,9 +190,11 @@ void Emulator::RunEtherDream()
             const std::size_t count = ed::DataCount(inbox.data());
             if (status.playback == ed::Playback::Idle)
                 answer = ed::kNakInvalid;
-            else if (buffer.size() + count > options_.capacity)
+            else if (buffer.size() + count > options_.capacity) {
                 answer = ed::kNakFull;
-            else {
+                std::lock_guard lock(mutex_);
+                ++figures_.refusedFull;
+            } else {
                 for (std::size_t i = 0; i < count; ++i)
                     buffer.push_back(ed::DecodePoint(inbox.data() + 3 + i * ed::kPointSize));
                 std::lock_guard lock(mutex_);
@@ -224,8 +227,12 @@ void Emulator::RunEtherDream()
             buffer.pop_front();
             owed -= 1;
             if ((point.control & ed::kControlRateChange) && !rates.empty()) {
+                // The rest of this tick's time plays at the new rate.
+                owed *= static_cast<double>(rates.front()) / status.pointRate;
                 status.pointRate = rates.front();
                 rates.pop_front();
+                std::lock_guard lock(mutex_);
+                figures_.rateChanges.emplace_back(status.pointCount, status.pointRate);
             }
             ++status.pointCount;
             ++count;
@@ -289,6 +296,7 @@ void Emulator::RunEtherDream()
             }
         }
         if (client.Valid() && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+            play(Clock::now()); // the answers tell the buffer as it is now
             std::uint8_t bytes[65536];
             const ssize_t got = ::recv(client.Fd(), bytes, sizeof bytes, 0);
             if (got <= 0) {
@@ -424,7 +432,8 @@ void Emulator::RunIdn()
             reassemblyDuration = message->duration;
             nextTimestamp = message->timestamp + 1;
         } else if (message->chunk == idn::kChunkFrameSequel) {
-            if (!reassembling || message->timestamp != nextTimestamp) {
+            if (!reassembling || message->timestamp != nextTimestamp ||
+                reassembly.size() + message->sampleBytes.size() > kMostFrameBytes) {
                 reassembling = false;
                 std::lock_guard lock(mutex_);
                 ++figures_.malformed;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace dac {
 
@@ -26,15 +27,9 @@ public:
     EtherDreamRun(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
                   const StreamHooks &hooks)
         : options_(options), stop_(stop), hooks_(hooks), feed_(source, options.rate, options.fps, options.leadSeconds),
-          rate_(static_cast<std::uint32_t>(std::lround(options.rate)))
+          rate_(static_cast<std::uint32_t>(std::lround(options.rate))), beginRate_(rate_)
     {
-        target_ = static_cast<std::size_t>(std::ceil(options.rate * options.bufferSeconds));
-        chunk_ = std::max<std::size_t>(1, rate_ / 500); // 2 ms
-        if (options.capacity)
-            target_ = std::min<std::size_t>(target_, *options.capacity > chunk_ ? *options.capacity - chunk_ : 1);
-        target_ = std::max(target_, chunk_);
-        endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(options.rate * options.leadSeconds * 0.8));
-        out_.status.rate = options.rate;
+        Aim();
         out_.status.capacity = options.capacity.value_or(0);
     }
 
@@ -42,6 +37,8 @@ public:
 
 private:
     enum class Step { Go, Lost, End };
+    // The buffer's target and the least worth a data command, at rate_.
+    void Aim();
     Step Connect();
     Step Pump();
     Step Finish();
@@ -61,14 +58,19 @@ private:
     const std::atomic<bool> &stop_;
     const StreamHooks &hooks_;
     PointFeed feed_;
-    std::uint32_t rate_;
+    std::uint32_t rate_;      // of the last points sent
+    std::uint32_t beginRate_; // of the first points after the last prepare
     std::size_t target_ = 0, chunk_ = 1, endThreshold_ = 1;
+    std::size_t room_ = 0; // what a full buffer held, once the DAC said so
     sockaddr_in address_{};
     Socket socket_;
     ed::Status last_;
     Clock::time_point lastAt_, lastCommand_, lastReport_, showStart_, runStart_ = Clock::now();
     bool everConnected_ = false, began_ = false;
     std::vector<ilda::Point> carry_; // points the DAC had no room for yet
+    // carry_'s first point starts this rate; queued (the 'q' answered) or not.
+    std::optional<std::uint32_t> carryRate_;
+    bool rateQueued_ = false;
     StreamOutcome out_;
 };
 
@@ -97,6 +99,24 @@ EtherDreamRun::Step EtherDreamRun::Check(const std::optional<ed::Response> &resp
     if (response->response == ed::kNakInvalid)
         return End(StreamEnd::Failed, std::string("the DAC refused the ") + what + " command as invalid");
     return Step::Go;
+}
+
+void EtherDreamRun::Aim()
+{
+    target_ = static_cast<std::size_t>(std::ceil(rate_ * options_.bufferSeconds));
+    chunk_ = std::max<std::size_t>(1, rate_ / 500); // 2 ms
+    if (options_.capacity) {
+        // Never above what it holds, even when that is less than 2 ms.
+        const std::size_t capacity = std::max<std::size_t>(2, *options_.capacity);
+        chunk_ = std::min(chunk_, capacity / 2);
+        target_ = std::min(target_, capacity - chunk_);
+    }
+    if (room_)
+        target_ = std::min(target_, room_);
+    target_ = std::max<std::size_t>(1, target_);
+    chunk_ = std::min(chunk_, target_);
+    endThreshold_ = std::max<std::size_t>(1, static_cast<std::size_t>(rate_ * options_.leadSeconds * 0.8));
+    out_.status.rate = rate_;
 }
 
 std::size_t EtherDreamRun::Estimated(Clock::time_point now) const
@@ -157,13 +177,18 @@ EtherDreamRun::Step EtherDreamRun::Connect()
         return s;
     began_ = false;
     carry_.clear();
+    carryRate_.reset();
+    rateQueued_ = false;
     if (everConnected_) {
         ++out_.status.reconnects;
         feed_.Resume(std::chrono::duration<double>(Clock::now() - showStart_).count());
+        rate_ = static_cast<std::uint32_t>(std::lround(feed_.Rate()));
+        Aim();
     } else {
         showStart_ = Clock::now();
         everConnected_ = true;
     }
+    beginRate_ = rate_;
     out_.status.connected = true;
     Report(true);
     return Step::Go;
@@ -177,7 +202,7 @@ EtherDreamRun::Step EtherDreamRun::Pump()
     if (want < chunk_ || (feed_.Done() && carry_.empty())) {
         if (!began_ && last_.playback == ed::Playback::Prepared && last_.bufferFullness > 0) {
             // As full as it gets: play.
-            if (const Step s = Check(Command(ed::BeginCommand(0, rate_)), "begin"); s != Step::Go)
+            if (const Step s = Check(Command(ed::BeginCommand(0, beginRate_)), "begin"); s != Step::Go)
                 return s;
             began_ = true;
             return Step::Go;
@@ -189,21 +214,40 @@ EtherDreamRun::Step EtherDreamRun::Pump()
         std::this_thread::sleep_for(1ms);
         return Step::Go;
     }
-    if (carry_.empty())
+    if (carry_.empty()) {
+        const double before = feed_.Rate();
         feed_.Take(std::min(want, kMostPointsPerCommand), carry_);
+        if (feed_.Rate() != before && !carry_.empty()) {
+            // Frames for another rate: queued with their first point, the stream goes on.
+            const long rate = std::lround(feed_.Rate());
+            if (rate < 1 || (options_.maxRate && rate > static_cast<long>(*options_.maxRate)))
+                return End(StreamEnd::Failed, "the rate " + std::to_string(rate) + " is above the DAC's maximum of " +
+                                                  std::to_string(options_.maxRate.value_or(0)) + " points a second");
+            carryRate_ = static_cast<std::uint32_t>(rate);
+            rateQueued_ = false;
+        }
+    }
     if (carry_.empty())
         return Step::Go;
     const std::size_t count = std::min(carry_.size(), want);
     std::vector<ed::Point> wire(count);
     std::transform(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(count), wire.begin(), ed::FromIlda);
+    if (carryRate_) {
+        if (!rateQueued_) {
+            if (const Step s = Check(Command(ed::QueueRateCommand(*carryRate_)), "queue rate"); s != Step::Go)
+                return s;
+            rateQueued_ = true;
+        }
+        wire.front().control |= ed::kControlRateChange;
+    }
     const auto response = Command(ed::DataCommand(wire));
     if (response && response->response == ed::kNakFull) {
         // Smaller than we thought: aim below what it holds now.
         if (last_.bufferFullness == 0 && count == 1)
             return End(StreamEnd::Failed, "the DAC's buffer takes no points");
         const std::size_t room = last_.bufferFullness > 0 ? last_.bufferFullness : count / 2;
-        target_ = std::max<std::size_t>(1, std::min(target_, room));
-        chunk_ = std::min(chunk_, target_);
+        room_ = std::max<std::size_t>(1, std::min(target_, room));
+        Aim();
         std::this_thread::sleep_for(2ms);
         return Step::Go;
     }
@@ -213,11 +257,16 @@ EtherDreamRun::Step EtherDreamRun::Pump()
         return s;
     carry_.erase(carry_.begin(), carry_.begin() + static_cast<std::ptrdiff_t>(count));
     out_.status.pointsSent += count;
+    if (carryRate_) {
+        rate_ = *std::exchange(carryRate_, std::nullopt);
+        rateQueued_ = false;
+        Aim();
+    }
     for (const std::uint64_t slot : feed_.TakeStartedSlots())
         if (hooks_.onFrameSent)
             hooks_.onFrameSent(slot);
     if (!began_ && (last_.bufferFullness >= target_ || feed_.Ending())) {
-        if (const Step s = Check(Command(ed::BeginCommand(0, rate_)), "begin"); s != Step::Go)
+        if (const Step s = Check(Command(ed::BeginCommand(0, beginRate_)), "begin"); s != Step::Go)
             return s;
         began_ = true;
     }
@@ -264,6 +313,8 @@ StreamOutcome EtherDreamRun::Run()
             // The buffer ran dry: the DAC went idle and wants preparing again.
             ++out_.status.underflows;
             began_ = false;
+            beginRate_ = rate_;
+            rateQueued_ = false; // a prepare forgets the queued rates
             if (last_.playback == ed::Playback::Idle) {
                 const std::uint8_t prepare[] = {ed::kPrepare};
                 step = Check(Command(prepare), "prepare");

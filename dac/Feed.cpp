@@ -1,5 +1,6 @@
 #include "dac/Stream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -13,8 +14,8 @@ ilda::Point BlankCentre()
 }
 
 PointFeed::PointFeed(FrameSource &source, double rate, double fps, double leadSeconds)
-    : source_(source), rate_(rate), fps_(fps), leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))),
-      leadLeft_(leadPoints_)
+    : source_(source), rate_(rate), fps_(fps), leadSeconds_(leadSeconds),
+      leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))), leadLeft_(leadPoints_)
 {
 }
 
@@ -22,6 +23,7 @@ void PointFeed::Finish()
 {
     if (phase_ == Phase::LeadIn || phase_ == Phase::Show) {
         phase_ = Phase::LeadOut;
+        leadPoints_ = static_cast<std::size_t>(std::ceil(rate_ * leadSeconds_));
         leadLeft_ = leadPoints_;
         pending_.clear();
         pendingAt_ = 0;
@@ -33,12 +35,14 @@ void PointFeed::Resume(double seconds)
     if (Ending())
         return;
     phase_ = Phase::LeadIn;
+    leadPoints_ = static_cast<std::size_t>(std::ceil(rate_ * leadSeconds_));
     leadLeft_ = leadPoints_;
     pending_.clear();
     pendingAt_ = 0;
     slot_ = static_cast<std::uint64_t>(seconds * fps_);
     lastStarted_.reset();
-    showPoints_ = static_cast<std::uint64_t>(std::llround(seconds * rate_));
+    baseSeconds_ = seconds;
+    showPoints_ = 0;
 }
 
 std::vector<std::uint64_t> PointFeed::TakeStartedSlots()
@@ -48,6 +52,7 @@ std::vector<std::uint64_t> PointFeed::TakeStartedSlots()
 
 void PointFeed::Take(std::size_t count, std::vector<ilda::Point> &out)
 {
+    const std::size_t before = out.size();
     while (count > 0 && phase_ != Phase::Done) {
         if (phase_ == Phase::LeadIn || phase_ == Phase::LeadOut) {
             const std::size_t n = std::min(count, leadLeft_);
@@ -61,15 +66,23 @@ void PointFeed::Take(std::size_t count, std::vector<ilda::Point> &out)
         if (pendingAt_ == pending_.size()) {
             // The next whole repetition: of this slot's frame while its
             // time lasts, else of the next slot's.
+            // (Points since the last change of rate, where the slot ends.)
             const auto slotEnd = [&](std::uint64_t slot) {
-                return static_cast<std::uint64_t>(std::llround(static_cast<double>(slot + 1) * rate_ / fps_));
+                return std::round(static_cast<double>(slot + 1) * rate_ / fps_ - baseSeconds_ * rate_);
             };
-            while (showPoints_ >= slotEnd(slot_))
+            while (static_cast<double>(showPoints_) >= slotEnd(slot_))
                 ++slot_;
             const std::vector<ilda::Point> *frame = source_.Frame(slot_);
             if (!frame) {
                 Finish();
                 continue;
+            }
+            if (const double rate = source_.FrameRate(); rate > 0 && rate != rate_) {
+                if (out.size() > before)
+                    return; // the next Take starts at the new rate (and fetches the frame again)
+                baseSeconds_ += static_cast<double>(showPoints_) / rate_;
+                showPoints_ = 0;
+                rate_ = rate;
             }
             if (lastStarted_ != slot_) {
                 started_.push_back(slot_);
@@ -77,7 +90,9 @@ void PointFeed::Take(std::size_t count, std::vector<ilda::Point> &out)
             }
             pending_.assign(frame->begin(), frame->end());
             if (pending_.empty()) // an empty frame shows as blanked time
-                pending_.assign(slotEnd(slot_) - showPoints_, BlankCentre());
+                pending_.assign(
+                    static_cast<std::size_t>(std::max(1.0, slotEnd(slot_) - static_cast<double>(showPoints_))),
+                    BlankCentre());
             pendingAt_ = 0;
         }
         const std::size_t n = std::min(count, pending_.size() - pendingAt_);

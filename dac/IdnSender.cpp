@@ -27,8 +27,7 @@ constexpr auto kFirstContactTime = 3s;
 class IdnRun {
 public:
     IdnRun(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop, const StreamHooks &hooks)
-        : options_(options), source_(source), stop_(stop), hooks_(hooks),
-          leadPoints_(std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(options.rate * options.leadSeconds))))
+        : options_(options), source_(source), stop_(stop), hooks_(hooks)
     {
         out_.status.rate = options.rate;
     }
@@ -63,7 +62,12 @@ private:
     FrameSource &source_;
     const std::atomic<bool> &stop_;
     const StreamHooks &hooks_;
-    std::size_t leadPoints_;
+    // The blanked points at the centre that last the lead-in's time at rate_.
+    std::size_t LeadPoints() const
+    {
+        return std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(rate_ * options_.leadSeconds)));
+    }
+    double rate_ = options_.rate; // of the frame on show: its duration
     Socket socket_;
     std::uint16_t sequence_ = 0;
     Clock::time_point start_ = Clock::now(), lastHeard_{}, lastPing_{}, lastSent_{}, lastConfig_{}, lastReport_{};
@@ -101,8 +105,8 @@ void IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
     std::transform(frame.begin(), frame.end(), samples.begin(), idn::FromIlda);
     if (samples.empty())
         samples.push_back(idn::FromIlda(BlankCentre()));
-    m.duration = static_cast<std::uint32_t>(
-        std::min(16777215.0, std::round(static_cast<double>(samples.size()) * 1e6 / options_.rate)));
+    m.duration =
+        static_cast<std::uint32_t>(std::min(16777215.0, std::round(static_cast<double>(samples.size()) * 1e6 / rate_)));
     const auto datagrams = idn::EncodeFrame(m, samples);
     for (const auto &datagram : datagrams)
         Send(datagram);
@@ -146,7 +150,7 @@ StreamOutcome IdnRun::Run()
     }
     out_.status.connected = true;
     Report(true);
-    SendBlank(leadPoints_);
+    SendBlank(LeadPoints());
     const auto showStart =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
     std::optional<std::uint64_t> lastSlot;
@@ -168,7 +172,7 @@ StreamOutcome IdnRun::Run()
                 // Back: the configuration again, and a blanked lead-in.
                 ++out_.status.reconnects;
                 configDue_ = true;
-                SendBlank(leadPoints_);
+                SendBlank(LeadPoints());
             }
         }
         const double elapsed = std::chrono::duration<double>(now - showStart).count();
@@ -181,6 +185,8 @@ StreamOutcome IdnRun::Run()
             }
             lastSlot = slot;
             out_.status.frame = slot;
+            if (const double rate = source_.FrameRate(); rate > 0)
+                out_.status.rate = rate_ = rate;
             if (answering) {
                 SendFrame(*frame);
                 if (hooks_.onFrameSent)
@@ -199,7 +205,7 @@ StreamOutcome IdnRun::Run()
     }
     // The end blanked, then the channel closed.
     configDue_ = true;
-    SendBlank(leadPoints_);
+    SendBlank(LeadPoints());
     idn::FrameMessage close = Message(true);
     close.close = true;
     Send(idn::EncodeVoid(close, idn::kChannelClose));

@@ -14,24 +14,28 @@
 namespace player {
 
 // The frame on show, prepared for the profile, handed to the sender's
-// thread; the show never ends by itself.
+// thread with the profile's rate; the show never ends by itself.
 class OutputMenu::LiveSource : public dac::FrameSource {
 public:
-    void Set(std::vector<ilda::Point> frame)
+    void Set(std::vector<ilda::Point> frame, double rate)
     {
         std::lock_guard lock(mutex_);
         next_ = std::move(frame);
+        nextRate_ = rate;
     }
     const std::vector<ilda::Point> *Frame(std::uint64_t) override
     {
         std::lock_guard lock(mutex_);
         current_ = next_;
+        currentRate_ = nextRate_;
         return &current_;
     }
+    double FrameRate() const override { return currentRate_; }
 
 private:
     std::mutex mutex_;
     std::vector<ilda::Point> next_, current_;
+    double nextRate_ = 0, currentRate_ = 0; // currentRate_: the sender's thread only
 };
 
 OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make_shared<LiveSource>())
@@ -49,15 +53,9 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
         profileGroup_->addAction(a);
         return a;
     };
-    // Another profile: the frame on show prepared again, and a running
-    // stream restarted at the new rate.
-    connect(profileGroup_, &QActionGroup::triggered, this, [this] {
-        SetFrame(shown_);
-        if (OutputOn()) {
-            SetOutput(false);
-            SetOutput(true);
-        }
-    });
+    // Another profile: the frame on show prepared again; a running stream
+    // takes its rate from the frame's first point on, without stopping.
+    connect(profileGroup_, &QActionGroup::triggered, this, [this] { SetFrame(shown_); });
     for (const scan::Profile &p : scan::BuiltInProfiles())
         addProfile(QString::fromStdString(p.name))->setChecked(p == scan::DefaultProfile());
     addProfile(QStringLiteral("none"))->setToolTip(QStringLiteral("The frames as they are, at 30,000 points a second"));
@@ -97,7 +95,13 @@ void OutputMenu::SetFrame(FramePoints points)
         const auto profile = ChosenProfile();
         frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
     }
-    source_->Set(std::move(frame));
+    source_->Set(std::move(frame), ProfileRate());
+}
+
+double OutputMenu::ProfileRate() const
+{
+    const auto profile = ChosenProfile();
+    return profile ? profile->rate : 30000;
 }
 
 std::optional<scan::Profile> OutputMenu::ChosenProfile() const
@@ -171,8 +175,7 @@ void OutputMenu::SetOutput(bool on)
         streaming_ = dacs_[static_cast<std::size_t>(chosen->data().toInt())];
         dac::StreamOptions options;
         options.target = {streaming_->kind, streaming_->address, streaming_->port};
-        const auto profile = ChosenProfile();
-        options.rate = profile ? profile->rate : 30000;
+        options.rate = ProfileRate();
         options.maxRate = streaming_->maxRate;
         options.capacity = streaming_->capacity;
         options.endOnLoss = true;
@@ -182,6 +185,7 @@ void OutputMenu::SetOutput(bool on)
         {
             std::lock_guard lock(statusMutex_);
             status_ = {};
+            status_.rate = options.rate; // until the sender's first report
         }
         worker_ = std::thread([this, options, source = source_] {
             dac::StreamHooks hooks;

@@ -2,9 +2,12 @@
 // refuses and why, and rate changes queued with the data.
 #include "dac/Emulator.h"
 #include "dac/EtherDream.h"
+#include "dac/Idn.h"
 #include "dac/Net.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
 
 #include <thread>
 
@@ -81,6 +84,44 @@ TEST_F(EtherDreamEmulator, ARateChangeStartsAtThePointThatSaysSo)
     const auto status = Send({ed::kPing}).status;
     EXPECT_EQ(status.pointRate, 2000u);
     EXPECT_GE(status.pointCount, 50u);
+}
+
+TEST(IdnEmulator, AFrameMissingAFragmentIsDroppedNotGlued)
+{
+    dac::EmulatorOptions options;
+    options.kind = dac::Kind::Idn;
+    options.keep = true;
+    dac::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const dac::Socket socket = dac::UdpSocket();
+    const auto to = *dac::Resolve("127.0.0.1", emulator.Port());
+    const auto send = [&](const std::vector<std::uint8_t> &datagram) {
+        ::sendto(socket.Fd(), datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to);
+    };
+    std::vector<dac::idn::Sample> samples(409); // three datagrams
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i].x = static_cast<std::int16_t>(i);
+    dac::idn::FrameMessage m;
+    m.config = true;
+    m.duration = 10000;
+    const auto lost = dac::idn::EncodeFrame(m, samples);
+    ASSERT_EQ(lost.size(), 3u);
+    send(lost[0]);
+    send(lost[2]);
+    m.sequence = 3;
+    m.timestamp = 20000;
+    for (const auto &datagram : dac::idn::EncodeFrame(m, samples))
+        send(datagram);
+    for (int i = 0; i < 200 && emulator.Figures().messages == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    emulator.Stop();
+    EXPECT_EQ(emulator.Figures().malformed, 1u);
+    const auto recording = emulator.Recording();
+    ASSERT_EQ(recording.size(), 1u);
+    ASSERT_EQ(recording[0].size(), samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        ASSERT_EQ(recording[0][i].x, samples[i].x);
 }
 
 } // namespace

@@ -191,3 +191,48 @@ TEST(IdnLayout, AConfigurationWeCannotReadIsFlagged)
 }
 
 } // namespace
+
+namespace {
+
+// Frames cut where a datagram's 1,454 bytes run out: each size on either
+// side of a cut reassembles to its samples, in order, whole.
+TEST(IdnLayout, FramesAtTheDatagramBoundaryReassemble)
+{
+    struct Case {
+        bool config;
+        std::size_t samples, datagrams;
+    };
+    // 36 bytes before the samples with the configuration (16 without), 12
+    // before a sequel's; a sample is 7 bytes.
+    const Case cases[] = {{true, 1, 1},   {true, 202, 1},  {true, 203, 2},  {true, 408, 2},
+                          {true, 409, 3}, {false, 205, 1}, {false, 206, 2}, {true, 1000, 5}};
+    for (const Case &c : cases) {
+        idn::FrameMessage m;
+        m.config = c.config;
+        m.sequence = 65535; // the sequels' numbers wrap
+        std::vector<idn::Sample> samples(c.samples);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = {static_cast<std::int16_t>(i * 31), static_cast<std::int16_t>(-static_cast<int>(i)),
+                          static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 7};
+        const auto datagrams = idn::EncodeFrame(m, samples);
+        ASSERT_EQ(datagrams.size(), c.datagrams) << c.samples;
+        std::vector<std::uint8_t> joined;
+        for (std::size_t d = 0; d < datagrams.size(); ++d) {
+            ASSERT_LE(datagrams[d].size(), idn::kMaxDatagram) << c.samples;
+            const auto r = idn::DecodeChannelMessage(datagrams[d]);
+            ASSERT_TRUE(r) << c.samples << " datagram " << d;
+            EXPECT_EQ(r->sequence, static_cast<std::uint16_t>(65535 + d));
+            const std::uint8_t chunk = datagrams.size() == 1 ? idn::kChunkFrame
+                                       : d == 0              ? idn::kChunkFrameFirst
+                                                             : idn::kChunkFrameSequel;
+            EXPECT_EQ(r->chunk, chunk) << c.samples << " datagram " << d;
+            if (d > 0) {
+                EXPECT_EQ(r->configOrLast, d + 1 == datagrams.size()) << c.samples << " datagram " << d;
+            }
+            joined.insert(joined.end(), r->sampleBytes.begin(), r->sampleBytes.end());
+        }
+        EXPECT_EQ(idn::DecodeSamples(joined), samples) << c.samples;
+    }
+}
+
+} // namespace

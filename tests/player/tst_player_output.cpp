@@ -1,6 +1,6 @@
 // The Output menu against an Ether Dream emulator on loopback: off at
 // start, the frame on show streamed while on, off by itself when the DAC
-// goes away.
+// goes away; a profile change takes its rate without a new connection.
 #include "dac/Emulator.h"
 #include "player/OutputMenu.h"
 
@@ -53,6 +53,17 @@ void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
         return p.x > 0 && p.x < 49 * 300 && p.y == 0 && p.color == ilda::Rgb(0, 255, 0);
     }));
     QVERIFY(output.StatusText().contains(QStringLiteral("underflows 0")));
+
+    // Another profile: its rate from the next frame on, on the same connection.
+    const auto actions = window.findChildren<QAction *>();
+    const auto slower = std::find_if(actions.begin(), actions.end(),
+                                     [](const QAction *a) { return a->text() == QStringLiteral("ilda-12k"); });
+    QVERIFY(slower != actions.end());
+    (*slower)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(emulator->Figures().rate, 12000.0, 5000);
+    QCOMPARE(emulator->Figures().connections, 1u);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(output.StatusText().contains(QStringLiteral("12000 pts/s")), 5000);
 
     emulator.reset(); // the DAC goes away
     QTRY_VERIFY_WITH_TIMEOUT(!output.OutputOn(), 5000);

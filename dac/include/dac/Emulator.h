@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace dac {
@@ -41,6 +42,7 @@ struct EmulatorFigures {
     std::uint64_t connections = 0; // TCP connections, or channel openings
     std::uint64_t closes = 0;      // IDN channels closed by the sender
     std::uint64_t malformed = 0;   // messages that could not be read
+    std::uint64_t refusedFull = 0; // Ether Dream data commands refused for a full buffer
     bool estop = false;
     bool playing = false;
     double rate = 0;
@@ -50,6 +52,9 @@ struct EmulatorFigures {
     std::string log;
     // Seconds after the first frame message at which each IDN frame arrived.
     std::vector<double> frameArrivals;
+    // Ether Dream: where a queued rate began (the number of the point that
+    // said so, counted from the last prepare) and the rate.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> rateChanges;
 };
 
 class Emulator {

@@ -32,6 +32,9 @@ class FrameSource {
 public:
     virtual ~FrameSource() = default;
     virtual const std::vector<ilda::Point> *Frame(std::uint64_t slot) = 0;
+    // The point rate the frame Frame() last returned was prepared for; 0:
+    // the stream's. Another rate plays from that frame's first point on.
+    virtual double FrameRate() const { return 0; }
 };
 
 struct StreamOptions {
@@ -81,8 +84,11 @@ StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const
 class PointFeed {
 public:
     PointFeed(FrameSource &source, double rate, double fps, double leadSeconds);
-    // Up to count points appended to out; fewer only at the end.
+    // Up to count points appended to out, all at Rate() once it returns;
+    // fewer at the end or before a point at another rate.
     void Take(std::size_t count, std::vector<ilda::Point> &out);
+    // The rate of the points the last Take gave.
+    double Rate() const { return rate_; }
     bool Done() const { return phase_ == Phase::Done; }
     bool Ending() const { return phase_ == Phase::LeadOut || phase_ == Phase::Done; }
     // From here on only the lead-out.
@@ -98,11 +104,13 @@ private:
     enum class Phase { LeadIn, Show, LeadOut, Done };
     FrameSource &source_;
     double rate_, fps_;
+    double leadSeconds_;
     std::size_t leadPoints_;
     Phase phase_ = Phase::LeadIn;
     std::size_t leadLeft_;
     std::uint64_t slot_ = 0;
-    std::uint64_t showPoints_ = 0; // show points sent since its start (by time after a resume)
+    double baseSeconds_ = 0;       // show time at the last change of rate (or resume)
+    std::uint64_t showPoints_ = 0; // show points sent since then
     std::vector<ilda::Point> pending_;
     std::size_t pendingAt_ = 0;
     std::vector<std::uint64_t> started_;

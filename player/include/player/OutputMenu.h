@@ -55,6 +55,7 @@ private:
     void StreamEnded(int end, const QString &message);
     void UpdateStatus();
     std::optional<scan::Profile> ChosenProfile() const;
+    double ProfileRate() const; // "none": 30,000 points a second
     void StopStream();
 
     QMenu *menu_ = nullptr;
