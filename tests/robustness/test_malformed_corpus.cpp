@@ -125,10 +125,10 @@ std::string WithoutCodes(std::string json)
             const std::size_t end = json.find_first_of(stop, at + start.size());
             if (end == std::string::npos)
                 break;
-            json.erase(at, end - at + (keepStop ? 0 : 2));
+            json.erase(at, end - at + (keepStop ? 0 : 3));
         }
     };
-    erase("\"code\": \"", "\"", false); // "code": "name", (the closing quote and the comma)
+    erase("\"code\": \"", "\"", false); // "code": "name", (to the quote, then ", ")
     erase(", \"frame\": ", ",}", true); // , "frame": null or a number
     return json;
 }
