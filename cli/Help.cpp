@@ -1,5 +1,6 @@
 #include "Help.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -7,60 +8,96 @@ namespace cli {
 
 namespace {
 
-struct CommandHelp {
-    std::string_view name;
-    const char *usage;
-};
-
-// A new command adds its line here.
-constexpr CommandHelp kCommands[] = {
-    {"hexdump",
-     "Usage: lumivex hexdump FILE\n"
-     "\n"
-     "The hex dump the viewer's text pane shows, with CR LF line ends.\n"},
-    {"list",
-     "Usage: lumivex list FILE\n"
-     "\n"
-     "The X and Y values of a point file as the viewer lists them.\n"},
-    {"info",
-     "Usage: lumivex info FILE\n"
-     "\n"
-     "File name, size, point count and structure of a point file.\n"},
-    {"convert",
-     "Usage: lumivex convert [--color COLOR] [--format 0|1|4|5]\n"
-     "                       [-o OUT | --output-dir DIR [--parents]] [--force] FILE...\n"
-     "\n"
-     "Writes the ILDA file that File, Save writes for each point file.\n"
-     "COLOR is red (default), lime, blue, navy, yellow, aqua, fuchsia,\n"
-     "white, black or, in formats 4 and 5, any 0xBBGGRR. --format writes\n"
-     "that ILDA format with a frame name and an end marker. OUT defaults\n"
-     "to FILE with the extension .ild (- is standard output); DIR must\n"
-     "exist unless --parents. Existing files are kept unless --force, and\n"
-     "an input is never overwritten.\n"},
-    {"ilda",
-     "Usage: lumivex ilda [--json] [--summary | --check] FILE...\n"
-     "       lumivex ilda --legacy [--json] FILE\n"
-     "\n"
-     "The frames, palettes and points of ILDA files (formats 0 to 5), colours\n"
-     "as 0xBBGGRR and #RRGGBB.\n"
-     "\n"
-     "  --summary   the frames without their points, from the headers alone\n"
-     "  --check     every deviation from the ILDA standard; exit 1 when there\n"
-     "              is one\n"
-     "  --json      one JSON document per file; with --check\n"
-     "              {\"file\", \"conforms\", \"deviations\": [{\"code\", \"offset\",\n"
-     "              \"frame\", \"text\"}]}\n"
-     "  --legacy    what TIldaFile's reader finds in FILE\n"},
-};
+// The one usage text: `lumivex --help` prints it whole, `lumivex COMMAND
+// --help` the lines of that command. A command's lines start two spaces in
+// with its name; its other lines are indented further.
+constexpr const char *kUsage =
+    "Usage: lumivex COMMAND [ARGS]\n"
+    "\n"
+    "  hexdump FILE     the hex dump the viewer's text pane shows (CR LF line ends)\n"
+    "  list FILE        the X and Y values as the viewer lists them\n"
+    "  info FILE        file name, size, point count and structure\n"
+    "  convert [--color COLOR] [--format 0|1|4|5] [-o OUT | --output-dir DIR [--parents]]\n"
+    "          [--force] [--profile NAME] FILE...\n"
+    "                   write the ILDA file that File, Save writes for each FILE;\n"
+    "                   COLOR is red (default), lime, blue, navy, yellow, aqua,\n"
+    "                   fuchsia, white, black or, in formats 4 and 5, any\n"
+    "                   0xBBGGRR; --format writes that ILDA format with a frame\n"
+    "                   name and an end marker; OUT defaults to FILE with the\n"
+    "                   extension .ild (- is standard output); DIR must exist\n"
+    "                   unless --parents; existing files are kept unless --force,\n"
+    "                   and an input is never overwritten\n"
+    "  convert [OPTIONS] FILE.ild|FILE.svg|FILE... [--join -o OUT]\n"
+    "                   ILDA files and SVG drawings too, repaired to the ILDA\n"
+    "                   standard: --palette default|auto, --frames LIST,\n"
+    "                   --flip-x, --flip-y, --rotate DEG, --scale F[,FY],\n"
+    "                   --offset X,Y, --fit [--margin P], --profile NAME,\n"
+    "                   --quiet; --join writes all FILEs into OUT\n"
+    "  ilda [--json] [--summary | --check] FILE...\n"
+    "                   the frames, palettes and points of ILDA files (formats\n"
+    "                   0 to 5); --summary: the frames without their points;\n"
+    "                   --check: every deviation from the ILDA standard (exit 1\n"
+    "                   when there is one)\n"
+    "  ilda --scan[=PROFILE] [--json] [--profile PROFILE] [--rate R] [--cutoff F]\n"
+    "       [--lit-step P] [--blank-step P] [--tolerance T] FILE...\n"
+    "                   each frame as a scanner draws it, against its own\n"
+    "                   drawing: coverage, stray, steps, frame time; PROFILE\n"
+    "                   is ilda-30k (default) or ilda-12k; the other options\n"
+    "                   set the scanner's point rate (points/s), cutoff (Hz,\n"
+    "                   R/12 when left out), largest lit and blanked step and\n"
+    "                   tolerance (%) over the profile's own\n"
+    "  ilda --legacy [--json] FILE\n"
+    "                   what TIldaFile's reader finds in FILE\n"
+    "  optimize [--profile NAME | --rate R --cutoff F --lit-step P --blank-step P\n"
+    "          --tolerance T] [--format 0|1|4|5] (-o OUT | --output-dir DIR [--parents])\n"
+    "          [--force] [--quiet] FILE...\n"
+    "                   every frame prepared for a scanner (ilda-30k by default,\n"
+    "                   or ilda-12k, or the one described): blanked travel,\n"
+    "                   settling, dwell and steps within its limits; prints the\n"
+    "                   coverage, stray, points and refresh rate before and after\n"
+    "  dacs [--timeout S] [--dac HOST[:PORT]]... [--no-broadcast] [--json]\n"
+    "                   the Ether Dream and IDN DACs that answer within S seconds\n"
+    "  play FILE --dac etherdream:HOST[:PORT] | idn:HOST[:PORT] [--profile NAME | none]\n"
+    "          [--rate R] [--fps N] [--frames LIST] [--loop] [--seconds S] [--clear-estop]\n"
+    "                   stream FILE's frames to a DAC, prepared for the profile\n"
+    "\n"
+    "  A FILE of - is standard input; -- ends the options, so -- -a.dat\n"
+    "  names the file -a.dat.\n"
+    "\n"
+    "  --help           this text; COMMAND --help: that command's usage\n"
+    "  --version        the version\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read, was rejected or not\n"
+    "written, 2 wrong arguments.\n";
 
 } // namespace
 
-const char *CommandUsage(const std::string &command)
+const char *Usage()
 {
-    for (const CommandHelp &entry : kCommands)
-        if (entry.name == command)
-            return entry.usage;
-    return nullptr;
+    return kUsage;
+}
+
+std::string CommandUsage(const std::string &command)
+{
+    std::string lines;
+    bool inCommand = false;
+    const std::string_view usage(kUsage);
+    for (std::size_t at = 0, end; at < usage.size(); at = end + 1) {
+        end = std::min(usage.find('\n', at), usage.size());
+        const std::string_view line = usage.substr(at, end - at);
+        if (line.size() > 2 && line.substr(0, 2) == "  " && line[2] != ' ') {
+            const std::string_view rest = line.substr(2);
+            inCommand = rest.substr(0, command.size()) == command &&
+                        (rest.size() == command.size() || rest[command.size()] == ' ');
+            if (inCommand)
+                lines += (lines.empty() ? "Usage: lumivex " : "       lumivex ") + std::string(rest) + "\n";
+        } else if (inCommand && !line.empty()) {
+            lines += std::string(13, ' ') + std::string(line) + "\n"; // as far in as the command moved
+        } else {
+            inCommand = false;
+        }
+    }
+    return lines;
 }
 
 bool AsksForHelp(const Args &args)
@@ -76,7 +113,7 @@ bool AsksForHelp(const Args &args)
 
 int PrintCommandUsage(const std::string &command)
 {
-    std::fputs(CommandUsage(command), stdout);
+    std::fputs(CommandUsage(command).c_str(), stdout);
     std::fputs("\nA FILE of - is standard input; -- ends the options.\n", stdout);
     return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(0);
 }

@@ -7,8 +7,10 @@
 
 namespace cli {
 
-// The usage text of command, or null when there is no such command.
-const char *CommandUsage(const std::string &command);
+// The whole usage text, for `lumivex --help`.
+const char *Usage();
+// The usage lines of command, or nothing when there is no such command.
+std::string CommandUsage(const std::string &command);
 
 // True when the arguments ask for help: --help or -h before any "--".
 bool AsksForHelp(const Args &args);
