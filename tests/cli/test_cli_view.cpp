@@ -214,6 +214,8 @@ INSTANTIATE_TEST_SUITE_P(Commands, CommandHelp,
                                            std::vector<std::string>{"list", "-h"},
                                            std::vector<std::string>{"info", "--help"},
                                            std::vector<std::string>{"convert", "--color", "red", "--help"},
-                                           std::vector<std::string>{"ilda", "--json", "--help"}));
+                                           std::vector<std::string>{"ilda", "--json", "--help"},
+                                           std::vector<std::string>{"optimize", "--help"},
+                                           std::vector<std::string>{"play", "-h"}));
 
 } // namespace
