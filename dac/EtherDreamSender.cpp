@@ -334,6 +334,12 @@ StreamOutcome EtherDreamRun::Run()
                 End(StreamEnd::Lost, "lost the connection to the DAC");
                 break;
             }
+            // Only the lead-out was left, and a DAC stops when its connection
+            // does: nothing is left to resume.
+            if (feed_.Ending()) {
+                out_.end = stop_ ? StreamEnd::Stopped : StreamEnd::Done;
+                break;
+            }
             continue;
         }
         Report(false);

@@ -3,9 +3,12 @@
 #include "dac/Emulator.h"
 #include "ilda/Writing.h"
 #include "rtl/SysUtils.h"
+#include "startup/Arguments.h"
+#include "startup/Startup.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -41,41 +45,92 @@ extern "C" void OnStop(int)
     gStop = true;
 }
 
+constexpr const char *kProgram = "lumivex-dac-emulator";
+
 int Usage(const std::string &problem)
 {
-    std::fprintf(stderr, "lumivex-dac-emulator: %s; try --help.\n", problem.c_str());
-    return 2;
+    return startup::UsageError(kProgram, problem);
 }
 
-bool Number(const char *text, double &out)
+// A whole non-negative number, or none.
+bool Number(const std::string &text, double &out)
 {
-    char *end = nullptr;
-    out = std::strtod(text, &end);
-    return *text && *end == '\0' && std::isfinite(out) && out >= 0;
+    const auto value = startup::ParseReal(text);
+    if (!value || *value < 0)
+        return false;
+    out = *value;
+    return true;
+}
+
+// What --record writes: one frame per IDN message, per second for an Ether
+// Dream, a longer one cut into frames an ILDA file can hold.
+void WriteRecording(const std::string &record, dac::Kind kind, const std::vector<std::vector<ilda::Point>> &frames)
+{
+    constexpr std::size_t kMostPoints = 65535;
+    ilda::SectionWriter writer;
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    header.name = ilda::NameField(kind == dac::Kind::EtherDream ? "ethdream" : "idn");
+    header.company = ilda::NameField("Lumivex");
+    std::size_t total = 0;
+    for (const auto &frame : frames)
+        total += (frame.size() + kMostPoints - 1) / kMostPoints;
+    header.total = static_cast<std::uint16_t>(std::min(total, kMostPoints));
+    std::size_t written = 0;
+    for (const auto &frame : frames)
+        for (std::size_t at = 0; at < frame.size(); at += kMostPoints) {
+            std::vector<ilda::Point> points(frame.begin() + static_cast<std::ptrdiff_t>(at),
+                                            frame.begin() +
+                                                static_cast<std::ptrdiff_t>(std::min(frame.size(), at + kMostPoints)));
+            points.back().status |= ilda::kLastPointBit;
+            header.number = static_cast<std::uint16_t>(std::min<std::size_t>(written++, 65535));
+            writer.AddFrame(header, points);
+        }
+    header.number = 0;
+    writer.AddEndMarker(header);
+    writer.SaveToFile(record);
+    std::printf("wrote %zu frames to %s\n", written, record.c_str());
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    startup::Begin();
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    if (startup::AsksFor(args, {"--help", "-h"})) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (startup::AsksFor(args, {"--version"})) {
+        std::printf("%s %s\n", kProgram, LUMIVEX_VERSION);
+        return 0;
+    }
+    const startup::ParsedArgs parsed = startup::ParseArgs(args, {{"--kind", true},
+                                                                 {"--address", true},
+                                                                 {"--name", true},
+                                                                 {"--broadcast-to", true},
+                                                                 {"--record", true},
+                                                                 {"--port", true},
+                                                                 {"--capacity", true},
+                                                                 {"--max-rate", true},
+                                                                 {"--drop-after", true},
+                                                                 {"--estop-after", true},
+                                                                 {"--seconds", true}});
+    if (!parsed.problem.empty())
+        return Usage(parsed.problem);
+    if (!parsed.files.empty())
+        return Usage("unknown argument " + parsed.files.front());
     dac::EmulatorOptions options;
     bool kindGiven = false;
     std::string record;
     double seconds = -1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (i + 1 >= argc)
-            return Usage(arg.rfind("--", 0) == 0 ? arg + " wants a value" : "unknown argument " + arg);
-        const char *value = argv[++i];
+    for (const auto &[arg, value] : parsed.options) {
         double number = 0;
         if (arg == "--kind") {
-            if (std::string(value) == "etherdream")
+            if (value == "etherdream")
                 options.kind = dac::Kind::EtherDream;
-            else if (std::string(value) == "idn")
+            else if (value == "idn")
                 options.kind = dac::Kind::Idn;
             else
                 return Usage("--kind is etherdream or idn");
@@ -85,7 +140,7 @@ int main(int argc, char **argv)
         } else if (arg == "--name") {
             options.name = value;
         } else if (arg == "--broadcast-to") {
-            options.broadcastTo = std::string(value) == "none" ? "" : value;
+            options.broadcastTo = value == "none" ? "" : value;
         } else if (arg == "--record") {
             record = value;
             options.keep = true;
@@ -107,10 +162,8 @@ int main(int argc, char **argv)
             options.dropAfter = number;
         } else if (arg == "--estop-after") {
             options.estopAfter = number;
-        } else if (arg == "--seconds") {
-            seconds = number;
         } else {
-            return Usage("unknown option " + arg);
+            seconds = number;
         }
     }
     if (!kindGiven)
@@ -119,7 +172,7 @@ int main(int argc, char **argv)
     dac::Emulator emulator(options);
     std::string problem;
     if (!emulator.Start(problem)) {
-        std::fprintf(stderr, "lumivex-dac-emulator: %s\n", problem.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
         return 1;
     }
     std::signal(SIGINT, OnStop);
@@ -153,29 +206,12 @@ int main(int argc, char **argv)
         static_cast<unsigned long long>(f.connections), static_cast<unsigned long long>(f.malformed));
     (void)lastUnderflows;
     if (!record.empty()) {
-        ilda::SectionWriter writer;
-        const auto frames = emulator.Recording();
-        ilda::Header header;
-        header.format = ilda::kFormat2dTrueColor;
-        header.name = ilda::NameField(options.kind == dac::Kind::EtherDream ? "ethdream" : "idn");
-        header.company = ilda::NameField("Lumivex");
-        header.total = static_cast<std::uint16_t>(std::min<std::size_t>(frames.size(), 65535));
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            header.number = static_cast<std::uint16_t>(std::min<std::size_t>(i, 65535));
-            std::vector<ilda::Point> points = frames[i];
-            if (!points.empty())
-                points.back().status |= ilda::kLastPointBit;
-            writer.AddFrame(header, points);
-        }
-        header.number = header.total;
-        writer.AddEndMarker(header);
         try {
-            writer.SaveToFile(record);
+            WriteRecording(record, options.kind, emulator.Recording());
         } catch (const rtl::Exception &e) {
-            std::fprintf(stderr, "lumivex-dac-emulator: %s\n", e.Message().c_str());
+            std::fprintf(stderr, "%s: %s\n", kProgram, e.Message().c_str());
             return 1;
         }
-        std::printf("wrote %zu frames to %s\n", frames.size(), record.c_str());
     }
     return 0;
 }
