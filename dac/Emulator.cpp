@@ -19,8 +19,8 @@ namespace {
 namespace ed = etherdream;
 using namespace std::chrono_literals;
 
-constexpr std::size_t kMostKept = 20'000'000; // points kept for the recording
-constexpr std::size_t kMostPerFrame = 65535;  // an ILDA frame's limit
+constexpr std::size_t kMostKept = 20'000'000;    // points kept for the recording
+constexpr std::size_t kMostPerFrame = 65535;     // an ILDA frame's limit
 constexpr std::size_t kMostFrameBytes = 1 << 24; // one IDN frame's, however many sequels come
 
 double Seconds(Clock::duration d)
