@@ -136,9 +136,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
             options.color = *color;
             options.colorGiven = true;
         } else if (name == "--format") {
-            if (value != "0" && value != "1" && value != "4" && value != "5")
-                return "--format takes 0, 1, 4 or 5, not " + value;
-            options.format = static_cast<std::uint8_t>(value[0] - '0');
+            if (auto problem = TakeFrameFormat(value, options.format))
+                return problem;
         } else if (name == "--output-dir") {
             options.outputDir = value;
         } else if (name == "-o" || name == "--output") {

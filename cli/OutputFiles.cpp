@@ -8,6 +8,14 @@
 
 namespace cli {
 
+std::optional<std::string> TakeFrameFormat(const std::string &value, std::optional<std::uint8_t> &format)
+{
+    if (value != "0" && value != "1" && value != "4" && value != "5")
+        return "--format takes 0, 1, 4 or 5, not " + value;
+    format = static_cast<std::uint8_t>(value[0] - '0');
+    return std::nullopt;
+}
+
 std::optional<std::string> PrepareOutputDir(const std::optional<std::string> &dir, bool parents)
 {
     if (!dir)

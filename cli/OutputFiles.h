@@ -4,11 +4,15 @@
 
 #include "rtl/SaveFile.h"
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 
 namespace cli {
+
+// --format: a frame format (0, 1, 4 or 5) into format, or what is wrong.
+std::optional<std::string> TakeFrameFormat(const std::string &value, std::optional<std::uint8_t> &format);
 
 // --output-dir must name a folder before anything is written into it;
 // parents makes it. What is wrong, as a sentence, or nothing.
