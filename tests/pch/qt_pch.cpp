@@ -1,0 +1,1 @@
+// The object that carries the Qt test programs' precompiled headers.
