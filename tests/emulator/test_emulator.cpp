@@ -1,9 +1,9 @@
 // The Ether Dream emulator answers as the DAC's protocol says: what it
 // refuses and why, and rate changes queued with the data.
-#include "dac/Emulator.h"
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
 #include "dac/Net.h"
+#include "emulator/Emulator.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ class EtherDreamEmulator : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dac::EmulatorOptions options;
+        emu::EmulatorOptions options;
         options.broadcastTo.clear();
         options.capacity = 100;
         options.maxRate = 50000;
-        emulator_ = std::make_unique<dac::Emulator>(options);
+        emulator_ = std::make_unique<emu::Emulator>(options);
         std::string problem;
         ASSERT_TRUE(emulator_->Start(problem)) << problem;
         socket_ = dac::TcpConnect(*dac::Resolve("127.0.0.1", emulator_->Port()), 1s);
@@ -49,7 +49,7 @@ protected:
         return ed::DataCommand(points);
     }
 
-    std::unique_ptr<dac::Emulator> emulator_;
+    std::unique_ptr<emu::Emulator> emulator_;
     dac::Socket socket_;
 };
 
@@ -88,10 +88,10 @@ TEST_F(EtherDreamEmulator, ARateChangeStartsAtThePointThatSaysSo)
 
 TEST(IdnEmulator, AFrameMissingAFragmentIsDroppedNotGlued)
 {
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     options.kind = dac::Kind::Idn;
     options.keep = true;
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const dac::Socket socket = dac::UdpSocket();
