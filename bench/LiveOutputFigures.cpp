@@ -4,8 +4,9 @@
 #include "Figures.h"
 
 #include "dac/Discovery.h"
-#include "dac/Emulator.h"
+#include "dac/Net.h"
 #include "dac/Show.h"
+#include "emulator/Emulator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,10 +38,10 @@ std::vector<std::vector<ilda::Point>> Show()
 bool StreamFigures(dac::Kind kind, double seconds)
 {
     const std::string name = kind == dac::Kind::EtherDream ? "live_etherdream" : "live_idn";
-    dac::EmulatorOptions emulatorOptions;
+    emu::EmulatorOptions emulatorOptions;
     emulatorOptions.kind = kind;
     emulatorOptions.broadcastTo.clear();
-    dac::Emulator emulator(emulatorOptions);
+    emu::Emulator emulator(emulatorOptions);
     std::string problem;
     if (!emulator.Start(problem)) {
         std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
@@ -99,10 +100,10 @@ bool StreamFigures(dac::Kind kind, double seconds)
 void DiscoveryFigures()
 {
     for (const dac::Kind kind : {dac::Kind::EtherDream, dac::Kind::Idn}) {
-        dac::EmulatorOptions options;
+        emu::EmulatorOptions options;
         options.kind = kind;
         options.port = 0; // the broadcast still goes to 127.0.0.1:7654
-        dac::Emulator emulator(options);
+        emu::Emulator emulator(options);
         std::string problem;
         if (!emulator.Start(problem))
             continue;

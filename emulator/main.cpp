@@ -1,6 +1,7 @@
 // lumivex-dac-emulator: an Ether Dream or an IDN unit on this machine, for
 // checking live output without a laser.
-#include "dac/Emulator.h"
+#include "dac/Net.h"
+#include "emulator/Emulator.h"
 #include "ilda/Writing.h"
 #include "rtl/SysUtils.h"
 #include "startup/Arguments.h"
@@ -121,7 +122,7 @@ int main(int argc, char **argv)
         return Usage(parsed.problem);
     if (!parsed.files.empty())
         return Usage("unknown argument " + parsed.files.front());
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     bool kindGiven = false;
     std::string record;
     double seconds = -1;
@@ -169,7 +170,7 @@ int main(int argc, char **argv)
     if (!kindGiven)
         return Usage("--kind etherdream or --kind idn is needed");
 
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     if (!emulator.Start(problem)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());

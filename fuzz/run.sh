@@ -31,7 +31,8 @@ cmake --build "$build" -j "$(nproc)" >"$work/build.log" 2>&1 ||
 
 "$build/bin/fuzz_seeds" "$work/seeds" || { echo "seed generation failed" >&2; exit 1; }
 
-targets=(fuzz_pointfile fuzz_hexdump fuzz_textlines fuzz_ilda_load fuzz_native_load fuzz_ilda_roundtrip fuzz_ilda_standard)
+targets=(fuzz_pointfile fuzz_hexdump fuzz_textlines fuzz_ilda_load fuzz_native_load fuzz_ilda_roundtrip fuzz_ilda_standard
+  fuzz_etherdream_status fuzz_etherdream_broadcast fuzz_idn_scan fuzz_emulator_models)
 status=0
 results=()
 for t in "${targets[@]}"; do

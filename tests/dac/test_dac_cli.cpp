@@ -2,7 +2,7 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
-#include "dac/Emulator.h"
+#include "emulator/Emulator.h"
 #include "ilda/Writing.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +24,9 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
     writer.AddEndMarker(header);
     writer.SaveToFile((dir.Path() / "show.ild").string());
 
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     options.broadcastTo.clear();
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const std::string target = "etherdream:127.0.0.1:" + std::to_string(emulator.Port());
@@ -50,10 +50,10 @@ namespace {
 TEST(DacsCommand, ListsAnIdnUnitScannedAtAnAddressAsJson)
 {
     testsupport::TempDir dir("lumivex-dac");
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     options.kind = dac::Kind::Idn;
     options.name = "stage left";
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const std::string address = "127.0.0.1:" + std::to_string(emulator.Port());

@@ -1,9 +1,9 @@
 // The Ether Dream sender's bytes against a DAC the test plays itself, and
 // point-rate changes from the feed to the emulator.
-#include "dac/Emulator.h"
 #include "dac/EtherDream.h"
 #include "dac/Net.h"
 #include "dac/Stream.h"
+#include "emulator/Emulator.h"
 
 #include <gtest/gtest.h>
 
@@ -217,14 +217,14 @@ TEST(EtherDreamSender, AFullBufferLosesNoPointAndAnInvalidCommandEnds)
     EXPECT_EQ(std::count_if(commands.begin(), commands.end(), [](const Bytes &c) { return c[0] == ed::kData; }), 2);
 }
 
-dac::EmulatorFigures StreamToEmulator(dac::EmulatorOptions emulatorOptions, dac::FrameSource &source,
+emu::EmulatorFigures StreamToEmulator(emu::EmulatorOptions emulatorOptions, dac::FrameSource &source,
                                       dac::StreamOptions options, dac::StreamOutcome &outcome,
                                       std::vector<std::vector<ilda::Point>> *recording = nullptr)
 {
     emulatorOptions.broadcastTo.clear();
     emulatorOptions.keep = recording != nullptr;
     emulatorOptions.port = 0;
-    dac::Emulator emulator(emulatorOptions);
+    emu::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;
     options.target = {emulatorOptions.kind, "127.0.0.1", emulator.Port()};
@@ -259,7 +259,7 @@ TEST(EtherDreamSender, ChangesRateOnLoopbackWithoutStopping)
     EXPECT_EQ(outcome.status.rate, 20000);
 
     // An IDN unit takes the rate from each frame's duration.
-    dac::EmulatorOptions idn;
+    emu::EmulatorOptions idn;
     idn.kind = dac::Kind::Idn;
     TwoRates again(30000, 20000, 3, 8);
     const auto idnFigures = StreamToEmulator(idn, again, {}, outcome, &recording);
@@ -273,7 +273,7 @@ TEST(EtherDreamSender, ChangesRateOnLoopbackWithoutStopping)
 
 TEST(EtherDreamSender, NeverSendsMoreThanTheBufferHasRoomFor)
 {
-    dac::EmulatorOptions small;
+    emu::EmulatorOptions small;
     small.capacity = 500; // less than the 40 ms it would aim for
     dac::StreamOptions options;
     options.capacity = 500;

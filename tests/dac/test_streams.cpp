@@ -2,8 +2,8 @@
 // protocol, what arrives point for point, dropout and resume, the
 // emergency stop, and discovery.
 #include "dac/Discovery.h"
-#include "dac/Emulator.h"
 #include "dac/Show.h"
+#include "emulator/Emulator.h"
 
 #include <gtest/gtest.h>
 
@@ -48,18 +48,18 @@ std::vector<ilda::Point> Flatten(const std::vector<std::vector<ilda::Point>> &fr
 
 struct Session {
     dac::StreamOutcome outcome;
-    dac::EmulatorFigures figures;
+    emu::EmulatorFigures figures;
     std::vector<std::vector<ilda::Point>> recording;
 };
 
 // Streams frames (slots of them) to a fresh emulator and stops it after.
-Session Stream(dac::EmulatorOptions emulatorOptions, std::vector<std::vector<ilda::Point>> frames, std::uint64_t slots,
+Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ilda::Point>> frames, std::uint64_t slots,
                dac::StreamOptions options = {})
 {
     emulatorOptions.keep = true;
     emulatorOptions.port = 0;
     emulatorOptions.broadcastTo.clear();
-    dac::Emulator emulator(emulatorOptions);
+    emu::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;
     options.target = {emulatorOptions.kind, "127.0.0.1", emulator.Port()};
@@ -74,9 +74,9 @@ Session Stream(dac::EmulatorOptions emulatorOptions, std::vector<std::vector<ild
     return run;
 }
 
-dac::EmulatorOptions Kind(dac::Kind kind)
+emu::EmulatorOptions Kind(dac::Kind kind)
 {
-    dac::EmulatorOptions o;
+    emu::EmulatorOptions o;
     o.kind = kind;
     return o;
 }
@@ -167,7 +167,7 @@ TEST(EtherDreamStream, EmergencyStopEndsSendingUntilCleared)
     auto options = Kind(dac::Kind::EtherDream);
     options.estopAfter = 0.3;
     options.keep = true;
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     dac::StreamOptions stream;
@@ -250,7 +250,7 @@ TEST(Discovery, FindsBothEmulatorsOnLoopback)
     auto idn = Kind(dac::Kind::Idn);
     idn.port = 0;
     idn.name = "loopback idn";
-    dac::Emulator etherDream(ed), idnUnit(idn);
+    emu::Emulator etherDream(ed), idnUnit(idn);
     std::string problem;
     ASSERT_TRUE(etherDream.Start(problem) && idnUnit.Start(problem)) << problem;
     dac::DiscoveryOptions options;

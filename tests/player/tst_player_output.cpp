@@ -1,7 +1,7 @@
 // The Output menu against an Ether Dream emulator on loopback: off at
 // start, the frame on show streamed while on, off by itself when the DAC
 // goes away; a profile change takes its rate without a new connection.
-#include "dac/Emulator.h"
+#include "emulator/Emulator.h"
 #include "player/OutputMenu.h"
 
 #include <QAction>
@@ -16,10 +16,10 @@ private slots:
 
 void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
 {
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     options.broadcastTo.clear();
     options.keep = true;
-    auto emulator = std::make_unique<dac::Emulator>(options);
+    auto emulator = std::make_unique<emu::Emulator>(options);
     std::string problem;
     QVERIFY2(emulator->Start(problem), problem.c_str());
 

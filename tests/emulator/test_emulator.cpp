@@ -1,14 +1,17 @@
-// The Ether Dream emulator answers as the DAC's protocol says: what it
-// refuses and why, and rate changes queued with the data.
-#include "dac/Emulator.h"
+// The emulators on loopback: the Ether Dream answers as the DAC's protocol
+// says (what it refuses and why, rate changes queued with the data) and
+// serves every host in turn however the one before behaves.
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
 #include "dac/Net.h"
+#include "emulator/Emulator.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <thread>
 
 namespace {
@@ -20,11 +23,11 @@ class EtherDreamEmulator : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dac::EmulatorOptions options;
+        emu::EmulatorOptions options;
         options.broadcastTo.clear();
         options.capacity = 100;
         options.maxRate = 50000;
-        emulator_ = std::make_unique<dac::Emulator>(options);
+        emulator_ = std::make_unique<emu::Emulator>(options);
         std::string problem;
         ASSERT_TRUE(emulator_->Start(problem)) << problem;
         socket_ = dac::TcpConnect(*dac::Resolve("127.0.0.1", emulator_->Port()), 1s);
@@ -49,7 +52,7 @@ protected:
         return ed::DataCommand(points);
     }
 
-    std::unique_ptr<dac::Emulator> emulator_;
+    std::unique_ptr<emu::Emulator> emulator_;
     dac::Socket socket_;
 };
 
@@ -88,10 +91,10 @@ TEST_F(EtherDreamEmulator, ARateChangeStartsAtThePointThatSaysSo)
 
 TEST(IdnEmulator, AFrameMissingAFragmentIsDroppedNotGlued)
 {
-    dac::EmulatorOptions options;
+    emu::EmulatorOptions options;
     options.kind = dac::Kind::Idn;
     options.keep = true;
-    dac::Emulator emulator(options);
+    emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const dac::Socket socket = dac::UdpSocket();
@@ -122,6 +125,85 @@ TEST(IdnEmulator, AFrameMissingAFragmentIsDroppedNotGlued)
     ASSERT_EQ(recording[0].size(), samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i)
         ASSERT_EQ(recording[0][i].x, samples[i].x);
+}
+
+// Greeted within a second: the first status the unit sends.
+bool Greeted(const dac::Socket &socket)
+{
+    std::uint8_t bytes[ed::kResponseSize] = {};
+    return socket.Valid() && dac::ReceiveExact(socket.Fd(), bytes, dac::Clock::now() + 1s) &&
+           ed::DecodeResponse(bytes).has_value();
+}
+
+std::unique_ptr<emu::Emulator> StartEtherDream(double idleLimit = 5)
+{
+    emu::EmulatorOptions options;
+    options.broadcastTo.clear();
+    options.idleLimit = idleLimit;
+    auto emulator = std::make_unique<emu::Emulator>(options);
+    std::string problem;
+    EXPECT_TRUE(emulator->Start(problem)) << problem;
+    return emulator;
+}
+
+dac::Socket Connect(const emu::Emulator &emulator)
+{
+    return dac::TcpConnect(*dac::Resolve("127.0.0.1", emulator.Port()), 1s);
+}
+
+TEST(EtherDreamHosts, AHostRightAfterAnotherLeftIsServed)
+{
+    const auto emulator = StartEtherDream();
+    for (int i = 0; i < 15; ++i) {
+        dac::Socket socket = Connect(*emulator);
+        EXPECT_TRUE(Greeted(socket)) << "connection " << i;
+    }
+    EXPECT_EQ(emulator->Figures().connections, 15u);
+}
+
+TEST(EtherDreamHosts, TheNextHostWaitsItsTurnInsteadOfBeingHungUpOn)
+{
+    const auto emulator = StartEtherDream();
+    dac::Socket first = Connect(*emulator);
+    ASSERT_TRUE(Greeted(first));
+    const dac::Socket second = Connect(*emulator);
+    ASSERT_TRUE(second.Valid());
+    EXPECT_FALSE(dac::WaitReadable(second.Fd(), 100ms)); // one host at a time
+    first.Close();
+    EXPECT_TRUE(Greeted(second));
+}
+
+TEST(EtherDreamHosts, ASilentHostIsLetGoSoTheNextIsServed)
+{
+    const auto emulator = StartEtherDream(0.3);
+    const dac::Socket silent = Connect(*emulator);
+    ASSERT_TRUE(Greeted(silent));
+    const dac::Socket next = Connect(*emulator);
+    ASSERT_TRUE(dac::WaitReadable(next.Fd(), 5s));
+    EXPECT_TRUE(Greeted(next));
+    EXPECT_EQ(emulator->Figures().letGo, 1u);
+}
+
+// A host that sends and never reads: it is let go, and the unit still
+// stops at once and serves the next host.
+TEST(EtherDreamHosts, AHostThatNeverReadsIsLetGo)
+{
+    auto emulator = StartEtherDream();
+    const dac::Socket flood = Connect(*emulator);
+    ASSERT_TRUE(flood.Valid());
+    ::fcntl(flood.Fd(), F_SETFL, ::fcntl(flood.Fd(), F_GETFL) | O_NONBLOCK);
+    const std::vector<std::uint8_t> pings(4096, ed::kPing);
+    const auto deadline = dac::Clock::now() + 20s;
+    while (emulator->Figures().letGo == 0 && dac::Clock::now() < deadline) {
+        if (::send(flood.Fd(), pings.data(), pings.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN)
+            break; // the unit hung up
+        if (errno == EAGAIN)
+            std::this_thread::sleep_for(1ms);
+    }
+    for (int i = 0; i < 500 && emulator->Figures().letGo == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(emulator->Figures().letGo, 1u);
+    EXPECT_TRUE(Greeted(Connect(*emulator)));
 }
 
 } // namespace

@@ -1,26 +1,17 @@
-// Emulators of both DACs, for tests, benchmarks and users without a
-// laser: they listen (on loopback unless told otherwise), play what they
-// are sent against their own clock at the rate they were given, count
-// underflows, announce themselves, and keep what they received.
+// How an emulated DAC is set up, and what it counts while it runs.
 #pragma once
 
-#include "dac/Net.h"
 #include "dac/Stream.h"
-#include "ilda/Codec.h"
 
-#include <atomic>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
-namespace dac {
+namespace emu {
 
 struct EmulatorOptions {
-    Kind kind = Kind::EtherDream;
+    dac::Kind kind = dac::Kind::EtherDream;
     std::string address = "127.0.0.1";
     std::uint16_t port = 0; // 0: the protocol's own
     std::string name = "lumivex-emulator";
@@ -31,7 +22,10 @@ struct EmulatorOptions {
     std::uint16_t broadcastPort = 7654;
     double dropAfter = -1;  // seconds: drop the connection (or fall silent) once, for a second
     double estopAfter = -1; // seconds: an emergency stop (Ether Dream)
-    bool keep = false;      // keep what is received, for Recording()
+    // Ether Dream: a host that sends nothing this long (seconds) is let go,
+    // so one silent host cannot keep the others out.
+    double idleLimit = 5;
+    bool keep = false; // keep what is received, for Recording()
 };
 
 struct EmulatorFigures {
@@ -43,6 +37,7 @@ struct EmulatorFigures {
     std::uint64_t closes = 0;      // IDN channels closed by the sender
     std::uint64_t malformed = 0;   // messages that could not be read
     std::uint64_t refusedFull = 0; // Ether Dream data commands refused for a full buffer
+    std::uint64_t letGo = 0;       // Ether Dream hosts dropped for silence or for not reading
     bool estop = false;
     bool playing = false;
     double rate = 0;
@@ -50,41 +45,16 @@ struct EmulatorFigures {
     // IDN 'c' before a message carrying the configuration, then 'f' a whole
     // frame, '1' a first fragment, '+' a sequel, 'v' no samples, 'x' a close.
     std::string log;
-    // Seconds after the first frame message at which each IDN frame arrived.
+    // Seconds after the first frame message at which each IDN frame arrived
+    // (the first kMostArrivals).
     std::vector<double> frameArrivals;
     // Ether Dream: where a queued rate began (the number of the point that
-    // said so, counted from the last prepare) and the rate.
+    // said so, counted from the last prepare) and the rate (the first
+    // kMostArrivals).
     std::vector<std::pair<std::uint64_t, std::uint32_t>> rateChanges;
 };
 
-class Emulator {
-public:
-    explicit Emulator(EmulatorOptions options);
-    ~Emulator();
-    // Binds and starts; false with problem when it cannot listen.
-    bool Start(std::string &problem);
-    void Stop();
-    std::uint16_t Port() const { return port_; }
-    EmulatorFigures Figures() const;
-    // What was received, in order: one frame per IDN message; for the Ether
-    // Dream the points as they came, a frame per second of them.
-    std::vector<std::vector<ilda::Point>> Recording() const;
+constexpr std::size_t kMostLogged = 4096;
+constexpr std::size_t kMostArrivals = 1'000'000;
 
-private:
-    void RunEtherDream();
-    void RunIdn();
-    void Announce(int fd, const sockaddr_in &to);
-    void Log(char letter);
-
-    EmulatorOptions options_;
-    std::uint16_t port_ = 0;
-    int listenFd_ = -1;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    mutable std::mutex mutex_;
-    EmulatorFigures figures_;
-    std::vector<std::vector<ilda::Point>> recording_;
-    struct EtherDreamState;
-};
-
-} // namespace dac
+} // namespace emu
