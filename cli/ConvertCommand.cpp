@@ -2,6 +2,7 @@
 // file without the pipeline's options keeps the bytes of File, Save; every
 // other input goes through the frame pipeline (ConvertPipeline.*).
 #include "Arguments.h"
+#include "ColorOption.h"
 #include "Commands.h"
 #include "ConvertOptions.h"
 #include "ConvertPipeline.h"
@@ -129,10 +130,9 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     bool marginGiven = false;
     for (const auto &[name, value] : parsed.options) {
         if (name == "--color") {
-            const auto color = lumivex::ParseColor(value);
+            const auto color = ParseColorOption(value);
             if (!color)
-                return "unknown colour " + value +
-                       " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
+                return color.message();
             options.color = *color;
             options.colorGiven = true;
         } else if (name == "--format") {

@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, IndexedOutput,
                          testing::Values(std::vector<std::string>{"convert"}, std::vector<std::string>{"optimize"}));
 
 class DarkStays : public CliTest {};
+class ColorOptionRefused : public CliTest {};
 
 TEST_F(DarkStays, StandardPaletteLightsNoBlackPoint)
 {
@@ -139,6 +140,39 @@ TEST_F(DarkStays, IndexBeyondThePaletteIsNoLineInAnyFormat)
         EXPECT_TRUE(points.at(2).Blanked()) << format;
         EXPECT_EQ(points.at(2).color, 0u) << format;
         EXPECT_EQ(points.at(3).color, ilda::kDefaultPalette[24]) << format;
+    }
+}
+
+struct ColorCase {
+    const char *text;
+    ilda::Color color; // 0x00BBGGRR
+};
+
+class ColorOption : public CliTest, public testing::WithParamInterface<ColorCase> {};
+
+TEST_P(ColorOption, EveryFormNamesItsColour)
+{
+    const std::string outline = std::string(LUMIVEX_TEST_DATA) + "/points-31.dat";
+    const auto run = Run({"convert", "--color", GetParam().text, "--format", "5", "-o", "out.ild", outline});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(LitColours(Read(Dir() / "out.ild")), std::set<ilda::Color>{GetParam().color});
+}
+
+const ColorCase kColorCases[] = {{"lime", 0x00FF00},     {"#00FF00", 0x00FF00}, {"#FFA500", 0x00A5FF},
+                                 {"0x00A5FF", 0x00A5FF},
+#ifdef LUMIVEX_SVG
+                                 {"green", 0x008000},    {"Orange", 0x00A5FF}
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, ColorOption, testing::ValuesIn(kColorCases));
+
+TEST_F(ColorOptionRefused, NamesTheFormsItTakes)
+{
+    for (const char *bad : {"grene", "#0F0", "transparent", "0x1000000"}) {
+        const auto run = Run({"convert", "--color", bad, "-o", "out.ild", "in.dat"});
+        EXPECT_EQ(run.exitCode, 2) << bad;
+        EXPECT_NE(run.err.find("#RRGGBB or 0xBBGGRR"), std::string::npos) << run.err;
     }
 }
 
