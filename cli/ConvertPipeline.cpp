@@ -271,6 +271,9 @@ bool RunPipeline(std::vector<PipelineInput> inputs, const std::string &output, c
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", shownInputs.c_str(), error.what(), kUseForce);
         return false;
+    } catch (const rtl::EFCreateError &error) {
+        std::fprintf(stderr, "%s: %s\n", shownInputs.c_str(), CreateFailureText(error, output).c_str());
+        return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", shownInputs.c_str(), error.what());
         return false;

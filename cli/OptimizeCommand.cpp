@@ -292,11 +292,12 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
         std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
         return false;
     }
-    const auto stream = OpenSeekableInput(input);
-    if (!stream) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+    auto opened = OpenSource(input);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.message().c_str());
         return false;
     }
+    const std::unique_ptr<rtl::TStream> stream = std::move(opened).value();
     const std::string target = output == "-" ? "/dev/stdout" : output;
     const bool toStdout = IsStandardOutput(target);
     Summary summary;
@@ -305,6 +306,9 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
         file.SaveToFile(target, output == "-" ? "standard output" : output, ExistingRule(output, options.force));
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
+        return false;
+    } catch (const rtl::EFCreateError &error) {
+        std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), CreateFailureText(error, output).c_str());
         return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
