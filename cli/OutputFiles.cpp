@@ -81,8 +81,10 @@ std::string CreateFailureText(const rtl::EFCreateError &error, const std::string
             reason = std::strerror(errno);
     } else if (errno != ENOENT) {
         reason = std::strerror(errno);
+    } else if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        reason = "the folder " + folder + " does not exist";
     } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        reason = std::string("its folder: ") + std::strerror(errno);
+        reason = "the folder " + folder + ": " + std::strerror(errno);
     }
     return reason.empty() ? text : text + ": " + reason;
 }
