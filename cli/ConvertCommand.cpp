@@ -62,9 +62,9 @@ std::optional<std::string> parsePipelineOption(const std::string &name, const st
         options.palette = value == "auto" ? PaletteChoice::Auto : PaletteChoice::Default;
     } else if (name == "--frames") {
         auto list = frames::FrameList::Parse(value);
-        if (const auto *problem = std::get_if<std::string>(&list))
-            return *problem;
-        options.frameList = std::get<frames::FrameList>(list);
+        if (!list)
+            return list.message();
+        options.frameList = *list;
         options.framesGiven = true;
     } else if (name == "--rotate") {
         const auto degrees = startup::ParseReal(value);

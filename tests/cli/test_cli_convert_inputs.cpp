@@ -65,3 +65,48 @@ TEST_F(ConvertInputs, RefusedTargetSaysWhy)
 }
 
 } // namespace
+
+namespace {
+
+struct OptionCase {
+    const char *name;
+    std::vector<std::string> args; // before FILE
+    const char *err;
+};
+
+void PrintTo(const OptionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class OneReadingPerOption : public CliTest, public testing::WithParamInterface<OptionCase> {};
+
+// The frame list and the point rate read alike, and say alike what is
+// wrong, in every command that takes them. No DAC is reached: the
+// arguments are refused first.
+TEST_P(OneReadingPerOption, RefusedAlikeEverywhere)
+{
+    Put("one.ild", OneFrame());
+    std::vector<std::string> args = GetParam().args;
+    args.push_back("one.ild");
+    const auto run = Run(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find(GetParam().err), std::string::npos) << run.err;
+}
+
+const char *const kBadList = "--frames takes numbers and ranges such as 0-9,15,20-, not \"x\"";
+const char *const kBadRate = "--rate takes points a second from 1 to 10000000, not 0.5";
+const std::string kDac = "etherdream:127.0.0.1:9";
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OneReadingPerOption,
+    testing::Values(
+        OptionCase{"ConvertList", {"convert", "--frames", "x", "-o", "o.ild"}, kBadList},
+        OptionCase{"PlayList", {"play", "--dac", kDac, "--frames", "x"}, kBadList},
+        OptionCase{"PlayBeyond", {"play", "--dac", kDac, "--frames", "0,3-"}, "names frame 3 but the file has 1 frame"},
+        OptionCase{"OptimizeRate", {"optimize", "--rate", "0.5", "-o", "o.ild"}, kBadRate},
+        OptionCase{"PlayRate", {"play", "--dac", kDac, "--profile", "none", "--rate", "0.5"}, kBadRate},
+        OptionCase{"PlayProfileRate", {"play", "--dac", kDac, "--rate", "2e7"}, "from 1 to 10000000, not 2e7"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
