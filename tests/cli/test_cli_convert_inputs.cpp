@@ -47,7 +47,7 @@ TEST_F(ConvertInputs, JoinOpensOneInputAtATime)
         Put(name, OneFrame());
         args.push_back(name);
     }
-    const auto run = Run(args, "ulimit -n 40");
+    const auto run = Run(args, "ulimit -n 64");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("(100 frames)"), std::string::npos) << run.out;
     EXPECT_EQ(Run({"ilda", "--check", "all.ild"}).exitCode, 0);
