@@ -2,6 +2,7 @@
 // file without the pipeline's options keeps the bytes of File, Save; every
 // other input goes through the frame pipeline (ConvertPipeline.*).
 #include "Arguments.h"
+#include "ColorOption.h"
 #include "Commands.h"
 #include "ConvertOptions.h"
 #include "ConvertPipeline.h"
@@ -61,9 +62,9 @@ std::optional<std::string> parsePipelineOption(const std::string &name, const st
         options.palette = value == "auto" ? PaletteChoice::Auto : PaletteChoice::Default;
     } else if (name == "--frames") {
         auto list = frames::FrameList::Parse(value);
-        if (const auto *problem = std::get_if<std::string>(&list))
-            return *problem;
-        options.frameList = std::get<frames::FrameList>(list);
+        if (!list)
+            return list.message();
+        options.frameList = *list;
         options.framesGiven = true;
     } else if (name == "--rotate") {
         const auto degrees = startup::ParseReal(value);
@@ -129,10 +130,9 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
     bool marginGiven = false;
     for (const auto &[name, value] : parsed.options) {
         if (name == "--color") {
-            const auto color = lumivex::ParseColor(value);
+            const auto color = ParseColorOption(value);
             if (!color)
-                return "unknown colour " + value +
-                       " (red, lime, blue, navy, yellow, aqua, fuchsia, white, black or 0xBBGGRR)";
+                return color.message();
             options.color = *color;
             options.colorGiven = true;
         } else if (name == "--format") {
@@ -230,6 +230,9 @@ bool convertPointFile(const std::string &input, const lumivex::PointFile &file, 
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
         return false;
+    } catch (const rtl::EFCreateError &error) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), CreateFailureText(error, output).c_str());
+        return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), error.what());
         return false;
@@ -243,11 +246,12 @@ bool convertPointFile(const std::string &input, const lumivex::PointFile &file, 
 // Converts one file; false when it was rejected or could not be written.
 bool convertOne(const std::string &input, const ConvertOptions &options, std::set<std::string> &written)
 {
-    auto stream = OpenSeekableInput(input);
-    if (!stream) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+    auto opened = OpenSource(input);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.message().c_str());
         return false;
     }
+    std::unique_ptr<rtl::TStream> stream = std::move(opened).value();
     const InputKind kind = DetectInput(input, *stream);
     if (kind == InputKind::PointFile && !options.NeedsPipeline()) {
         std::optional<lumivex::PointFile> file;
@@ -299,14 +303,19 @@ int RunConvert(const Args &args)
     std::set<std::string> written;
     if (options.join) {
         std::vector<PipelineInput> inputs;
+        // One input open at a time: a thousand files must not run out of
+        // descriptors. A file is opened again when read; what came from a
+        // pipe stays in memory.
         for (const std::string &input : options.inputs) {
-            auto stream = OpenSeekableInput(input);
+            auto stream = OpenSource(input);
             if (!stream) {
-                std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+                std::fprintf(stderr, "%s\n", stream.message().c_str());
                 return kExitFailed;
             }
-            const InputKind kind = DetectInput(input, *stream);
-            inputs.push_back({input, kind, std::move(stream)});
+            const InputKind kind = DetectInput(input, **stream);
+            if (!dynamic_cast<rtl::TMemoryStream *>(stream->get()))
+                stream->reset();
+            inputs.push_back({input, kind, std::move(stream).value()});
         }
         allConverted = RunPipeline(std::move(inputs), *options.output, options, written);
     } else {

@@ -34,14 +34,6 @@ std::vector<ilda::Color> PaletteColors(const ilda::Palette *palette)
     return palette->colors;
 }
 
-// A palette of 2 to 256 colours, as the standard wants it.
-std::vector<ilda::Color> ConformingPalette(std::vector<ilda::Color> colors, bool &changed)
-{
-    changed = colors.size() < 2 || colors.size() > 256;
-    colors.resize(std::clamp<std::size_t>(colors.size(), 2, 256), ilda::Rgb(0, 0, 0));
-    return colors;
-}
-
 // The frames of every input with the stages applied, in three walks:
 // shapes (which frames, how many), a look at every point when --fit or the
 // palette needs one, and the writing.
@@ -86,21 +78,19 @@ public:
         if (options_.fit)
             map_ = map_.Then(frames::FitAffine(extent_, options_.margin));
         if (lookAtColors_) {
-            const bool useDefault = !options_.palette && colors_.AllOnDefault();
-            target_ = useDefault ? PaletteColors(nullptr) : colors_.Build();
+            target_ = options_.palette ? colors_.Build() : colors_.BuildOrDefault();
         }
     }
 
     // Writes every frame; the counts of repairs go per input to report.
     void Write(std::vector<std::unique_ptr<Source>> &sources, ilda::StreamWriter &writer)
     {
+        palettes_.emplace(writer);
         writer_ = &writer;
         walk_ = Walk::Write;
         counts_.assign(sources.size(), {});
         Visit(sources);
-        ilda::Header end;
-        end.total = static_cast<std::uint16_t>(total_);
-        writer.AddEndMarker(end);
+        writer.AddEndMarker(frames::EndMarker(total_));
         for (std::size_t i = 0; i < sources.size(); ++i)
             counts_[i].endMarker = sources[i]->MissingEndMarker();
         if (inside_ == 0 && (options_.transformGiven || options_.fit))
@@ -190,24 +180,21 @@ private:
         const std::uint8_t format = options_.format.value_or(sourceFormat);
         if (ilda::IsIndexed(format)) {
             if (ColorRoute(sourceFormat, recolor)) {
-                UsePalette(target_);
-                for (ilda::Point &p : points_)
-                    p.colorIndex = p.Blanked() ? 0 : nearest_->Index(p.color);
+                palettes_->Use(target_);
+                palettes_->Match(points_, counts);
             } else {
                 bool changed = false;
-                const auto colors = ConformingPalette(std::move(sourcePalette), changed);
+                const auto colors = frames::ConformPalette(std::move(sourcePalette), changed);
                 if (changed && frame.palette != lastPalette_)
                     ++counts.paletteSize;
                 if (frame.palette && frame.palette->header.ReservedSet() && frame.palette != lastPalette_)
                     ++counts.reservedHeader;
                 lastPalette_ = frame.palette;
-                UsePalette(colors);
+                palettes_->Use(colors);
                 if (frame.table) {
                     ++counts.tables;
                     const std::size_t n = std::min(frame.table->colors.size(), points_.size());
-                    for (std::size_t i = 0; i < n; ++i)
-                        if (!points_[i].Blanked())
-                            points_[i].colorIndex = nearest_->Index(points_[i].color);
+                    palettes_->Match(std::span(points_).first(n), counts);
                 }
                 frames::RepairIndices(points_, colors, counts);
             }
@@ -221,33 +208,11 @@ private:
         ilda::Header header = frame.header;
         if (header.ReservedSet())
             ++counts.reservedHeader;
-        if (header.number != inputFrame || header.total != totals_[input_])
-            ++counts.renumbered;
+        frames::NumberFrame(header, {inputFrame, totals_[input_]}, {number_++, total_}, counts);
         header.reserved = {};
         header.reservedLast = 0;
         header.format = format;
-        header.number = static_cast<std::uint16_t>(number_++);
-        header.total = static_cast<std::uint16_t>(total_);
         writer_->AddFrame(header, points_);
-    }
-
-    // Makes colors the palette in effect, writing a palette section when it
-    // is not already.
-    void UsePalette(const std::vector<ilda::Color> &colors)
-    {
-        if (colors == current_)
-            return;
-        const bool first = !nearest_;
-        current_ = colors;
-        nearest_.emplace(current_);
-        if (first &&
-            std::equal(current_.begin(), current_.end(), ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()))
-            return; // in effect without a word
-        // Bytes 26 and 27 number the palettes; 28 and 29 stay 0.
-        ilda::Header header;
-        header.name = ilda::NameField("palette");
-        header.number = static_cast<std::uint16_t>(palettes_++);
-        writer_->AddPalette(header, current_);
     }
 
     const ConvertOptions &options_;
@@ -258,10 +223,8 @@ private:
     frames::Extent extent_;
     frames::PaletteBuilder colors_;
     std::vector<ilda::Color> target_; // the palette that colour-matched frames use
-    std::vector<ilda::Color> current_;
-    std::optional<frames::NearestColor> nearest_;
+    std::optional<frames::PaletteWriter> palettes_;
     const ilda::Palette *lastPalette_ = nullptr;
-    std::size_t palettes_ = 0;
 
     Walk walk_ = Walk::Look;
     ilda::StreamWriter *writer_ = nullptr;
@@ -307,6 +270,9 @@ bool RunPipeline(std::vector<PipelineInput> inputs, const std::string &output, c
         return false;
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", shownInputs.c_str(), error.what(), kUseForce);
+        return false;
+    } catch (const rtl::EFCreateError &error) {
+        std::fprintf(stderr, "%s: %s\n", shownInputs.c_str(), CreateFailureText(error, output).c_str());
         return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s\n", shownInputs.c_str(), error.what());

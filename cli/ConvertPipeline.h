@@ -27,7 +27,7 @@ bool LooksLikePipelineInput(const std::string &name);
 struct PipelineInput {
     std::string name;
     InputKind kind;
-    std::unique_ptr<rtl::TStream> stream;
+    std::unique_ptr<rtl::TStream> stream; // null: opened by name when read
 };
 
 // Converts inputs, in order, into the one file output; false (and a

@@ -35,24 +35,47 @@ std::vector<std::uint8_t> ReadWhole(rtl::TStream &stream)
     return bytes;
 }
 
+// An input's stream for one walk: its own when it has one, else the file
+// opened again, and closed when the walk ends.
+class WalkStream {
+public:
+    explicit WalkStream(PipelineInput &input) : stream_(input.stream.get())
+    {
+        if (stream_)
+            return;
+        auto opened = OpenSource(input.name);
+        if (!opened)
+            throw rtl::Exception(opened.message());
+        reopened_ = std::move(opened).value();
+        stream_ = reopened_.get();
+    }
+    rtl::TStream &operator*() const { return *stream_; }
+
+private:
+    rtl::TStream *stream_;
+    std::unique_ptr<rtl::TStream> reopened_;
+};
+
 class IldaSource : public Source, private ilda::ReadHandler {
 public:
-    explicit IldaSource(rtl::TStream &stream) : stream_(stream) {}
+    explicit IldaSource(PipelineInput &input) : input_(input) {}
 
     std::vector<FrameShape> Shapes() override
     {
+        WalkStream stream(input_);
         shapes_.clear();
-        stream_.SetPosition(0);
+        (*stream).SetPosition(0);
         visitor_ = nullptr;
-        ilda::Read(stream_, *this, {.points = false, .keep = 0});
+        ilda::Read(*stream, *this, {.points = false, .keep = 0});
         return std::move(shapes_);
     }
 
     void Each(FrameVisitor &visitor) override
     {
+        WalkStream stream(input_);
         visitor_ = &visitor;
-        stream_.SetPosition(0);
-        const ilda::ReadOutcome outcome = ilda::Read(stream_, *this, {.keep = 0});
+        (*stream).SetPosition(0);
+        const ilda::ReadOutcome outcome = ilda::Read(*stream, *this, {.keep = 0});
         visitor_ = nullptr;
         endMarker_ = outcome.endMarker;
     }
@@ -75,7 +98,7 @@ private:
             errors_.push_back("byte " + std::to_string(error.offset) + ": " + error.text);
     }
 
-    rtl::TStream &stream_;
+    PipelineInput &input_;
     FrameVisitor *visitor_ = nullptr;
     std::vector<FrameShape> shapes_;
     std::vector<std::string> errors_;
@@ -103,10 +126,11 @@ private:
     bool colored_;
 };
 
-std::unique_ptr<Source> PointFileSource(PipelineInput &input, const ConvertOptions &options, std::string &problem)
+std::unique_ptr<Source> PointFileSource(const PipelineInput &input, rtl::TStream &stream, const ConvertOptions &options,
+                                        std::string &problem)
 {
-    input.stream->SetPosition(0);
-    const lumivex::PointFile file = lumivex::ReadPointFile(*input.stream);
+    stream.SetPosition(0);
+    const lumivex::PointFile file = lumivex::ReadPointFile(stream);
     if (!file.accepted()) {
         problem = file.message;
         return nullptr;
@@ -125,10 +149,10 @@ std::unique_ptr<Source> PointFileSource(PipelineInput &input, const ConvertOptio
                                             true);
 }
 
-std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
+std::unique_ptr<Source> SvgSource(const PipelineInput &input, rtl::TStream &stream, std::string &problem)
 {
 #ifdef LUMIVEX_SVG
-    const std::vector<std::uint8_t> bytes = ReadWhole(*input.stream);
+    const std::vector<std::uint8_t> bytes = ReadWhole(stream);
     svgin::Drawing drawing = svgin::ImportSvg(bytes);
     if (!drawing.problem.empty()) {
         problem = drawing.problem;
@@ -142,6 +166,7 @@ std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
     return std::make_unique<OneFrameSource>(header, std::move(drawing.points), false);
 #else
     (void)input;
+    (void)stream;
     (void)ReadWhole;
     problem = "this lumivex was built without Qt SVG, so it reads no SVG drawings";
     return nullptr;
@@ -184,12 +209,14 @@ InputKind DetectInput(const std::string &name, rtl::TStream &stream)
 std::unique_ptr<Source> MakeSource(PipelineInput &input, const ConvertOptions &options, std::string &problem)
 {
     try {
-        switch (input.kind) {
-        case InputKind::Ilda: return std::make_unique<IldaSource>(*input.stream);
-        case InputKind::PointFile: return PointFileSource(input, options, problem);
-        case InputKind::Svg: return SvgSource(input, problem);
-        }
-    } catch (const rtl::EStreamError &error) {
+        if (input.kind == InputKind::Ilda)
+            return std::make_unique<IldaSource>(input);
+        // Read whole now, so that a file need not stay open.
+        const WalkStream stream(input);
+        if (input.kind == InputKind::PointFile)
+            return PointFileSource(input, *stream, options, problem);
+        return SvgSource(input, *stream, problem);
+    } catch (const std::exception &error) {
         problem = error.what();
     }
     return nullptr;

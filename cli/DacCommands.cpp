@@ -8,6 +8,7 @@
 #include "dac/Discovery.h"
 #include "dac/Net.h"
 #include "dac/Show.h"
+#include "frames/Select.h"
 #include "ilda/Reading.h"
 #include "scan/Prepare.h"
 #include "scan/Profile.h"
@@ -15,7 +16,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -31,39 +31,6 @@ std::atomic<bool> gStop{false};
 extern "C" void OnStopSignal(int)
 {
     gStop = true;
-}
-
-// "0-9,12": frame indices counted from 0, in the order given.
-std::optional<std::vector<std::size_t>> FrameList(const std::string &text, std::size_t count, std::string &problem)
-{
-    std::vector<std::size_t> out;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        const std::string item = text.substr(at, comma - at);
-        const std::size_t dash = item.find('-');
-        std::size_t first = 0, last = 0;
-        const auto parse = [](const std::string &t, std::size_t &v) {
-            const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), v);
-            return !t.empty() && error == std::errc() && end == t.data() + t.size();
-        };
-        const bool ok = dash == std::string::npos
-                            ? parse(item, first) && parse(item, last)
-                            : parse(item.substr(0, dash), first) && parse(item.substr(dash + 1), last);
-        if (!ok || first > last) {
-            problem = "--frames wants indices from 0 such as 0-9,12, not '" + text + "'";
-            return std::nullopt;
-        }
-        if (last >= count) {
-            problem = "--frames names frame " + std::to_string(last) + " but the file has " + std::to_string(count) +
-                      (count == 1 ? " frame" : " frames");
-            return std::nullopt;
-        }
-        for (std::size_t f = first; f <= last; ++f)
-            out.push_back(f);
-        at = comma + 1;
-    }
-    return out;
 }
 
 void PrintStatus(const dac::StreamStatus &s)
@@ -195,9 +162,9 @@ int RunPlay(const Args &args)
     // The profile: its rate is the DAC's; "none" sends the frames as they are.
     std::optional<scan::Profile> profile;
     if (choice.name == "none") {
-        const auto rate = choice.rate ? startup::ParseReal(*choice.rate) : std::optional<double>(30000);
-        if (!rate || *rate < 1 || *rate > 1e7)
-            return UsageError("--rate wants points a second, at least 1");
+        const auto rate = choice.rate ? scan::ParsePointRate("--rate", *choice.rate) : rtl::Result<double>(30000);
+        if (!rate)
+            return UsageError(rate.message());
         options.rate = *rate;
     } else {
         auto resolved = scan::ResolveProfile(choice);
@@ -224,11 +191,13 @@ int RunPlay(const Args &args)
     }
     std::vector<std::size_t> order;
     if (frames) {
-        std::string problem;
-        auto list = FrameList(*frames, contents.frames.size(), problem);
+        const auto list = frames::FrameList::Parse(*frames);
         if (!list)
-            return UsageError(problem);
-        order = std::move(*list);
+            return UsageError(list.message());
+        auto expanded = list->Expand(contents.frames.size());
+        if (!expanded)
+            return UsageError(expanded.message());
+        order = std::move(expanded).value();
     } else {
         for (std::size_t f = 0; f < contents.frames.size(); ++f)
             order.push_back(f);

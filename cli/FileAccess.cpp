@@ -1,5 +1,6 @@
 #include "FileAccess.h"
 
+#include "ilda/Codec.h"
 #include "rtl/SaveFile.h"
 #include "rtl/SysUtils.h"
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <span>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -48,37 +50,73 @@ int OpenInputDescriptor(const std::string &fileName)
     return fd;
 }
 
-std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
+namespace {
+
+// An ILDA file or a drawing, by its first bytes: what may be read into
+// memory at length. Anything else is read as a point file.
+bool LongSource(std::span<const std::uint8_t> head)
 {
-    const int fd = OpenInputDescriptor(fileName);
-    if (fd < 0)
-        return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        ::close(fd);
-        try {
-            return std::make_unique<rtl::TFileStream>(IsStandardInput(fileName) ? "/dev/stdin" : fileName,
-                                                      rtl::TFileMode::OpenRead);
-        } catch (const rtl::EStreamError &) {
-            return nullptr;
-        }
-    }
+    if (head.size() >= 4 && ilda::HasSignature(head.data()))
+        return true;
+    const auto text = std::find_if(head.begin(), head.end(), [](std::uint8_t c) { return !std::isspace(c); });
+    return text != head.end() && *text == '<';
+}
+
+// Reads fd to its end, up to a limit judged from the first block.
+rtl::Result<std::vector<std::uint8_t>> ReadStreamed(int fd, const std::string &fileName)
+{
     std::vector<std::uint8_t> bytes;
     std::uint8_t block[1 << 16];
+    std::size_t limit = kMaxStreamedInput;
     for (;;) {
         const ssize_t n = ::read(fd, block, sizeof block);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0)
+            return rtl::Fail(CantOpenMessage(fileName));
         if (n == 0)
             break;
-        if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxStreamedInput) {
-            ::close(fd);
-            return nullptr;
-        }
+        if (bytes.empty() && !LongSource(std::span(block, static_cast<std::size_t>(n))))
+            limit = kMaxStreamedPointFile;
+        if (bytes.size() + static_cast<std::size_t>(n) > limit)
+            return rtl::Fail(limit == kMaxStreamedInput
+                                 ? fileName + ": more than 256 MiB from a pipe or device; save it to a file first"
+                                 : fileName +
+                                       ": more than 1 MiB from a pipe or device that is neither an ILDA "
+                                       "file nor a drawing (a point file is far smaller)");
         bytes.insert(bytes.end(), block, block + n);
     }
+    return bytes;
+}
+
+} // namespace
+
+rtl::Result<std::unique_ptr<rtl::TStream>> OpenSource(const std::string &fileName)
+{
+    const int fd = OpenInputDescriptor(fileName);
+    if (fd < 0)
+        return rtl::Fail(CantOpenMessage(fileName));
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        ::close(fd);
+        try {
+            return std::unique_ptr<rtl::TStream>(std::make_unique<rtl::TFileStream>(
+                IsStandardInput(fileName) ? "/dev/stdin" : fileName, rtl::TFileMode::OpenRead));
+        } catch (const rtl::EStreamError &) {
+            return rtl::Fail(CantOpenMessage(fileName));
+        }
+    }
+    auto bytes = ReadStreamed(fd, fileName);
     ::close(fd);
-    return std::make_unique<rtl::TMemoryStream>(std::move(bytes));
+    if (!bytes)
+        return bytes.failure();
+    return std::unique_ptr<rtl::TStream>(std::make_unique<rtl::TMemoryStream>(std::move(bytes).value()));
+}
+
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName)
+{
+    auto stream = OpenSource(fileName);
+    return stream ? std::move(stream).value() : nullptr;
 }
 
 namespace {

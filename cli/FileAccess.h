@@ -3,6 +3,7 @@
 
 #include "lumivex/PointFile.h"
 #include "rtl/Classes.h"
+#include "rtl/Result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,15 +34,19 @@ inline bool IsStandardInput(const std::string &fileName)
 // "-". -1 when it cannot be opened or is a folder.
 int OpenInputDescriptor(const std::string &fileName);
 
-// fileName as a stream a reader may move about in: a regular file as it
-// stands; a pipe, a terminal, a device or standard input read into memory
-// first. Nothing when it cannot be opened or read, or gives more than
-// kMaxStreamedInput bytes.
-std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName);
-
 // A point file from a pipe or a device longer than this is refused once
 // this much is read: decoding uses its first 4066 bytes only.
 constexpr std::size_t kMaxStreamedPointFile = std::size_t{1} << 20;
+
+// fileName as a stream a reader may move about in: a regular file as it
+// stands; a pipe, a terminal, a device or standard input read into memory
+// first, up to kMaxStreamedInput bytes when its first bytes are an ILDA
+// file's or a drawing's, else up to kMaxStreamedPointFile (so an endless
+// device ends at once). The failure is the sentence to show.
+rtl::Result<std::unique_ptr<rtl::TStream>> OpenSource(const std::string &fileName);
+
+// OpenSource without the reason: null when it fails.
+std::unique_ptr<rtl::TStream> OpenSeekableInput(const std::string &fileName);
 
 // Reads the head of fileName and decodes it; nothing when the file cannot be
 // opened or read (a folder, a missing file, no permission), or is a pipe or

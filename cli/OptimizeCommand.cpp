@@ -6,6 +6,8 @@
 #include "OutputFiles.h"
 #include "ProfileOptions.h"
 
+#include "frames/Palette.h"
+#include "frames/Repair.h"
 #include "ilda/IldaObj.h"
 #include "ilda/Reading.h"
 #include "ilda/Writing.h"
@@ -115,46 +117,63 @@ struct Summary {
     }
 };
 
-// The colour index nearest to color in palette (squared distance in RGB),
-// for a lit point.
-std::uint8_t NearestIndex(ilda::Color color, std::span<const ilda::Color> palette)
+// Frames the output writes in an indexed format although their colours
+// came from true colour or a colour table: matched to one palette.
+bool Matched(const ilda::FrameInfo &frame, std::uint8_t outputFormat)
 {
-    auto channel = [](ilda::Color c, int shift) { return int(c >> shift & 0xFF); };
-    std::size_t best = 0;
-    long nearest = -1;
-    for (std::size_t i = 0; i < palette.size() && i < 256; ++i) {
-        // A black entry would put the beam out: never the colour of a lit point.
-        if (palette[i] == 0)
-            continue;
-        long distance = 0;
-        for (int shift : {0, 8, 16}) {
-            const long d = channel(color, shift) - channel(palette[i], shift);
-            distance += d * d;
-        }
-        if (nearest < 0 || distance < nearest) {
-            nearest = distance;
-            best = i;
-        }
-    }
-    return static_cast<std::uint8_t>(best);
+    return ilda::IsIndexed(outputFormat) && (!ilda::IsIndexed(frame.header.format) || frame.colorTable);
 }
+
+// A frame whose colours came from a colour table keeps them in true
+// colour: the table listed one colour per point of the old frame.
+std::uint8_t OutputFormat(const ilda::FrameInfo &frame, const OptimizeOptions &options)
+{
+    if (options.format)
+        return *options.format;
+    if (frame.colorTable && ilda::IsIndexed(frame.header.format))
+        return ilda::Is3d(frame.header.format) ? ilda::kFormat3dTrueColor : ilda::kFormat2dTrueColor;
+    return frame.header.format;
+}
+
+// The first walks: how many frames there are, and the palette that
+// colour-matched frames take.
+class FramePlanner : public ilda::ReadHandler {
+public:
+    explicit FramePlanner(const OptimizeOptions &options) : options_(options) {}
+
+    void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
+    {
+        frames_ += counting_;
+        if (!Matched(frame, OutputFormat(frame, options_)))
+            return;
+        matched_ = true;
+        for (const ilda::Point &p : points)
+            if (!p.Blanked())
+                colors_.Add(p.color);
+    }
+
+    // The first walk counts; the next gathers colours.
+    void Counted() { counting_ = false; }
+    std::size_t Frames() const { return frames_; }
+    bool AnyMatched() const { return matched_; }
+    std::vector<ilda::Color> Palette() const { return colors_.BuildOrDefault(); }
+
+private:
+    const OptimizeOptions &options_;
+    std::size_t frames_ = 0;
+    bool counting_ = true;
+    bool matched_ = false;
+    frames::PaletteBuilder colors_;
+};
 
 // Reads the input's sections and writes each prepared as it comes.
 class FrameOptimizer : public ilda::ReadHandler {
 public:
-    FrameOptimizer(rtl::TStream &out, const OptimizeOptions &options, Summary &summary)
-        : out_(out), options_(options), summary_(summary)
+    FrameOptimizer(rtl::TStream &out, const OptimizeOptions &options, Summary &summary, std::size_t total,
+                   std::vector<ilda::Color> target)
+        : writer_(out), palettes_(writer_), options_(options), summary_(summary), total_(total),
+          target_(std::move(target))
     {
-    }
-
-    void OnPalette(const ilda::Palette &palette) override
-    {
-        if (palette.header.format != ilda::kFormatPalette || !ilda::IsIndexed(options_.format.value_or(0)))
-            return;
-        ilda::SectionWriter section;
-        section.AddPalette(palette.header, palette.colors);
-        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
-        palette_ = palette.colors;
     }
 
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
@@ -165,17 +184,10 @@ public:
                                  std::to_string(prepared.size()) +
                                  " points once prepared, more than the 65535 a frame holds");
         ilda::Header header = frame.header;
-        header.format = OutputFormat(frame);
-        const bool recolour = ilda::IsIndexed(header.format) && !ilda::IsIndexed(frame.header.format);
-        for (ilda::Point &point : prepared) {
-            if (recolour)
-                point.colorIndex = point.color == 0 ? 0 : NearestIndex(point.color, Palette());
-            point.indexed = ilda::IsIndexed(header.format);
-        }
-        ilda::SectionWriter section;
-        section.AddFrame(header, prepared);
-        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
-        last_ = header;
+        header.format = OutputFormat(frame, options_);
+        Colour(frame, header.format, prepared);
+        frames::NumberFrame(header, {frame.index, total_}, {frame.index, total_}, repairs_);
+        writer_.AddFrame(header, prepared);
         if (!options_.quiet)
             summary_.Add(scan::Measure(points, points, options_.profile),
                          scan::Measure(prepared, points, options_.profile));
@@ -198,35 +210,41 @@ public:
             throw rtl::Exception(*error_);
         if (summary_.frames == 0)
             throw rtl::Exception("no frame to optimise");
-        ilda::SectionWriter section;
-        section.AddEndMarker(last_);
-        out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
+        writer_.AddEndMarker(frames::EndMarker(summary_.frames));
     }
+
+    const frames::RepairCounts &Repairs() const { return repairs_; }
 
 private:
-    // A frame whose colours came from a colour table keeps them in true
-    // colour: the table listed one colour per point of the old frame.
-    std::uint8_t OutputFormat(const ilda::FrameInfo &frame) const
+    // Indexed output keeps a frame's own indices under its own palette, or
+    // matches its colours to the one palette built for the file.
+    void Colour(const ilda::FrameInfo &frame, std::uint8_t format, std::vector<ilda::Point> &points)
     {
-        if (options_.format)
-            return *options_.format;
-        if (frame.colorTable && ilda::IsIndexed(frame.header.format))
-            return ilda::Is3d(frame.header.format) ? ilda::kFormat3dTrueColor : ilda::kFormat2dTrueColor;
-        return frame.header.format;
+        for (ilda::Point &point : points)
+            point.indexed = ilda::IsIndexed(format);
+        if (!ilda::IsIndexed(format))
+            return;
+        if (Matched(frame, format)) {
+            palettes_.Use(target_);
+            palettes_.Match(points, repairs_);
+            return;
+        }
+        std::vector<ilda::Color> own(ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end());
+        if (frame.palette)
+            own = frame.palette->colors;
+        bool changed = false;
+        own = frames::ConformPalette(std::move(own), changed);
+        palettes_.Use(own);
+        frames::RepairIndices(points, own, repairs_);
     }
 
-    std::span<const ilda::Color> Palette() const
-    {
-        if (palette_.empty())
-            return ilda::kDefaultPalette;
-        return palette_;
-    }
-
-    rtl::TStream &out_;
+    ilda::StreamWriter writer_;
+    frames::PaletteWriter palettes_;
     const OptimizeOptions &options_;
     Summary &summary_;
-    std::vector<ilda::Color> palette_; // the last one written; empty: the default
-    ilda::Header last_;
+    std::size_t total_;
+    std::vector<ilda::Color> target_;
+    frames::RepairCounts repairs_;
     std::optional<std::string> error_;
 };
 
@@ -241,17 +259,30 @@ public:
 
     void SaveToStream(rtl::TStream &stream) override
     {
-        FrameOptimizer optimizer(stream, options_, summary_);
-        ilda::ReadOptions reading;
-        reading.keep = 0;
-        ilda::Read(input_, optimizer, reading);
+        FramePlanner planner(options_);
+        input_.SetPosition(0);
+        ilda::Read(input_, planner, {.points = false, .keep = 0});
+        planner.Counted();
+        std::vector<ilda::Color> target;
+        if (planner.AnyMatched()) {
+            input_.SetPosition(0);
+            ilda::Read(input_, planner, {.keep = 0});
+            target = planner.Palette();
+        }
+        FrameOptimizer optimizer(stream, options_, summary_, planner.Frames(), std::move(target));
+        input_.SetPosition(0);
+        ilda::Read(input_, optimizer, {.keep = 0});
         optimizer.Finish();
+        repairs_ = optimizer.Repairs();
     }
+
+    const frames::RepairCounts &Repairs() const { return repairs_; }
 
 private:
     rtl::TStream &input_;
     const OptimizeOptions &options_;
     Summary &summary_;
+    frames::RepairCounts repairs_;
 };
 
 bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)
@@ -261,19 +292,23 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
         std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
         return false;
     }
-    const auto stream = OpenInput(input);
-    if (!stream) {
-        std::fprintf(stderr, "%s\n", CantOpenMessage(input).c_str());
+    auto opened = OpenSource(input);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.message().c_str());
         return false;
     }
+    const std::unique_ptr<rtl::TStream> stream = std::move(opened).value();
     const std::string target = output == "-" ? "/dev/stdout" : output;
     const bool toStdout = IsStandardOutput(target);
     Summary summary;
+    OptimizedFile file(*stream, options, summary);
     try {
-        OptimizedFile(*stream, options, summary)
-            .SaveToFile(target, output == "-" ? "standard output" : output, ExistingRule(output, options.force));
+        file.SaveToFile(target, output == "-" ? "standard output" : output, ExistingRule(output, options.force));
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
+        return false;
+    } catch (const rtl::EFCreateError &error) {
+        std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), CreateFailureText(error, output).c_str());
         return false;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
@@ -282,6 +317,8 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
     written.insert(OutputKey(output));
     if (options.quiet)
         return true;
+    for (const std::string &line : frames::RepairLines(file.Repairs()))
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), line.c_str());
     std::fprintf(toStdout ? stderr : stdout,
                  "%s -> %s (%s): %zu frame%s, %zu -> %zu points, lowest refresh %.1f -> %.1f Hz, "
                  "lowest coverage %.3f -> %.3f %%, largest stray %.3f -> %.3f %%\n",

@@ -4,7 +4,11 @@
 
 #include "rtl/SysUtils.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace cli {
 
@@ -57,6 +61,32 @@ rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, bool for
 {
     // Standard output replaces no file.
     return force || output == "-" ? rtl::TSaveFileStream::TExisting::Replace : rtl::TSaveFileStream::TExisting::Keep;
+}
+
+std::string CreateFailureText(const rtl::EFCreateError &error, const std::string &output)
+{
+    const std::string text = error.what();
+    if (text.find(": ") != std::string::npos || output == "-")
+        return text;
+    std::string reason;
+    struct stat st {};
+    const std::filesystem::path path(output);
+    const std::string folder = path.parent_path().empty() ? "." : path.parent_path().string();
+    if (::stat(output.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            reason = "it is a folder";
+        else if ((st.st_mode & 0222) == 0)
+            reason = "the file is read-only";
+        else if (::access(output.c_str(), W_OK) != 0)
+            reason = std::strerror(errno);
+    } else if (errno != ENOENT) {
+        reason = std::strerror(errno);
+    } else if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        reason = "the folder " + folder + " does not exist";
+    } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        reason = "the folder " + folder + ": " + std::strerror(errno);
+    }
+    return reason.empty() ? text : text + ": " + reason;
 }
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "rtl/SaveFile.h"
+#include "rtl/SysUtils.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,10 @@ std::optional<std::string> OutputProblem(const std::string &input, const std::st
 // What the saving stream does with a file already there: kept unless force,
 // even against another process that makes it meanwhile.
 rtl::TSaveFileStream::TExisting ExistingRule(const std::string &output, bool force);
+
+// The saving stream's "Cannot create file OUT" with the reason the system
+// gives for output (read-only, a folder, no permission), when it names none.
+std::string CreateFailureText(const rtl::EFCreateError &error, const std::string &output);
 
 // Said after "OUT already exists" when --force would replace it.
 constexpr const char *kUseForce = "; use --force to replace it.";

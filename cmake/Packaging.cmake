@@ -1,6 +1,10 @@
 # `cpack -G DEB` in a build folder makes the Debian package of everything
 # `cmake --install` puts in place. Its library dependencies are found from
 # the programs by dpkg-shlibdeps.
+
+# The licence, in the machine-readable form Debian reads
+# (share/doc/lumivex/copyright); LICENSE holds the full text.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/lumivex)
 set(CPACK_PACKAGE_NAME lumivex)
 set(CPACK_PACKAGE_VENDOR "Lumivex maintainers")
 set(CPACK_PACKAGE_CONTACT "Lumivex maintainers <maintainers@users.noreply.c-seed-0d37dfb9.example>")

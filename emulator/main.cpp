@@ -4,6 +4,7 @@
 #include "emulator/Emulator.h"
 #include "ilda/Writing.h"
 #include "rtl/SysUtils.h"
+#include "scan/Profile.h"
 #include "startup/Arguments.h"
 #include "startup/Startup.h"
 
@@ -156,9 +157,10 @@ int main(int argc, char **argv)
                 return Usage("--capacity wants 1 to 65535 points");
             options.capacity = static_cast<std::uint32_t>(number);
         } else if (arg == "--max-rate") {
-            if (number < 1 || number > 4e9)
-                return Usage("--max-rate wants points a second, at least 1");
-            options.maxRate = static_cast<std::uint32_t>(number);
+            const auto rate = scan::ParsePointRate(arg, value);
+            if (!rate)
+                return Usage(rate.message());
+            options.maxRate = static_cast<std::uint32_t>(std::lround(*rate));
         } else if (arg == "--drop-after") {
             options.dropAfter = number;
         } else if (arg == "--estop-after") {

@@ -25,6 +25,12 @@ std::size_t BinOf(ilda::Color c)
 
 } // namespace
 
+bool TooDarkToLight(ilda::Color color)
+{
+    constexpr ilda::Color kDark = 256 / 16;
+    return (color & 0xFF) < kDark && (color >> 8 & 0xFF) < kDark && (color >> 16 & 0xFF) < kDark;
+}
+
 NearestColor::NearestColor(std::span<const ilda::Color> palette) : palette_(palette.begin(), palette.end()) {}
 
 std::uint8_t NearestColor::Index(ilda::Color color)
@@ -32,9 +38,12 @@ std::uint8_t NearestColor::Index(ilda::Color color)
     Slot &slot = cache_[(color ^ color >> 12) & 0xFFF];
     if (slot.color == color)
         return slot.index;
+    const std::size_t size = std::min<std::size_t>(palette_.size(), 256);
     std::size_t best = 0;
-    for (std::size_t i = 1; i < palette_.size() && i < 256; ++i)
-        if (Distance(palette_[i], color) < Distance(palette_[best], color))
+    while (best + 1 < size && (palette_[best] & 0xFFFFFF) == 0)
+        ++best;
+    for (std::size_t i = best + 1; i < size; ++i)
+        if ((palette_[i] & 0xFFFFFF) != 0 && Distance(palette_[i], color) < Distance(palette_[best], color))
             best = i;
     slot = {color, static_cast<std::uint8_t>(best)};
     return slot.index;
@@ -47,7 +56,7 @@ bool OnDefaultPalette(ilda::Color color)
 
 void PaletteBuilder::Add(ilda::Color color)
 {
-    if (color == last_)
+    if (color == last_ || TooDarkToLight(color))
         return;
     last_ = color;
     if (allOnDefault_ && !OnDefaultPalette(color))
@@ -158,6 +167,49 @@ std::vector<ilda::Color> PaletteBuilder::Build() const
     while (colors.size() < 2)
         colors.push_back(colors.empty() || colors[0] != 0 ? ilda::Rgb(0, 0, 0) : ilda::Rgb(255, 255, 255));
     return colors;
+}
+
+std::vector<ilda::Color> PaletteBuilder::BuildOrDefault() const
+{
+    if (allOnDefault_)
+        return {ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()};
+    return Build();
+}
+
+std::vector<ilda::Color> ConformPalette(std::vector<ilda::Color> colors, bool &changed)
+{
+    changed = colors.size() < 2 || colors.size() > 256;
+    colors.resize(std::clamp<std::size_t>(colors.size(), 2, 256), ilda::Rgb(0, 0, 0));
+    return colors;
+}
+
+void PaletteWriter::Use(const std::vector<ilda::Color> &colors)
+{
+    if (nearest_ && colors == current_)
+        return;
+    const bool first = !nearest_;
+    current_ = colors;
+    nearest_.emplace(current_);
+    if (first &&
+        std::equal(current_.begin(), current_.end(), ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()))
+        return; // in effect without a word
+    // Bytes 26 and 27 number the palettes; 28 and 29 stay 0.
+    ilda::Header header;
+    header.name = ilda::NameField("palette");
+    header.number = static_cast<std::uint16_t>(palettes_++);
+    writer_.AddPalette(header, current_);
+}
+
+void PaletteWriter::Match(std::span<ilda::Point> points, RepairCounts &counts)
+{
+    for (ilda::Point &p : points) {
+        if (!p.Blanked() && TooDarkToLight(p.color)) {
+            p.status |= ilda::kBlankingBit;
+            p.color = 0;
+            ++counts.darkBlanked;
+        }
+        p.colorIndex = p.Blanked() ? 0 : nearest_->Index(p.color);
+    }
 }
 
 } // namespace frames

@@ -19,6 +19,7 @@ RepairCounts &RepairCounts::operator+=(const RepairCounts &o)
     reservedHeader += o.reservedHeader;
     renumbered += o.renumbered;
     indexBeyond += o.indexBeyond;
+    darkBlanked += o.darkBlanked;
     emptyFrames += o.emptyFrames;
     paletteSize += o.paletteSize;
     tables += o.tables;
@@ -54,12 +55,27 @@ void RepairIndices(std::span<ilda::Point> points, std::span<const ilda::Color> p
         return;
     for (ilda::Point &p : points) {
         if (p.colorIndex >= palette.size()) {
-            p.colorIndex = static_cast<std::uint8_t>(palette.size() - 1);
-            if (!p.Blanked())
-                p.color = palette.back();
+            p.colorIndex = 0;
+            p.status |= ilda::kBlankingBit;
+            p.color = 0;
             ++counts.indexBeyond;
         }
     }
+}
+
+void NumberFrame(ilda::Header &header, FramePlace source, FramePlace output, RepairCounts &counts)
+{
+    if (header.number != source.number || header.total != source.total)
+        ++counts.renumbered;
+    header.number = static_cast<std::uint16_t>(output.number);
+    header.total = static_cast<std::uint16_t>(output.total);
+}
+
+ilda::Header EndMarker(std::size_t total)
+{
+    ilda::Header end;
+    end.total = static_cast<std::uint16_t>(total);
+    return end;
 }
 
 std::vector<std::string> RepairLines(const RepairCounts &c)
@@ -74,8 +90,9 @@ std::vector<std::string> RepairLines(const RepairCounts &c)
     add(c.reservedStatus, "cleared reserved status bits on " + Count(c.reservedStatus, "point", "points"));
     add(c.reservedHeader, "cleared reserved header bytes in " + Count(c.reservedHeader, "section", "sections"));
     add(c.renumbered, "renumbered " + Count(c.renumbered, "frame", "frames") + " (frame number or total)");
-    add(c.indexBeyond, "gave " + Count(c.indexBeyond, "point", "points") +
-                           " indexing beyond the palette its nearest colour, the last");
+    add(c.indexBeyond, "blanked " + Count(c.indexBeyond, "point", "points") + " indexing beyond the palette");
+    add(c.darkBlanked, "blanked " + Count(c.darkBlanked, "lit point", "lit points") +
+                           " darker than 1/16 on every channel (no palette colour shows them)");
     add(c.emptyFrames, "dropped " + Count(c.emptyFrames, "frame", "frames") + " without points");
     add(c.paletteSize, "cut or filled " + Count(c.paletteSize, "palette", "palettes") + " to 2 to 256 colours");
     add(c.tables, "matched the colours of " + Count(c.tables, "format 3 table", "format 3 tables") + " to the palette");

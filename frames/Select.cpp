@@ -1,5 +1,6 @@
 #include "frames/Select.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace frames {
@@ -18,8 +19,11 @@ std::optional<std::size_t> Number(const std::string &text)
 
 } // namespace
 
-std::variant<FrameList, std::string> FrameList::Parse(const std::string &text)
+rtl::Result<FrameList> FrameList::Parse(const std::string &text)
 {
+    const auto wrong = [&text] {
+        return rtl::Fail("--frames takes numbers and ranges such as 0-9,15,20-, not \"" + text + "\"");
+    };
     FrameList list;
     list.all_ = false;
     std::size_t from = 0;
@@ -30,16 +34,16 @@ std::variant<FrameList, std::string> FrameList::Parse(const std::string &text)
         Range range;
         const auto first = Number(item.substr(0, dash));
         if (!first)
-            return "--frames takes numbers and ranges such as 0-9,15,20-, not \"" + text + "\"";
+            return wrong();
         range.first = *first;
         if (dash == std::string::npos) {
             range.last = range.first;
         } else if (dash + 1 < item.size()) {
             range.last = Number(item.substr(dash + 1));
             if (!range.last)
-                return "--frames takes numbers and ranges such as 0-9,15,20-, not \"" + text + "\"";
+                return wrong();
             if (*range.last < range.first)
-                return "--frames: the range " + item + " runs backwards";
+                return rtl::Fail("--frames: the range " + item + " runs backwards");
         }
         list.ranges_.push_back(range);
         from = comma + 1;
@@ -55,6 +59,25 @@ bool FrameList::Contains(std::size_t index) const
         if (index >= range.first && (!range.last || index <= *range.last))
             return true;
     return false;
+}
+
+rtl::Result<std::vector<std::size_t>> FrameList::Expand(std::size_t count) const
+{
+    std::vector<std::size_t> out;
+    if (all_) {
+        for (std::size_t f = 0; f < count; ++f)
+            out.push_back(f);
+        return out;
+    }
+    for (const Range &range : ranges_) {
+        const std::size_t last = range.last.value_or(count == 0 ? 0 : count - 1);
+        if (last >= count || range.first >= count)
+            return rtl::Fail("--frames names frame " + std::to_string(std::max(range.first, last)) +
+                             " but the file has " + std::to_string(count) + (count == 1 ? " frame" : " frames"));
+        for (std::size_t f = range.first; f <= last; ++f)
+            out.push_back(f);
+    }
+    return out;
 }
 
 } // namespace frames

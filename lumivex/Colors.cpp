@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace lumivex {
@@ -35,6 +37,22 @@ std::string lowered(std::string text)
     return text;
 }
 
+std::optional<TColor> hexValue(const std::string &digits)
+{
+    TColor value = 0;
+    for (const char c : digits) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return std::nullopt;
+        value = value * 16 + static_cast<TColor>(digit);
+    }
+    return value;
+}
+
 } // namespace
 
 std::uint8_t ColorToIlda(TColor color)
@@ -58,23 +76,18 @@ std::optional<TColor> ParseColor(const std::string &text)
         if (name == entry.name)
             return entry.color;
 
+    // #RRGGBB, as web pages and drawings write colours: six hex digits.
+    if (name.size() == 7 && name[0] == '#') {
+        const auto rgb = hexValue(name.substr(1));
+        if (!rgb)
+            return std::nullopt;
+        return (*rgb >> 16 & 0xFF) | (*rgb & 0xFF00) | (*rgb & 0xFF) << 16;
+    }
     // 0xBBGGRR: one to six hex digits, nothing else. Larger values would name
     // system colours, which no ILDA file can hold.
     if (name.size() < 3 || name.size() > 8 || name[0] != '0' || name[1] != 'x')
         return std::nullopt;
-    TColor value = 0;
-    for (std::size_t i = 2; i < name.size(); ++i) {
-        const char c = name[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
-            return std::nullopt;
-        value = value * 16 + static_cast<TColor>(digit);
-    }
-    return value;
+    return hexValue(name.substr(2));
 }
 
 } // namespace lumivex

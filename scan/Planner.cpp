@@ -1,5 +1,7 @@
 #include "Planner.h"
 
+#include "SegmentGrid.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -29,14 +31,10 @@ Vec2 Lerp(const Vec2 &a, const Vec2 &b, double t)
     return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
 }
 
+// The measuring's distance, so that planning and figures agree to the bit.
 double SegmentDistance2(const Vec2 &p, const Vec2 &a, const Vec2 &b)
 {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double ex = a.x + t * dx - p.x, ey = a.y + t * dy - p.y;
-    return ex * ex + ey * ey;
+    return DistanceSquared(p, Segment{a, b});
 }
 
 double SegmentDistance(const Vec2 &p, const Vec2 &a, const Vec2 &b)

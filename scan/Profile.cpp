@@ -75,6 +75,11 @@ std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
                             {choice.blankStep, profile.blankStep, "--blank-step"},
                             {choice.tolerance, profile.tolerance, "--tolerance"}};
     bool custom = false;
+    if (choice.rate) {
+        const auto rate = ParsePointRate("--rate", *choice.rate);
+        if (!rate)
+            return rate.message();
+    }
     for (const Field &field : fields) {
         if (!field.text)
             continue;
@@ -89,6 +94,14 @@ std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
     if (custom)
         profile.name = "custom";
     return profile;
+}
+
+rtl::Result<double> ParsePointRate(const std::string &option, const std::string &text)
+{
+    const auto value = PositiveNumber(text);
+    if (!value || *value < kLeastPointRate || *value > kMostPointRate)
+        return rtl::Fail(option + " takes points a second from 1 to 10000000, not " + text);
+    return *value;
 }
 
 } // namespace scan

@@ -17,6 +17,8 @@ struct Segment {
     Vec2 b; // a == b: a dot
 };
 
+// The squared distance from p to the nearest point of segment: the one
+// measure the figures and the planner use.
 double DistanceSquared(const Vec2 &p, const Segment &segment);
 
 // The grid's tables, kept by a caller that files many frames in turn, so

@@ -23,10 +23,11 @@ using testsupport::WriteBytes;
 class CliTest : public ::testing::Test
 {
   protected:
-    // Runs lumivex with args (each passed as one argument) inside Dir().
-    Result Run(const std::vector<std::string> &args) const
-    {
-        return testsupport::RunProgram(Dir(), LUMIVEX_CLI, args);
+      // Runs lumivex with args (each passed as one argument) inside Dir().
+      // prelude: shell text run first (limits).
+      Result Run(const std::vector<std::string> &args, const std::string &prelude = {}) const
+      {
+          return testsupport::RunProgram(Dir(), LUMIVEX_CLI, args, prelude);
     }
     const std::filesystem::path &Dir() const { return dir_.Path(); }
     std::filesystem::path Put(const std::string &name, const std::vector<std::uint8_t> &bytes) const

@@ -256,7 +256,7 @@ TEST_F(Convert, OutputThatCannotBeCreated)
     Put("p.dat", outline(20, 1));
     const Result r = Run({"convert", "-o", "no/such/folder/p.ild", "p.dat"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "p.dat: Cannot create file no/such/folder/p.ild\n");
+    EXPECT_EQ(r.err, "p.dat: Cannot create file no/such/folder/p.ild: the folder no/such/folder does not exist\n");
     std::size_t files = 0;
     for ([[maybe_unused]] const auto &entry : std::filesystem::recursive_directory_iterator(Dir()))
         ++files;

@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"UnknownProfile", {"--scan=ilda-99k", "two.ild"}, "unknown profile ilda-99k"},
         Refusal{"NamedTwice", {"--scan=ilda-12k", "--profile", "ilda-30k", "two.ild"}, "--profile is given twice"},
-        Refusal{"BadRate", {"--scan", "--rate", "0", "two.ild"}, "--rate takes a number above 0"},
+        Refusal{
+            "BadRate", {"--scan", "--rate", "0", "two.ild"}, "--rate takes points a second from 1 to 10000000, not 0"},
         Refusal{"OtherView", {"--scan", "--check", "two.ild"}, "leave out --check"},
         Refusal{"NoFile", {"--scan"}, "ilda needs a FILE"}),
     [](const auto &info) { return std::string(info.param.name); });

@@ -37,6 +37,12 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
     EXPECT_NE(played.out.find("done: 15 frames"), std::string::npos) << played.out;
     EXPECT_GT(emulator.Figures().pointsReceived, 15000u);
 
+    // The frame list convert takes: a range to the end, too.
+    const auto tail = testsupport::RunProgram(
+        dir.Path(), LUMIVEX_CLI,
+        {"play", "show.ild", "--dac", target, "--profile", "none", "--frames", "0-", "--seconds", "0.1"});
+    EXPECT_EQ(tail.exitCode, 0) << tail.err;
+
     const auto wrong = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, {"play", "show.ild", "--dac", "laser:1"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_NE(wrong.err.find("etherdream:HOST"), std::string::npos);

@@ -2,6 +2,8 @@
 #include "frames/Repair.h"
 
 #include "ilda/Reading.h"
+#include "ilda/Writing.h"
+#include "rtl/Classes.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,65 @@ TEST(Palette, OneColourIsFilledUpToTwo)
     EXPECT_EQ(builder.Build(), (std::vector<ilda::Color>{ilda::Rgb(255, 0, 0), 0}));
 }
 
+struct DarkCase {
+    ilda::Color color;
+    bool dark;
+};
+class DarkColors : public testing::TestWithParam<DarkCase> {};
+
+TEST_P(DarkColors, BelowOneSixteenthOnEveryChannelGivesNoLight)
+{
+    EXPECT_EQ(frames::TooDarkToLight(GetParam().color), GetParam().dark);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, DarkColors,
+                         testing::Values(DarkCase{ilda::Rgb(0, 0, 0), true}, DarkCase{ilda::Rgb(0, 0, 10), true},
+                                         DarkCase{ilda::Rgb(15, 15, 15), true}, DarkCase{ilda::Rgb(16, 0, 0), false},
+                                         DarkCase{ilda::Rgb(0, 0, 16), false}, DarkCase{ilda::Rgb(0, 200, 0), false}));
+
+TEST(Palette, NoLitPointTakesABlackEntry)
+{
+    const std::vector<ilda::Color> palette = {0, ilda::Rgb(255, 0, 0)};
+    frames::NearestColor nearest(palette);
+    EXPECT_EQ(nearest.Index(ilda::Rgb(40, 40, 40)), 1);
+}
+
+TEST(Palette, DarkColoursStayOutOfABuiltPalette)
+{
+    frames::PaletteBuilder builder;
+    builder.Add(ilda::Rgb(0, 0, 10));
+    builder.Add(ilda::Rgb(0, 0, 0));
+    builder.Add(ilda::Rgb(30, 60, 90));
+    EXPECT_EQ(builder.Build(), (std::vector<ilda::Color>{ilda::Rgb(30, 60, 90), 0}));
+}
+
+// The palette sections written and the indices matched, through a writer.
+TEST(Palette, WriterMatchesLitColoursAndBlanksDarkOnes)
+{
+    rtl::TMemoryStream bytes;
+    ilda::StreamWriter writer(bytes);
+    frames::PaletteWriter palettes(writer);
+    palettes.Use({ilda::kDefaultPalette.begin(), ilda::kDefaultPalette.end()});
+    std::vector<ilda::Point> points(4);
+    points[0].color = ilda::Rgb(0, 0, 10); // near black: the standard palette's blue would light it
+    points[1].color = 0;                   // lit black: its red would light it
+    points[2].color = ilda::Rgb(255, 255, 0);
+    points[3].status = ilda::kBlankingBit;
+    points[3].color = ilda::Rgb(255, 255, 0);
+    frames::RepairCounts counts;
+    palettes.Match(points, counts);
+    EXPECT_EQ(bytes.Size(), 0); // the standard palette is in effect without a section
+    for (std::size_t i : {0u, 1u, 3u}) {
+        EXPECT_TRUE(points[i].Blanked()) << i;
+        EXPECT_EQ(points[i].colorIndex, 0) << i;
+    }
+    EXPECT_EQ(points[2].colorIndex, 16);
+    EXPECT_EQ(counts.darkBlanked, 2u);
+    palettes.Use({ilda::Rgb(1, 2, 3), ilda::Rgb(200, 0, 0)});
+    palettes.Use({ilda::Rgb(1, 2, 3), ilda::Rgb(200, 0, 0)});
+    EXPECT_EQ(bytes.Size(), 32 + 2 * 3); // one palette section, once
+}
+
 std::vector<ilda::Point> Frame(std::vector<std::uint8_t> statuses)
 {
     std::vector<ilda::Point> points(statuses.size());
@@ -89,21 +150,44 @@ TEST(Repair, ReservedStatusBitsCleared)
     EXPECT_EQ(counts.reservedStatus, 2u);
 }
 
-TEST(Repair, IndexBeyondThePaletteTakesItsLastEntry)
+TEST(Repair, IndexBeyondThePaletteIsWrittenBlanked)
 {
+    // A glyph file marks its moves with index 64 of 64 colours: no light.
     const std::vector<ilda::Color> palette = {ilda::Rgb(255, 0, 0), ilda::Rgb(0, 0, 255)};
     std::vector<ilda::Point> points(3);
     points[0].colorIndex = 1;
+    points[0].color = palette[1];
     points[1].colorIndex = 7;
     points[2].colorIndex = 9;
     points[2].status = ilda::kBlankingBit;
     frames::RepairCounts counts;
     frames::RepairIndices(points, palette, counts);
-    EXPECT_EQ(points[1].colorIndex, 1);
-    EXPECT_EQ(points[1].color, ilda::Rgb(0, 0, 255));
-    EXPECT_EQ(points[2].colorIndex, 1);
-    EXPECT_EQ(points[2].color, 0u); // blanked stays dark
+    EXPECT_EQ(points[0].colorIndex, 1);
+    EXPECT_FALSE(points[0].Blanked());
+    for (std::size_t i : {1u, 2u}) {
+        EXPECT_TRUE(points[i].Blanked()) << i;
+        EXPECT_EQ(points[i].colorIndex, 0) << i;
+        EXPECT_EQ(points[i].color, 0u) << i;
+    }
     EXPECT_EQ(counts.indexBeyond, 2u);
+}
+
+TEST(Repair, FramesTakeTheirPlaceInTheOutput)
+{
+    frames::RepairCounts counts;
+    ilda::Header right;
+    right.number = 3;
+    right.total = 9;
+    frames::NumberFrame(right, {3, 9}, {0, 2}, counts);
+    EXPECT_EQ(right.number, 0);
+    EXPECT_EQ(right.total, 2);
+    EXPECT_EQ(counts.renumbered, 0u); // a selection is no repair
+    ilda::Header fromOne;
+    fromOne.number = 1;
+    fromOne.total = 1;
+    frames::NumberFrame(fromOne, {0, 1}, {0, 1}, counts);
+    EXPECT_EQ(fromOne.number, 0);
+    EXPECT_EQ(counts.renumbered, 1u);
 }
 
 TEST(Repair, EachKindReportedOnceWithItsCount)

@@ -27,8 +27,8 @@ class FrameListCases : public ::testing::TestWithParam<ListCase> {};
 TEST_P(FrameListCases, KeepsTheFramesNamed)
 {
     const auto parsed = frames::FrameList::Parse(GetParam().text);
-    ASSERT_TRUE(std::holds_alternative<frames::FrameList>(parsed)) << std::get<std::string>(parsed);
-    const auto &list = std::get<frames::FrameList>(parsed);
+    ASSERT_TRUE(parsed.ok()) << parsed.message();
+    const auto &list = *parsed;
     for (std::size_t i : GetParam().in)
         EXPECT_TRUE(list.Contains(i)) << i;
     for (std::size_t i : GetParam().out)
@@ -42,8 +42,33 @@ INSTANTIATE_TEST_SUITE_P(Lists, FrameListCases,
 TEST(FrameList, RefusesWhatIsNotAList)
 {
     for (const char *text : {"", "a", "1,,2", "-3", "4-2", "1-x", "2 ,3"})
-        EXPECT_TRUE(std::holds_alternative<std::string>(frames::FrameList::Parse(text))) << text;
+        EXPECT_FALSE(frames::FrameList::Parse(text).ok()) << text;
 }
+
+struct ExpandCase {
+    const char *text;
+    std::size_t count;
+    std::vector<std::size_t> frames; // empty: refused
+};
+
+class FrameListExpand : public ::testing::TestWithParam<ExpandCase> {};
+
+// play sends the frames in the order named; an open range ends at the last.
+TEST_P(FrameListExpand, InTheOrderGiven)
+{
+    const auto expanded = frames::FrameList::Parse(GetParam().text)->Expand(GetParam().count);
+    if (GetParam().frames.empty()) {
+        ASSERT_FALSE(expanded.ok());
+        EXPECT_NE(expanded.message().find("but the file has"), std::string::npos) << expanded.message();
+    } else {
+        ASSERT_TRUE(expanded.ok()) << expanded.message();
+        EXPECT_EQ(*expanded, GetParam().frames);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, FrameListExpand,
+                         ::testing::Values(ExpandCase{"2-", 5, {2, 3, 4}}, ExpandCase{"4,0-1,4", 5, {4, 0, 1, 4}},
+                                           ExpandCase{"3-9", 5, {}}, ExpandCase{"5-", 5, {}}, ExpandCase{"7", 5, {}}));
 
 // Flip X, then rotate 90 degrees, then scale, then offset: (100, 50) goes
 // to (-100, 50), then (-50, -100), then (-100, -300), then (900, -200).

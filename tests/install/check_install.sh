@@ -20,7 +20,8 @@ for file in share/applications/lumivex-viewer.desktop share/applications/lumivex
             share/icons/hicolor/scalable/apps/lumivex-viewer.svg \
             share/icons/hicolor/scalable/apps/lumivex-player.svg \
             share/icons/hicolor/scalable/mimetypes/application-x-ilda.svg \
-            share/thumbnailers/lumivex-player.thumbnailer share/man/man1/lumivex.1.gz; do
+            share/thumbnailers/lumivex-player.thumbnailer share/man/man1/lumivex.1.gz \
+            share/doc/lumivex/copyright; do
   [ -f "$prefix/$file" ] || fail "$file is missing"
 done
 
@@ -38,6 +39,8 @@ thumbnailer="$prefix/share/thumbnailers/lumivex-player.thumbnailer"
 grep -q '^MimeType=application/x-ilda;$' "$prefix/share/applications/lumivex-player.desktop" ||
   fail "the player does not open application/x-ilda"
 gzip -t "$prefix/share/man/man1/lumivex.1.gz" || fail "the man page is not a gzip file"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
+  "$prefix/share/doc/lumivex/copyright" || fail "the copyright file is not in Debian's machine-readable format"
 
 # The thumbnailer's command, run as a file manager runs it: no display.
 ild="$prefix/thumbnail-test.ild"

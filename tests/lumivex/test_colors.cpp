@@ -47,14 +47,16 @@ TEST_P(ColorText, Parses)
     EXPECT_EQ(ParseColor(GetParam().text), GetParam().color) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ColorText,
-    ::testing::Values(ParseCase{"RED", 0x0000FF}, ParseCase{"Navy", 0x800000}, ParseCase{"0x800000", 0x800000},
-                      ParseCase{"0XffFFff", 0xFFFFFF}, ParseCase{"0x1", 0x000001}, ParseCase{"0x", std::nullopt},
-                      ParseCase{"0x1000000", std::nullopt}, ParseCase{"0x12345g", std::nullopt},
-                      ParseCase{"800000", std::nullopt}, ParseCase{"", std::nullopt},
-                      ParseCase{"green", std::nullopt}, ParseCase{" red", std::nullopt},
-                      ParseCase{"0x-1", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Texts, ColorText,
+                         ::testing::Values(ParseCase{"RED", 0x0000FF}, ParseCase{"Navy", 0x800000},
+                                           ParseCase{"0x800000", 0x800000}, ParseCase{"0XffFFff", 0xFFFFFF},
+                                           ParseCase{"0x1", 0x000001}, ParseCase{"0x", std::nullopt},
+                                           ParseCase{"0x1000000", std::nullopt}, ParseCase{"0x12345g", std::nullopt},
+                                           ParseCase{"800000", std::nullopt}, ParseCase{"", std::nullopt},
+                                           ParseCase{"green", std::nullopt}, ParseCase{" red", std::nullopt},
+                                           ParseCase{"0x-1", std::nullopt}, ParseCase{"#00FF00", 0x00FF00},
+                                           ParseCase{"#1a2B3c", 0x3C2B1A}, ParseCase{"#fff", std::nullopt},
+                                           ParseCase{"#12345G", std::nullopt}, ParseCase{"#1234567", std::nullopt}));
 
 } // namespace
 } // namespace lumivex

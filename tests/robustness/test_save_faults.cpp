@@ -160,15 +160,18 @@ TEST_P(ConvertUnwritable, ExitsOneWithTheMessageAndLeavesNoFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Places, ConvertUnwritable,
-    ::testing::Values(
-        Unwritable{"OutputDirIsAFile",
-                   {"--output-dir", "plain-file"},
-                   "lumivex: the output folder plain-file is not a folder.\n"},
-        Unwritable{"OutputDirMissing",
-                   {"--output-dir", "missing"},
-                   "lumivex: the output folder missing does not exist; create it, or add --parents.\n"},
-        Unwritable{"OutputInMissingFolder", {"-o", "missing/out.ild"}, "bat.dat: Cannot create file missing/out.ild\n"},
-        Unwritable{"OutputIsAFolder", {"--force", "-o", "folder.ild"}, "bat.dat: Cannot create file folder.ild\n"}),
+    ::testing::Values(Unwritable{"OutputDirIsAFile",
+                                 {"--output-dir", "plain-file"},
+                                 "lumivex: the output folder plain-file is not a folder.\n"},
+                      Unwritable{"OutputDirMissing",
+                                 {"--output-dir", "missing"},
+                                 "lumivex: the output folder missing does not exist; create it, or add --parents.\n"},
+                      Unwritable{"OutputInMissingFolder",
+                                 {"-o", "missing/out.ild"},
+                                 "bat.dat: Cannot create file missing/out.ild: the folder missing does not exist\n"},
+                      Unwritable{"OutputIsAFolder",
+                                 {"--force", "-o", "folder.ild"},
+                                 "bat.dat: Cannot create file folder.ild: it is a folder\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ConvertFault, FileSystemRefusingBytesKeepsThePreviousOutput)

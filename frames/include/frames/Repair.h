@@ -17,7 +17,8 @@ struct RepairCounts {
     std::size_t reservedStatus = 0; // points with status bits 0 to 5 set
     std::size_t reservedHeader = 0; // sections with reserved header bytes set
     std::size_t renumbered = 0;     // frames whose number or total was wrong
-    std::size_t indexBeyond = 0;    // points indexing past their palette
+    std::size_t indexBeyond = 0;    // points indexing past their palette, blanked
+    std::size_t darkBlanked = 0;    // lit points too dark for an indexed frame, blanked
     std::size_t emptyFrames = 0;    // frames without points, dropped
     std::size_t paletteSize = 0;    // palettes cut to 256 colours or filled up to 2
     std::size_t tables = 0;         // format 3 tables, their colours matched to the palette
@@ -31,9 +32,22 @@ struct RepairCounts {
 // point only.
 void RepairStatus(std::span<ilda::Point> points, RepairCounts &counts);
 
-// An index beyond the palette becomes its last entry, the index nearest to
-// it, and a lit point takes that entry's colour.
+// A point whose index lies beyond the palette shows nothing: it is written
+// blanked, index 0, so that no colour appears where the source had none.
 void RepairIndices(std::span<ilda::Point> points, std::span<const ilda::Color> palette, RepairCounts &counts);
+
+// Where a frame stands in its source and in the output file.
+struct FramePlace {
+    std::size_t number = 0; // counted from 0
+    std::size_t total = 0;
+};
+
+// Gives header the output's number and total; a header that disagreed
+// with its place in the source counts as renumbered.
+void NumberFrame(ilda::Header &header, FramePlace source, FramePlace output, RepairCounts &counts);
+
+// The header with zero records that ends a file of total frames.
+ilda::Header EndMarker(std::size_t total);
 
 // One sentence per kind of repair made ("set the last-point bit on 94
 // frames"), in a fixed order; none when nothing was mended.

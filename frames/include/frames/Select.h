@@ -1,10 +1,12 @@
-// Which frames a `--frames LIST` keeps: "0-9,15,20-", counted from 0.
+// Which frames a `--frames LIST` names: "0-9,15,20-", counted from 0, in
+// the order given. The one reading of the option, for every command.
 #pragma once
+
+#include "rtl/Result.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace frames {
@@ -14,9 +16,12 @@ public:
     // Every frame.
     FrameList() = default;
     // The list, or what is wrong with it as a sentence.
-    static std::variant<FrameList, std::string> Parse(const std::string &text);
+    static rtl::Result<FrameList> Parse(const std::string &text);
 
     bool Contains(std::size_t index) const;
+    // The frames of a file of count frames, in the order given (a range to
+    // the end stops at its last frame); a failure when one lies beyond it.
+    rtl::Result<std::vector<std::size_t>> Expand(std::size_t count) const;
 
 private:
     struct Range {

@@ -26,7 +26,8 @@ std::uint8_t ColorToIlda(TColor color);
 // One of the nine swatch colours.
 bool IsSwatchColor(TColor color);
 
-// "red", "lime", ... (any case) or "0xBBGGRR"; nothing for anything else.
+// "red", "lime", ... (any case), "#RRGGBB" or "0xBBGGRR"; nothing for
+// anything else.
 std::optional<TColor> ParseColor(const std::string &text);
 
 } // namespace lumivex

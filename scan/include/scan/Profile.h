@@ -4,6 +4,8 @@
 // any other the user describes go through the same code.
 #pragma once
 
+#include "rtl/Result.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,5 +50,12 @@ struct ProfileChoice {
 // without a cutoff takes R/12: a scanner's point rate is commonly twelve
 // times its bandwidth.
 std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice);
+
+// A point rate as an option gives it: points a second from kLeastPointRate
+// to kMostPointRate (above any DAC's, within a 32-bit field). The one rule
+// for --rate, a profile's rate and the emulator's --max-rate.
+constexpr double kLeastPointRate = 1;
+constexpr double kMostPointRate = 10'000'000;
+rtl::Result<double> ParsePointRate(const std::string &option, const std::string &text);
 
 } // namespace scan
