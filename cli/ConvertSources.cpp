@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace cli {
 
@@ -125,11 +126,30 @@ std::unique_ptr<Source> PointFileSource(PipelineInput &input, const ConvertOptio
                                             true);
 }
 
-std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
+#ifdef LUMIVEX_SVG
+svgin::ImportOptions DrawingOptions(const ConvertOptions &options)
+{
+    svgin::ImportOptions import;
+    import.dark = options.dark == DarkChoice::Keep   ? svgin::DarkRule::Keep
+                  : options.dark == DarkChoice::Drop ? svgin::DarkRule::Drop
+                                                     : svgin::DarkRule::Replace;
+    import.darkColor = options.darkColor; // both 0x00BBGGRR
+    return import;
+}
+#endif
+
+std::unique_ptr<Source> SvgSource(PipelineInput &input, const ConvertOptions &options, std::string &problem)
 {
 #ifdef LUMIVEX_SVG
     const std::vector<std::uint8_t> bytes = ReadWhole(*input.stream);
-    svgin::Drawing drawing = svgin::ImportSvg(bytes);
+    if (bytes.size() > kMaxStreamedInput) {
+        problem = "the drawing is larger than " + std::to_string(kMaxStreamedInput >> 20) + " MiB";
+        return nullptr;
+    }
+    svgin::Drawing drawing = svgin::ImportSvg(bytes, DrawingOptions(options));
+    if (!options.quiet)
+        for (const std::string &note : drawing.notes)
+            std::fprintf(stderr, "%s: %s\n", input.name.c_str(), note.c_str());
     if (!drawing.problem.empty()) {
         problem = drawing.problem;
         return nullptr;
@@ -142,10 +162,16 @@ std::unique_ptr<Source> SvgSource(PipelineInput &input, std::string &problem)
     return std::make_unique<OneFrameSource>(header, std::move(drawing.points), false);
 #else
     (void)input;
+    (void)options;
     (void)ReadWhole;
     problem = "this lumivex was built without Qt SVG, so it reads no SVG drawings";
     return nullptr;
 #endif
+}
+
+bool IsDrawingName(const std::string &lower)
+{
+    return (lower.size() > 4 && lower.ends_with(".svg")) || (lower.size() > 5 && lower.ends_with(".svgz"));
 }
 
 } // namespace
@@ -157,7 +183,7 @@ bool LooksLikePipelineInput(const std::string &name)
         const std::string t(tail);
         return lower.size() >= t.size() && lower.compare(lower.size() - t.size(), t.size(), t) == 0;
     };
-    return endsWith(".ild") || endsWith(".svg");
+    return endsWith(".ild") || IsDrawingName(lower);
 }
 
 InputKind DetectInput(const std::string &name, rtl::TStream &stream)
@@ -176,7 +202,7 @@ InputKind DetectInput(const std::string &name, rtl::TStream &stream)
         return InputKind::Ilda;
     const std::string start(reinterpret_cast<const char *>(head), got);
     const std::string lower = Lower(name);
-    if ((lower.size() > 4 && lower.ends_with(".svg")) || (start.find("<svg") != std::string::npos))
+    if (IsDrawingName(lower) || (start.find("<svg") != std::string::npos))
         return InputKind::Svg;
     return InputKind::PointFile;
 }
@@ -187,12 +213,26 @@ std::unique_ptr<Source> MakeSource(PipelineInput &input, const ConvertOptions &o
         switch (input.kind) {
         case InputKind::Ilda: return std::make_unique<IldaSource>(*input.stream);
         case InputKind::PointFile: return PointFileSource(input, options, problem);
-        case InputKind::Svg: return SvgSource(input, problem);
+        case InputKind::Svg: return SvgSource(input, options, problem);
         }
     } catch (const rtl::EStreamError &error) {
         problem = error.what();
     }
     return nullptr;
+}
+
+std::optional<std::string> TakeDarkOption(const std::string &value, ConvertOptions &options)
+{
+    if (value == "keep" || value == "drop") {
+        options.dark = value == "keep" ? DarkChoice::Keep : DarkChoice::Drop;
+        return std::nullopt;
+    }
+    const auto color = lumivex::ParseColor(value);
+    if (!color)
+        return "--dark takes keep, drop or a colour (a swatch name or 0xBBGGRR), not " + value;
+    options.dark = DarkChoice::Replace;
+    options.darkColor = *color;
+    return std::nullopt;
 }
 
 } // namespace cli
