@@ -185,7 +185,7 @@ std::vector<std::string> Notes(const Tally &tally, const ImportOptions &options)
         else if (options.dark == DarkRule::Drop)
             notes.push_back("left out " + what);
         else
-            notes.push_back("kept " + what + " dark: a laser barely shows them");
+            notes.push_back("kept " + what + " as they are: a laser barely shows them");
     }
     if (tally.images > 0)
         notes.push_back("left out " + Count(std::size_t(tally.images), "image", "images") +
@@ -255,8 +255,10 @@ rtl::Result<std::vector<Shape>> Render(const QByteArray &xml, QRectF &page, Tall
 
 double Luminance(ilda::Color color)
 {
-    return (0.2126 * double(color & 0xFF) + 0.7152 * double(color >> 8 & 0xFF) + 0.0722 * double(color >> 16 & 0xFF)) /
-           255.0;
+    // In whole numbers first, so a grey of exactly 20 % is not taken as darker.
+    const long weighted =
+        2126L * long(color & 0xFF) + 7152L * long(color >> 8 & 0xFF) + 722L * long(color >> 16 & 0xFF);
+    return double(weighted) / (10000.0 * 255.0);
 }
 
 Drawing ImportSvg(std::span<const std::uint8_t> bytes, const ImportOptions &options)
