@@ -1,7 +1,8 @@
 // Writes the seed corpus of every fuzz target into OUTDIR/<target>/: valid
-// point files, ILDA files and native images made by our own code, and cuts
-// of them at the places where parsers go wrong.
+// point files, ILDA files, native images and SVG drawings made by our own
+// code, and cuts of them at the places where parsers go wrong.
 #include "SeedIlda.h"
+#include "SeedSvg.h"
 
 #include <cmath>
 #include <cstdint>
@@ -108,6 +109,7 @@ int main(int argc, char **argv)
             return b;
         }());
         fuzzseeds::WriteIldaSeeds(out, write);
+        fuzzseeds::WriteSvgSeeds(out, write);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
         return 1;
