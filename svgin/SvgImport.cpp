@@ -245,8 +245,8 @@ rtl::Result<std::vector<Shape>> Render(const QByteArray &xml, QRectF &page, Tall
         renderer.render(&painter, page);
     }
     if (PathCutShort() && device.Engine().LongestPath() > kMostPathElements)
-        return rtl::Fail("a path has more than " + std::to_string(kMostPathElements) +
-                         " segments and curve points, more than Qt SVG reads of one path; split it into shorter paths");
+        return rtl::Fail("a path has more points than Qt SVG reads of one path (" + std::to_string(kMostPathElements) +
+                         "); split it into shorter paths");
     tally.faultyPath = PathCutShort();
     return device.Engine().Shapes();
 }

@@ -237,14 +237,30 @@ private slots:
         QVERIFY(HasNote(d, "left out 2 images"));
     }
 
+    void pathLongerThanQtReadsIsRefused_data()
+    {
+        QTest::addColumn<int>("segments");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("32766 segments, read whole") << 32766 << false;
+        QTest::newRow("32767 segments, one point too many") << 32767 << true;
+        QTest::newRow("40000 segments") << 40000 << true;
+    }
     void pathLongerThanQtReadsIsRefused()
     {
+        QFETCH(int, segments);
+        QFETCH(bool, refused);
         std::string path = "M0,0";
-        for (int i = 1; i <= 40000; ++i)
-            path += " L" + std::to_string(i * 200.0 / 40000) + "," + std::to_string(i % 2 * 100);
+        for (int i = 1; i <= segments; ++i)
+            path += " L" + std::to_string(i * 200.0 / segments) + "," + std::to_string(i % 2 * 100);
         const auto d = Import(Svg("<path d='" + path + "' fill='none' stroke='#ff0000'/>"));
-        QVERIFY(d.points.empty());
-        QVERIFY2(d.problem.find("split it into shorter paths") != std::string::npos, d.problem.c_str());
+        if (refused) {
+            QVERIFY(d.points.empty());
+            QVERIFY2(d.problem.find("split it into shorter paths") != std::string::npos, d.problem.c_str());
+        } else {
+            QVERIFY2(d.problem.empty(), d.problem.c_str());
+            QCOMPARE(d.points.size(), std::size_t(segments + 1));
+            QCOMPARE(int(d.points.back().x), 32767); // the right end is there
+        }
     }
 
     void faultyPathDataIsDrawnToTheFaultAndTold()
