@@ -139,7 +139,7 @@ std::vector<Polyline> Trace(const std::vector<Shape> &shapes, const QRectF &page
 {
     const double tolerance = kFlatness * 65536;
     std::vector<Slot> order;
-    std::map<ilda::Color, std::size_t> fillSlot;
+    std::map<QRgb, std::size_t> fillSlot;
     for (const Shape &shape : shapes) {
         if (shape.fill && CoversPage(shape.path, page, tolerance)) {
             ++tally.backgrounds;
@@ -152,7 +152,9 @@ std::vector<Polyline> Trace(const std::vector<Shape> &shapes, const QRectF &page
             AddStroke(shape, *color, order, budget);
             continue;
         }
-        const auto [at, fresh] = fillSlot.try_emplace(*color, order.size());
+        // Merged by the drawing's own colour: a white disc on black ink stays
+        // a disc when the ink turns white.
+        const auto [at, fresh] = fillSlot.try_emplace(shape.color.rgb(), order.size());
         if (fresh)
             order.push_back({*color, {}, {}});
         Slot &slot = order[at->second];

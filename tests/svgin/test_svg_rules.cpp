@@ -149,6 +149,13 @@ private slots:
             Import(Svg("<rect x='20' y='20' width='40' height='40' fill='#ff0000'/>"
                        "<rect x='40' y='40' width='40' height='40' fill='#00ff00'/>"));
         QCOMPARE(Polylines(two), 2);
+        // Merged by the drawing's colours, not by those dark paint turns into.
+        svgin::ImportOptions white;
+        white.dark = svgin::DarkRule::Replace;
+        const auto knockout = Import(Svg("<rect x='20' y='20' width='60' height='60' fill='#000000'/>"
+                                         "<circle cx='50' cy='50' r='10' fill='#ffffff'/>"),
+                                     white);
+        QCOMPARE(Polylines(knockout), 2);
     }
 
     void dashesAreLitAndGapsDark()
