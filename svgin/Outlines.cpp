@@ -37,6 +37,17 @@ void FlattenCubic(QPointF p0, QPointF p1, QPointF p2, QPointF p3, double toleran
     FlattenCubic(m, e, c, p3, tolerance, out, budget, depth + 1);
 }
 
+// Where the pattern stands after offset: the element and what is left of it.
+double PatternStart(const QList<qreal> &dashes, double offset, int &index)
+{
+    index = 0;
+    for (int n = 0; n < dashes.size() && offset >= dashes[index]; ++n) {
+        offset -= dashes[index];
+        index = (index + 1) % int(dashes.size());
+    }
+    return std::max(0.0, dashes[index] - offset);
+}
+
 } // namespace
 
 bool Budget::Take(std::size_t n)
@@ -92,14 +103,8 @@ std::vector<Points> Dash(const Points &line, const QList<qreal> &dashes, qreal o
     std::vector<Points> out;
     if (line.size() < 2 || !(total > 0))
         return out;
-    // Where the pattern stands at the line's start.
     int index = 0;
-    double left = std::fmod(std::fmod(offset, total) + total, total);
-    for (int n = 0; n < dashes.size() && left >= dashes[index]; ++n) {
-        left -= dashes[index];
-        index = (index + 1) % int(dashes.size());
-    }
-    left = std::max(0.0, dashes[index] - left);
+    double left = PatternStart(dashes, std::fmod(std::fmod(offset, total) + total, total), index);
     Points dash;
     if (index % 2 == 0)
         dash.push_back(line.front());

@@ -217,6 +217,20 @@ std::vector<ilda::Point> ToPoints(const std::vector<Polyline> &lines)
     return points;
 }
 
+// The frame's points, or why there is no frame.
+rtl::Result<std::vector<ilda::Point>> ToFrame(const std::vector<Polyline> &lines, const Budget &budget)
+{
+    std::size_t count = 0;
+    for (const Polyline &line : lines)
+        count += line.points.size();
+    if (count == 0 && !budget.Spent())
+        return rtl::Fail("the drawing shows nothing to trace");
+    if (count > kMostPoints || budget.Spent())
+        return rtl::Fail("the drawing needs " + (budget.Spent() ? "over a million" : std::to_string(count)) +
+                         " points; an ILDA frame holds at most 65535");
+    return ToPoints(lines);
+}
+
 // Qt SVG's first complaint about a drawing it cannot read.
 std::string QtReason()
 {
@@ -293,16 +307,11 @@ Drawing ImportSvg(std::span<const std::uint8_t> bytes, const ImportOptions &opti
     Budget budget{kPointBudget};
     const std::vector<Polyline> lines = Trace(*shapes, page, options, tally, budget);
     drawing.notes = Notes(tally, options);
-    std::size_t count = 0;
-    for (const Polyline &line : lines)
-        count += line.points.size();
-    if (count == 0 && !budget.Spent())
-        drawing.problem = "the drawing shows nothing to trace";
-    else if (count > kMostPoints || budget.Spent())
-        drawing.problem = "the drawing needs " + (budget.Spent() ? "over a million" : std::to_string(count)) +
-                          " points; an ILDA frame holds at most 65535";
+    auto points = ToFrame(lines, budget);
+    if (points)
+        drawing.points = std::move(points).value();
     else
-        drawing.points = ToPoints(lines);
+        drawing.problem = points.message();
     return drawing;
 }
 
