@@ -229,7 +229,7 @@ std::optional<std::string> TakeDarkOption(const std::string &value, ConvertOptio
     }
     const auto color = lumivex::ParseColor(value);
     if (!color)
-        return "--dark takes keep, drop or a colour (a swatch name or 0xBBGGRR), not " + value;
+        return "--dark takes keep, drop or a colour as --color does, not " + value;
     options.dark = DarkChoice::Replace;
     options.darkColor = *color;
     return std::nullopt;
