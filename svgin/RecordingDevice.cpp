@@ -98,6 +98,10 @@ void RecordingEngine::record(const QPainterPath &path, bool stroke)
         const double width = (pen_.widthF() > 0 ? pen_.widthF() : 1) * scale;
         shape.dashOffset = std::isfinite(pen_.dashOffset()) ? pen_.dashOffset() * width : 0;
     }
+    // Qt SVG paints a shape's fill, then its stroke on the same path: the
+    // stroke alone is its outline, drawn once.
+    if (stroke && !shapes_.empty() && shapes_.back().fill && shapes_.back().path == shape.path)
+        shapes_.pop_back();
     shapes_.push_back(std::move(shape));
 }
 

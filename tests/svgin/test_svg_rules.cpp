@@ -117,7 +117,7 @@ private slots:
         QTest::newRow("beyond the edges") << "<rect x='-5' y='-5' width='210' height='110' fill='blue'/>" << 1 << true;
         QTest::newRow("short of the edge") << "<rect x='1' width='199' height='100' fill='#ffffff'/>" << 2 << false;
         QTest::newRow("stroked: the border stays")
-            << "<rect width='200' height='100' fill='#fff' stroke='red'/>" << 2 << true;
+            << "<rect width='200' height='100' fill='#fff' stroke='red'/>" << 2 << false;
     }
     void pageBackground()
     {
@@ -156,6 +156,13 @@ private slots:
                                          "<circle cx='50' cy='50' r='10' fill='#ffffff'/>"),
                                      white);
         QCOMPARE(Polylines(knockout), 2);
+    }
+
+    void filledAndStrokedShapeIsDrawnOnceInItsStroke()
+    {
+        const auto d = Import(Svg("<rect x='10' y='10' width='50' height='50' fill='#ff0000' stroke='#00ff00'/>"));
+        QCOMPARE(Polylines(d), 1);
+        QCOMPARE(d.points[1].color, ilda::Rgb(0, 255, 0));
     }
 
     void dashesAreLitAndGapsDark()
