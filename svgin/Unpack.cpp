@@ -64,8 +64,13 @@ rtl::Result<Cleaned> WithoutImages(const QByteArray &xml)
             reader.skipCurrentElement();
             continue;
         }
-        if (!reader.hasError())
-            writer.writeCurrentToken(reader);
+        if (reader.hasError())
+            break;
+        writer.writeCurrentToken(reader);
+        // Qt SVG drops a radial gradient without r, and the shapes it paints
+        // with it; 50 % is the default a drawing may leave out.
+        if (reader.isStartElement() && reader.name() == u"radialGradient" && !reader.attributes().hasAttribute("r"))
+            writer.writeAttribute("r", "50%");
     }
     if (reader.hasError())
         return rtl::Fail("line " + std::to_string(reader.lineNumber()) + ": " + reader.errorString().toStdString());

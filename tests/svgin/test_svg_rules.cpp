@@ -188,13 +188,22 @@ private slots:
         QVERIFY(std::abs(d.points[1].x - IldaX(15)) <= 1); // the first dash has 15 left
     }
 
+    void gradientTakesTheMeanOfItsStops_data()
+    {
+        QTest::addColumn<QString>("gradient");
+        QTest::newRow("linear") << "linearGradient";
+        QTest::newRow("radial, r left out") << "radialGradient";
+    }
     void gradientTakesTheMeanOfItsStops()
     {
-        const auto d =
-            Import(Svg("<linearGradient id='g'><stop offset='0' stop-color='#00ff00'/>"
-                       "<stop offset='0.5' stop-color='#ffffff'/><stop offset='1' stop-color='#00ff00'/>"
-                       "</linearGradient><rect x='10' y='10' width='50' height='50' fill='url(#g)'/>"));
-        QVERIFY(d.points.size() > 2);
+        QFETCH(QString, gradient);
+        const std::string kind = gradient.toStdString();
+        const auto d = Import(Svg("<defs><" + kind +
+                                  " id='g'><stop offset='0' stop-color='#00ff00'/>"
+                                  "<stop offset='0.5' stop-color='#ffffff'/><stop offset='1' stop-color='#00ff00'/>"
+                                  "</" +
+                                  kind + "></defs><rect x='10' y='10' width='50' height='50' fill='url(#g)'/>"));
+        QVERIFY2(d.points.size() > 2, d.problem.c_str());
         QCOMPARE(d.points[1].color, ilda::Rgb(85, 255, 85));
     }
 
