@@ -121,7 +121,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                                            {"--scale", true},
                                            {"--offset", true},
                                            {"--fit"},
-                                           {"--margin", true}});
+                                           {"--margin", true},
+                                           {"--dark", true}});
     const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
@@ -153,6 +154,9 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
             options.transformGiven = true;
         } else if (name == "--fit") {
             options.fit = true;
+        } else if (name == "--dark") {
+            if (auto problem = TakeDarkOption(value, options))
+                return problem;
         } else if (name == "--force" || name == "-f") {
             options.force = true;
         } else if (const auto problem = parsePipelineOption(name, value, options, profile, profileGiven)) {

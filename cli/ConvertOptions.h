@@ -16,6 +16,9 @@ namespace cli {
 
 enum class PaletteChoice { Default, Auto };
 
+// What a drawing's dark paint becomes: --dark COLOR|keep|drop.
+enum class DarkChoice { Replace, Keep, Drop };
+
 struct ConvertOptions {
     lumivex::TColor color = lumivex::clRed;
     bool colorGiven = false;
@@ -34,11 +37,16 @@ struct ConvertOptions {
     bool fit = false;
     double margin = 0;
     std::optional<scan::Profile> profile;
+    DarkChoice dark = DarkChoice::Replace;
+    lumivex::TColor darkColor = lumivex::clWhite;
     std::vector<std::string> inputs;
 
     // Anything a point file's old conversion does not know.
     bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
 };
+
+// Takes --dark's value; a problem comes back as its text.
+std::optional<std::string> TakeDarkOption(const std::string &value, ConvertOptions &options);
 
 // The output's name for input: -o, or the input's with .ild, in --output-dir.
 std::string OutputName(const std::string &input, const ConvertOptions &options);

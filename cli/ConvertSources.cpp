@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace cli {
 
@@ -149,11 +150,31 @@ std::unique_ptr<Source> PointFileSource(const PipelineInput &input, rtl::TStream
                                             true);
 }
 
-std::unique_ptr<Source> SvgSource(const PipelineInput &input, rtl::TStream &stream, std::string &problem)
+#ifdef LUMIVEX_SVG
+svgin::ImportOptions DrawingOptions(const ConvertOptions &options)
+{
+    svgin::ImportOptions import;
+    import.dark = options.dark == DarkChoice::Keep   ? svgin::DarkRule::Keep
+                  : options.dark == DarkChoice::Drop ? svgin::DarkRule::Drop
+                                                     : svgin::DarkRule::Replace;
+    import.darkColor = options.darkColor; // both 0x00BBGGRR
+    return import;
+}
+#endif
+
+std::unique_ptr<Source> SvgSource(const PipelineInput &input, rtl::TStream &stream, const ConvertOptions &options,
+                                  std::string &problem)
 {
 #ifdef LUMIVEX_SVG
     const std::vector<std::uint8_t> bytes = ReadWhole(stream);
-    svgin::Drawing drawing = svgin::ImportSvg(bytes);
+    if (bytes.size() > kMaxStreamedInput) {
+        problem = "the drawing is larger than " + std::to_string(kMaxStreamedInput >> 20) + " MiB";
+        return nullptr;
+    }
+    svgin::Drawing drawing = svgin::ImportSvg(bytes, DrawingOptions(options));
+    if (!options.quiet)
+        for (const std::string &note : drawing.notes)
+            std::fprintf(stderr, "%s: %s\n", input.name.c_str(), note.c_str());
     if (!drawing.problem.empty()) {
         problem = drawing.problem;
         return nullptr;
@@ -167,10 +188,16 @@ std::unique_ptr<Source> SvgSource(const PipelineInput &input, rtl::TStream &stre
 #else
     (void)input;
     (void)stream;
+    (void)options;
     (void)ReadWhole;
     problem = "this lumivex was built without Qt SVG, so it reads no SVG drawings";
     return nullptr;
 #endif
+}
+
+bool IsDrawingName(const std::string &lower)
+{
+    return (lower.size() > 4 && lower.ends_with(".svg")) || (lower.size() > 5 && lower.ends_with(".svgz"));
 }
 
 } // namespace
@@ -182,7 +209,7 @@ bool LooksLikePipelineInput(const std::string &name)
         const std::string t(tail);
         return lower.size() >= t.size() && lower.compare(lower.size() - t.size(), t.size(), t) == 0;
     };
-    return endsWith(".ild") || endsWith(".svg");
+    return endsWith(".ild") || IsDrawingName(lower);
 }
 
 InputKind DetectInput(const std::string &name, rtl::TStream &stream)
@@ -201,7 +228,7 @@ InputKind DetectInput(const std::string &name, rtl::TStream &stream)
         return InputKind::Ilda;
     const std::string start(reinterpret_cast<const char *>(head), got);
     const std::string lower = Lower(name);
-    if ((lower.size() > 4 && lower.ends_with(".svg")) || (start.find("<svg") != std::string::npos))
+    if (IsDrawingName(lower) || (start.find("<svg") != std::string::npos))
         return InputKind::Svg;
     return InputKind::PointFile;
 }
@@ -215,11 +242,25 @@ std::unique_ptr<Source> MakeSource(PipelineInput &input, const ConvertOptions &o
         const WalkStream stream(input);
         if (input.kind == InputKind::PointFile)
             return PointFileSource(input, *stream, options, problem);
-        return SvgSource(input, *stream, problem);
+        return SvgSource(input, *stream, options, problem);
     } catch (const std::exception &error) {
         problem = error.what();
     }
     return nullptr;
+}
+
+std::optional<std::string> TakeDarkOption(const std::string &value, ConvertOptions &options)
+{
+    if (value == "keep" || value == "drop") {
+        options.dark = value == "keep" ? DarkChoice::Keep : DarkChoice::Drop;
+        return std::nullopt;
+    }
+    const auto color = lumivex::ParseColor(value);
+    if (!color)
+        return "--dark takes keep, drop or a colour as --color does, not " + value;
+    options.dark = DarkChoice::Replace;
+    options.darkColor = *color;
+    return std::nullopt;
 }
 
 } // namespace cli

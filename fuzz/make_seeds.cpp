@@ -1,8 +1,9 @@
 // Writes the seed corpus of every fuzz target into OUTDIR/<target>/: valid
-// point files, ILDA files, native images and DAC messages made by our own code, and cuts
-// of them at the places where parsers go wrong.
+// point files, ILDA files, native images, DAC messages and SVG drawings made
+// by our own code, and cuts of them at the places where parsers go wrong.
 #include "SeedIlda.h"
 #include "SeedNet.h"
+#include "SeedSvg.h"
 
 #include <cmath>
 #include <cstdint>
@@ -110,6 +111,7 @@ int main(int argc, char **argv)
         }());
         fuzzseeds::WriteIldaSeeds(out, write);
         fuzzseeds::WriteNetSeeds(out, write);
+        fuzzseeds::WriteSvgSeeds(out, write);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
         return 1;

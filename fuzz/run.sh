@@ -32,7 +32,7 @@ cmake --build "$build" -j "$(nproc)" >"$work/build.log" 2>&1 ||
 "$build/bin/fuzz_seeds" "$work/seeds" || { echo "seed generation failed" >&2; exit 1; }
 
 targets=(fuzz_pointfile fuzz_hexdump fuzz_textlines fuzz_ilda_load fuzz_native_load fuzz_ilda_roundtrip fuzz_ilda_standard
-  fuzz_etherdream_status fuzz_etherdream_broadcast fuzz_idn_scan fuzz_emulator_models)
+  fuzz_etherdream_status fuzz_etherdream_broadcast fuzz_idn_scan fuzz_emulator_models fuzz_svg_import)
 status=0
 results=()
 for t in "${targets[@]}"; do
@@ -48,7 +48,7 @@ for t in "${targets[@]}"; do
   log=$work/$name.log
   echo "== $t: $seconds s"
   # The working corpus grows from run to run; the seeds are read as well.
-  "$exe" -max_total_time="$seconds" -rss_limit_mb=512 -timeout=2 -print_final_stats=1 \
+  LSAN_OPTIONS=suppressions=$root/fuzz/lsan.supp:print_suppressions=0 "$exe" -max_total_time="$seconds" -rss_limit_mb=512 -timeout=2 -print_final_stats=1 \
     -artifact_prefix="$crashes/$name-" "$work/$name" "$work/seeds/$name" >"$log" 2>&1
   rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

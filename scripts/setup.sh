@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-svg-dev
+  qt6-tools-dev libqt6opengl6-dev designer-qt6 qt6-svg-dev zlib1g-dev
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core

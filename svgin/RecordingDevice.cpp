@@ -2,32 +2,48 @@
 
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace svgin {
 
 namespace {
 
-// The colour a pen or brush paints, and how opaque it is.
-QColor BrushColor(const QBrush &brush)
+// Dash lengths as Qt keeps them, in pen widths, into device units.
+QList<qreal> DeviceDashes(const QPen &pen, double scale)
 {
-    if (const QGradient *gradient = brush.gradient(); gradient && !gradient->stops().isEmpty())
-        return gradient->stops().first().second;
-    return brush.color();
-}
-
-double DistanceToLine(QPointF p, QPointF a, QPointF b)
-{
-    const QPointF d = b - a;
-    const double length = std::hypot(d.x(), d.y());
-    if (length == 0)
-        return std::hypot(p.x() - a.x(), p.y() - a.y());
-    return std::abs(d.x() * (a.y() - p.y()) - d.y() * (a.x() - p.x())) / length;
+    QList<qreal> dashes;
+    if (pen.style() == Qt::SolidLine || pen.style() == Qt::NoPen)
+        return dashes;
+    const double width = (pen.widthF() > 0 ? pen.widthF() : 1) * scale;
+    double total = 0;
+    for (const qreal d : pen.dashPattern()) {
+        dashes.push_back(std::max<qreal>(d, 0) * width);
+        total += dashes.back();
+    }
+    // A pattern of nothing draws the line whole.
+    if (!(total > 0) || !std::isfinite(total) || dashes.size() % 2 != 0)
+        dashes.clear();
+    return dashes;
 }
 
 } // namespace
 
-RecordingEngine::RecordingEngine(double tolerance) : QPaintEngine(QPaintEngine::AllFeatures), tolerance_(tolerance) {}
+QColor BrushColor(const QBrush &brush)
+{
+    const QGradient *gradient = brush.gradient();
+    if (!gradient || gradient->stops().isEmpty())
+        return brush.color();
+    double r = 0, g = 0, b = 0, a = 0;
+    for (const QGradientStop &stop : gradient->stops()) {
+        r += stop.second.redF();
+        g += stop.second.greenF();
+        b += stop.second.blueF();
+        a += stop.second.alphaF();
+    }
+    const double n = double(gradient->stops().size());
+    return QColor::fromRgbF(float(r / n), float(g / n), float(b / n), float(a / n));
+}
 
 void RecordingEngine::updateState(const QPaintEngineState &state)
 {
@@ -44,6 +60,7 @@ void RecordingEngine::updateState(const QPaintEngineState &state)
 
 void RecordingEngine::drawPath(const QPainterPath &path)
 {
+    longestPath_ = std::max(longestPath_, int(path.elementCount()));
     // The stroke's colour when there is one, else the fill's.
     if (pen_.style() != Qt::NoPen && pen_.brush().style() != Qt::NoBrush)
         record(path, true);
@@ -63,57 +80,29 @@ void RecordingEngine::drawPolygon(const QPointF *points, int count, PolygonDrawM
             record(path, true);
         return;
     }
+    path.setFillRule(mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
     path.closeSubpath();
     drawPath(path);
 }
 
 void RecordingEngine::record(const QPainterPath &path, bool stroke)
 {
-    const QColor color = stroke ? BrushColor(pen_.brush()) : BrushColor(brush_);
+    QColor color = stroke ? BrushColor(pen_.brush()) : BrushColor(brush_);
     if (color.alphaF() * opacity_ <= 0)
         return; // fully transparent: not drawn
-    const ilda::Color rgb = ilda::Rgb(static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
-                                      static_cast<std::uint8_t>(color.blue()));
-    Polyline line{{}, rgb};
-    auto finish = [&] {
-        // The outline of a fill is closed even where the path is not.
-        if (!stroke && line.points.size() > 2 && line.points.front() != line.points.back())
-            line.points.push_back(line.points.front());
-        if (line.points.size() > 1)
-            polylines_.push_back(line);
-        line.points.clear();
-    };
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element &e = path.elementAt(i);
-        const QPointF at = transform_.map(QPointF(e.x, e.y));
-        if (e.isMoveTo()) {
-            finish();
-            line.points.push_back(at);
-        } else if (e.isLineTo()) {
-            line.points.push_back(at);
-        } else if (e.isCurveTo() && i + 2 < path.elementCount() && !line.points.empty()) {
-            const QPointF c2 = transform_.map(QPointF(path.elementAt(i + 1).x, path.elementAt(i + 1).y));
-            const QPointF end = transform_.map(QPointF(path.elementAt(i + 2).x, path.elementAt(i + 2).y));
-            flatten(line.points.back(), at, c2, end, line.points, 0);
-            i += 2;
-        }
+    color.setAlpha(255);
+    Shape shape{transform_.map(path), color, !stroke, {}, 0};
+    if (stroke) {
+        const double scale = std::sqrt(std::abs(transform_.determinant()));
+        shape.dashes = DeviceDashes(pen_, scale);
+        const double width = (pen_.widthF() > 0 ? pen_.widthF() : 1) * scale;
+        shape.dashOffset = std::isfinite(pen_.dashOffset()) ? pen_.dashOffset() * width : 0;
     }
-    finish();
-}
-
-// A cubic is drawn by its chord once its control points lie within the
-// tolerance of it: the curve stays inside their hull.
-void RecordingEngine::flatten(QPointF p0, QPointF p1, QPointF p2, QPointF p3, std::vector<QPointF> &out,
-                              int depth) const
-{
-    if (depth >= 16 || (DistanceToLine(p1, p0, p3) <= tolerance_ && DistanceToLine(p2, p0, p3) <= tolerance_)) {
-        out.push_back(p3);
-        return;
-    }
-    const QPointF a = (p0 + p1) / 2, b = (p1 + p2) / 2, c = (p2 + p3) / 2;
-    const QPointF d = (a + b) / 2, e = (b + c) / 2, m = (d + e) / 2;
-    flatten(p0, a, d, m, out, depth + 1);
-    flatten(m, e, c, p3, out, depth + 1);
+    // Qt SVG paints a shape's fill, then its stroke on the same path: the
+    // stroke alone is its outline, drawn once.
+    if (stroke && !shapes_.empty() && shapes_.back().fill && shapes_.back().path == shape.path)
+        shapes_.pop_back();
+    shapes_.push_back(std::move(shape));
 }
 
 RecordingDevice::~RecordingDevice() = default;
