@@ -1,6 +1,7 @@
 #include "svgin/SvgImport.h"
 
 #include "RecordingDevice.h"
+#include "svgin/GuiApplication.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -25,22 +26,6 @@ void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text
 {
     if (type != QtDebugMsg && type != QtInfoMsg && lastProblem.isEmpty())
         lastProblem = text;
-}
-
-// Fonts and painters want a Qt GUI application; the command line has
-// none. False when a program made a plain QCoreApplication: it cannot be
-// replaced, and text would abort.
-bool EnsureApplication()
-{
-    if (QCoreApplication::instance())
-        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "lumivex";
-    static char *argv[] = {name, nullptr};
-    // Kept to the end of the process: Qt wants it alive while painting.
-    static QGuiApplication *application = new QGuiApplication(argc, argv);
-    return application != nullptr;
 }
 
 // The XML's own complaint, with its line, when it is not well formed.
@@ -71,7 +56,7 @@ Drawing ImportSvg(std::span<const std::uint8_t> bytes)
         ~Restore() { qInstallMessageHandler(handler); }
     } restore{previous};
     Drawing drawing;
-    if (!EnsureApplication()) {
+    if (!EnsureGuiApplication()) {
         drawing.problem = "SVG drawings are read only in a program with a Qt GUI application";
         return drawing;
     }

@@ -1,0 +1,20 @@
+#include "svgin/GuiApplication.h"
+
+#include <QGuiApplication>
+
+namespace svgin {
+
+bool EnsureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "lumivex";
+    static char *argv[] = {name, nullptr};
+    // Kept to the end of the process: Qt wants it alive while painting.
+    static QGuiApplication *application = new QGuiApplication(argc, argv);
+    return application != nullptr;
+}
+
+} // namespace svgin
