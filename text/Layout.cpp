@@ -34,7 +34,7 @@ Placement Scaled(const Shaped &shaped, const Box &ink, double wanted, double fit
 {
     Placement placement;
     placement.scale = std::min(wanted, fit);
-    placement.shrunk = wanted != kInfinite && fit < wanted * (1 - 1e-9);
+    placement.shrunk = wanted != kInfinite && fit < wanted * (1 - 1e-3);
     placement.height = placement.scale * LineHeight(shaped, ink) / (kSpan + 1) * 100;
     placement.dx = -(ink.left + ink.right) / 2 * placement.scale;
     placement.dy = -(ink.bottom + ink.top) / 2 * placement.scale;
@@ -87,9 +87,10 @@ rtl::Result<Placement> PlaceScroll(const Shaped &shaped, double heightPercent)
 Placement ScrollStep(const Shaped &shaped, Placement placement, std::size_t index, std::size_t count)
 {
     const Box ink = InkBox(shaped).value_or(Box{});
-    const double travel = kSpan + (ink.right - ink.left) * placement.scale;
-    placement.dx =
-        kSpan / 2 - ink.left * placement.scale - travel * double(index) / double(std::max<std::size_t>(count, 1));
+    // From one unit beyond the right edge to one beyond the left.
+    const double travel = kSpan + 2 + (ink.right - ink.left) * placement.scale;
+    const double done = double(index) / double(std::max<std::size_t>(count, 1));
+    placement.dx = kSpan / 2 + 1 - ink.left * placement.scale - travel * done;
     return placement;
 }
 
