@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include <cstdlib>
+
 namespace svgin {
 
 bool EnsureGuiApplication()
@@ -14,7 +16,10 @@ bool EnsureGuiApplication()
     static char *argv[] = {name, nullptr};
     // Kept to the end of the process: Qt wants it alive while painting.
     static QGuiApplication *application = new QGuiApplication(argc, argv);
-    return application != nullptr;
+    // Ended before Qt's own statics go (they were made first): its font
+    // database lets go of what it holds.
+    static const int ended = std::atexit([] { delete application; });
+    return application != nullptr && ended == 0;
 }
 
 } // namespace svgin
