@@ -15,6 +15,13 @@ namespace bench {
 // One line on stdout: "name value unit".
 void Figure(const std::string &name, double value, const std::string &unit);
 
+// The lumivex program built beside this one.
+std::string LumivexProgram();
+
+// A 40-letter line of text to an ILDA file: in this process (single-stroke,
+// prepared, outline) and `lumivex text` as a process. False when one failed.
+bool TextFigures(bool quick, const TempDir &dir);
+
 // Runs command through the shell, passing on the figures it prints; false
 // when it could not start or did not end with status 0.
 bool RunChildFigures(const std::string &command);

@@ -78,13 +78,6 @@ Run RunProcess(const std::string &program, const std::vector<std::string> &args,
     return run;
 }
 
-std::string LumivexProgram()
-{
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path() / "lumivex").string();
-}
-
 // `lumivex convert` from format 4 to format 5 on a 150 MB file (230
 // frames of 65,535 points; made by convert from the format 0 file).
 bool ConvertFigures(const std::string &lumivex, const std::filesystem::path &large, bool quick, const TempDir &dir)
@@ -116,6 +109,13 @@ bool ConvertFigures(const std::string &lumivex, const std::filesystem::path &lar
 }
 
 } // namespace
+
+std::string LumivexProgram()
+{
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (self.parent_path() / "lumivex").string();
+}
 
 bool StandardIldaFigures(bool quick, const TempDir &dir)
 {

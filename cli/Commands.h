@@ -21,6 +21,7 @@ int RunIlda(const Args &args);
 int RunOptimize(const Args &args);
 int RunDacs(const Args &args);
 int RunPlay(const Args &args);
+int RunText(const Args &args);
 
 // Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string &problem);

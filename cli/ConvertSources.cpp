@@ -1,5 +1,6 @@
 #include "ConvertSources.h"
 
+#include "ColorOption.h"
 #include "FileAccess.h"
 
 #include "lumivex/Export.h"
@@ -255,9 +256,9 @@ std::optional<std::string> TakeDarkOption(const std::string &value, ConvertOptio
         options.dark = value == "keep" ? DarkChoice::Keep : DarkChoice::Drop;
         return std::nullopt;
     }
-    const auto color = lumivex::ParseColor(value);
+    const auto color = ParseColorOption(value);
     if (!color)
-        return "--dark takes keep, drop or a colour as --color does, not " + value;
+        return "--dark takes keep, drop or a colour (" + std::string(ColorForms()) + "), not " + value;
     options.dark = DarkChoice::Replace;
     options.darkColor = *color;
     return std::nullopt;

@@ -60,5 +60,7 @@ int main(int argc, char **argv)
         return cli::RunDacs(args);
     if (command == "play")
         return cli::RunPlay(args);
+    if (command == "text")
+        return cli::RunText(args);
     return cli::UsageError("unknown command " + command);
 }

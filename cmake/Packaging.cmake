@@ -16,6 +16,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "the desktop programs; lumivex does the same work on the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The fonts `lumivex text` draws with: the library is found by shlibdeps,
+# but its font files are data no program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhersheyfont0, hershey-fonts-data")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -3,6 +3,7 @@
 #include "Outlines.h"
 #include "RecordingDevice.h"
 #include "Unpack.h"
+#include "svgin/GuiApplication.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -34,20 +35,6 @@ void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text
         problems.push_back(text);
 }
 
-// Fonts and painters want a Qt GUI application; the command line has
-// none. False when a program made a plain QCoreApplication: it cannot be
-// replaced, and text would abort.
-bool EnsureApplication()
-{
-    if (QCoreApplication::instance())
-        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "lumivex";
-    static char *argv[] = {name, nullptr};
-    // Kept to the end of the process: Qt wants it alive while painting.
-    static QGuiApplication *application = new QGuiApplication(argc, argv);
-    return application != nullptr;
 }
 
 // Device units run from -32767.5 to 32767.5 about the centre.
@@ -286,7 +273,7 @@ Drawing ImportSvg(std::span<const std::uint8_t> bytes, const ImportOptions &opti
         ~Restore() { qInstallMessageHandler(handler); }
     } restore{previous};
     Drawing drawing;
-    if (!EnsureApplication()) {
+    if (!EnsureGuiApplication()) {
         drawing.problem = "SVG drawings are read only in a program with a Qt GUI application";
         return drawing;
     }
