@@ -106,7 +106,12 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     messagesButton_ = new QToolButton;
     messagesButton_->setDefaultAction(messagesAction_);
     messagesButton_->hide();
+    skipped_ = new QLabel;
+    skipped_->setObjectName(QStringLiteral("skippedFrames"));
+    skipped_->setToolTip(QStringLiteral("Frames passed over to keep the rate while playing: the drawing came late."));
+    skipped_->hide();
     statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(skipped_);
     statusBar()->addPermanentWidget(progress_);
     statusBar()->addPermanentWidget(messagesButton_);
 
@@ -464,6 +469,9 @@ void PlayerWindow::SetPlaying(bool playing)
         if (!loop_ && current_ + 1 >= FrameCount())
             ShowFrame(0);
         RestartClock();
+        clock_.ClearSkipped();
+        ShowSkipped();
+        skipped_->show();
         timer_.start();
     } else {
         timer_.stop();
@@ -499,11 +507,18 @@ void PlayerWindow::SetLooping(bool loop)
 
 void PlayerWindow::OnTick()
 {
-    const PlaybackClock::Due due = clock_.FrameAt(Now(), FrameCount(), loop_ && !fileList_->PlayingThrough());
+    const PlaybackClock::Due due = clock_.Advance(Now(), FrameCount(), loop_ && !fileList_->PlayingThrough());
     if (due.frame != current_)
         ShowFrame(due.frame);
+    ShowSkipped();
     if (due.ended)
         OnFileEnded();
+}
+
+void PlayerWindow::ShowSkipped()
+{
+    const std::uint64_t n = clock_.Skipped();
+    skipped_->setText(n == 1 ? QStringLiteral("1 frame skipped") : QStringLiteral("%1 frames skipped").arg(n));
 }
 
 void PlayerWindow::UpdateInfo()

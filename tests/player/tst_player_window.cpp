@@ -48,6 +48,7 @@ private slots:
     void openRecentRemembers();
     void fullScreenAndProjection();
     void paletteShowsTheEntriesUsed();
+    void statusCountsSkippedFrames();
 
 private:
     QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
@@ -387,6 +388,25 @@ void WindowTest::paletteShowsTheEntriesUsed()
     QVERIFY(palette && palette->isVisible());
     QCOMPARE(int(palette->Colors().size()), 3);
     QCOMPARE(palette->Used(), std::bitset<256>().set(2));
+}
+
+// The window held up for a third of a second while playing at 30 frames a
+// second: the next frame shown is several frames on, and the status bar
+// says how many were passed over; playing again counts from none.
+void WindowTest::statusCountsSkippedFrames()
+{
+    window_->SetRate(30);
+    window_->SetPlaying(true);
+    QVERIFY(window_->Playing());
+    QCOMPARE(Label("skippedFrames"), "0 frames skipped");
+    QThread::msleep(340);
+    QTRY_VERIFY(Label("skippedFrames") != "0 frames skipped");
+    bool number = false;
+    const int skipped = Label("skippedFrames").section(' ', 0, 0).toInt(&number);
+    QVERIFY2(number && skipped >= 5, qPrintable(Label("skippedFrames")));
+    window_->SetPlaying(false);
+    window_->SetPlaying(true);
+    QCOMPARE(Label("skippedFrames"), "0 frames skipped");
 }
 
 QTEST_MAIN(WindowTest)

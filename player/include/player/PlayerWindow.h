@@ -127,6 +127,7 @@ private:
     QString SuggestedName(const QString &extension) const;
     FramePoints CurrentPoints();
     void RestartClock();
+    void ShowSkipped(); // while playing, the frames the clock passed over
     // The file on show changed on disk: read it again, keeping the frame if it still has it.
     void ReadChangedFile();
 
@@ -160,6 +161,7 @@ private:
     QLabel *pointsValue_ = nullptr;
     QLabel *paletteValue_ = nullptr;
     QLabel *status_ = nullptr;
+    QLabel *skipped_ = nullptr; // "3 frames skipped", from the first play on
     QProgressBar *progress_ = nullptr;
     QToolButton *messagesButton_ = nullptr;
     QComboBox *rateBox_ = nullptr;
