@@ -89,12 +89,22 @@ std::optional<ilda::FrameInfo> FrameIndex::Locate(rtl::TStream &stream, std::siz
         {
             if (frame.index < wanted_)
                 return;
+            StopFarOn(frame.offset);
             run_.push_back(frame);
             if (run_.size() == kRun)
                 throw Found{};
         }
+        // The run is only a head start for playing on: on the window's
+        // thread, a long stretch of palettes after the frame is not read.
+        void OnPalette(const ilda::Palette &palette) override { StopFarOn(palette.offset); }
 
     private:
+        void StopFarOn(std::int64_t offset) const
+        {
+            if (!run_.empty() && offset - run_.front().offset > kRunReach)
+                throw Found{};
+        }
+
         std::size_t wanted_;
         std::vector<ilda::FrameInfo> &run_;
     };

@@ -97,19 +97,20 @@ std::string UsageText()
            "Space plays and pauses; Left and Right step; Home and End go to the first\n"
            "and the last frame.\n"
            "\n"
-           "  --render FILE  draw one frame into a square PNG, without a display\n"
+           "  --render FILE  draw one frame into a square PNG (an SVG when OUT ends in\n"
+           "                 .svg), without a display\n"
            "  --frame N      the frame to draw, counted from 0 (default 0); all: every\n"
            "                 frame, OUT naming each by its number (%d, %04d; .png or .svg)\n"
-           "  --size S       the PNG's side in pixels, 1 to 8192 (default 256)\n"
+           "  --size S       the picture's side in pixels, 1 to 8192 (default 256)\n"
            "  --profile P    draw the frame as the scanner P draws it (ilda-30k or\n"
            "                 ilda-12k): bright where the beam lingers, dim where it\n"
            "                 rushes\n"
-           "  -o, --output   the PNG to write\n"
+           "  -o, --output   the picture to write (a PNG with --profile)\n"
            "  --help         this text\n"
            "  --version      the version\n"
            "\n"
            "Exit status: 0 done, 1 the file could not be read or has no such frame,\n"
-           "or the PNG could not be written, 2 wrong arguments.\n";
+           "or the picture could not be written, 2 wrong arguments.\n";
 }
 
 std::string VersionText()

@@ -1,9 +1,10 @@
 #include "player/PlayerWindow.h"
 
 #include "FrameFacts.h"
+#include "player/FileListPanel.h"
 #include "player/OutputMenu.h"
-#include "player/PaletteView.h"
 #include "player/ScannerMode.h"
+#include "player/ViewMenu.h"
 #include "toolkit/Drops.h"
 #include "widgets/CZelkScrollBar.h"
 
@@ -22,6 +23,7 @@
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -65,6 +67,11 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     view_ = new FrameView;
     view_->SetNotice(QStringLiteral("Open an ILDA file (File, Open) or drop one here."));
     scanner_ = new ScannerMode(view_, this);
+    viewMenu_ = new ViewMenu(this, view_);
+    fileList_ = new FileListPanel(this);
+    connect(fileList_, &FileListPanel::FileChosen, this, &PlayerWindow::OpenFile);
+    connect(fileList_, &FileListPanel::StepWanted, this, &PlayerWindow::StepFile);
+    connect(fileList_, &FileListPanel::PlayingThroughChanged, this, &PlayerWindow::OnPlayingThroughChanged);
     slider_ = new TZelkScrollBar;
     slider_->SetMin(0);
     slider_->SetMax(0);
@@ -74,7 +81,6 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     connect(slider_, &TZelkScrollBar::positionChanged, this, &PlayerWindow::OnSliderMoved);
 
     BuildActions();
-    BuildFileList();
     BuildMenus();
     // Live output: the frame on show goes to the DAC while the switch is on.
     auto *output = new OutputMenu(this);
@@ -100,7 +106,12 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
     messagesButton_ = new QToolButton;
     messagesButton_->setDefaultAction(messagesAction_);
     messagesButton_->hide();
+    skipped_ = new QLabel;
+    skipped_->setObjectName(QStringLiteral("skippedFrames"));
+    skipped_->setToolTip(QStringLiteral("Frames passed over to keep the rate while playing: the drawing came late."));
+    skipped_->hide();
     statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(skipped_);
     statusBar()->addPermanentWidget(progress_);
     statusBar()->addPermanentWidget(messagesButton_);
 
@@ -113,8 +124,23 @@ PlayerWindow::PlayerWindow(QWidget *parent) : QMainWindow(parent)
 
 PlayerWindow::~PlayerWindow()
 {
-    // Before the actions it reports to go with the other children.
-    delete projection_;
+    // The projection window before the actions it reports to go with the other children.
+    delete viewMenu_;
+}
+
+const PlayList &PlayerWindow::Files() const
+{
+    return fileList_->Files();
+}
+
+FrameView *PlayerWindow::Projection() const
+{
+    return viewMenu_->Projection();
+}
+
+void PlayerWindow::ShowProjection(bool show)
+{
+    viewMenu_->ShowProjection(show);
 }
 
 void PlayerWindow::BuildActions()
@@ -144,16 +170,11 @@ void PlayerWindow::BuildActions()
     loopAction_ = action(QStringLiteral("L&oop"), Qt::Key_L, [this](bool on) { SetLooping(on); });
     loopAction_->setCheckable(true);
     loopAction_->setChecked(loop_);
-    blankedAction_ = action(QStringLiteral("Show &blanked moves"), Qt::Key_B, [this](bool on) {
-        DrawOptions options = view_->Options();
-        options.showBlanked = on;
-        view_->SetOptions(options);
-    });
-    blankedAction_->setCheckable(true);
     messagesAction_ = action(QStringLiteral("Reading &messages..."), Qt::CTRL | Qt::Key_M, [this] { ShowMessages(); });
     goToAction_ = action(QStringLiteral("&Go to frame..."), Qt::CTRL | Qt::Key_G, [this] { GoToFrame(); });
     BuildFileActions();
-    BuildViewActions();
+    viewMenu_->SetProjectionKeys({playAction_, backAction_, forwardAction_, firstAction_, lastAction_,
+                                  fileList_->PreviousAction(), fileList_->NextAction()});
 }
 
 void PlayerWindow::BuildMenus()
@@ -163,9 +184,8 @@ void PlayerWindow::BuildMenus()
     for (QAction *a : {playAction_, backAction_, forwardAction_, firstAction_, lastAction_, goToAction_})
         play->addAction(a);
     play->addSeparator();
-    for (QAction *a : {loopAction_, throughAction_, previousFileAction_, nextFileAction_})
-        play->addAction(a);
-    BuildViewMenu();
+    play->addActions({loopAction_, fileList_->ThroughAction(), fileList_->PreviousAction(), fileList_->NextAction()});
+    viewMenu_->AddMenu(scanner_, {fileList_->ToggleAction(), messagesAction_});
 }
 
 QWidget *PlayerWindow::BuildInfoPanel()
@@ -251,7 +271,7 @@ QWidget *PlayerWindow::BuildControls()
             [this](int index) { SetRate(rateBox_->itemData(index).toDouble()); });
     row->addSpacing(12);
     row->addWidget(rateBox_);
-    for (QAction *a : {loopAction_, blankedAction_}) {
+    for (QAction *a : {loopAction_, viewMenu_->BlankedAction()}) {
         auto *box = new QCheckBox(a->text().remove('&'));
         box->setFocusPolicy(Qt::NoFocus);
         box->setChecked(a->isChecked());
@@ -293,16 +313,18 @@ bool PlayerWindow::OpenPath(const std::string &name)
     path_ = path;
     pathBytes_ = name;
     frame_.reset();
+    viewMenu_->ForgetFrame();
     wanted_.reset();
     changed_ = false;
     current_ = 0;
     shown_ = false;
-    const int listed = int(files_.Files().indexOf(path));
+    PlayList &files = fileList_->Files();
+    const int listed = int(files.Files().indexOf(path));
     if (listed < 0)
-        files_.Set({path});
+        files.Set({path});
     else
-        files_.SetCurrent(listed);
-    ShowFileList();
+        files.SetCurrent(listed);
+    fileList_->Refresh();
     RecentFiles::Add(path);
     setWindowTitle(QStringLiteral("%1 - Lumivex Player").arg(QFileInfo(path).fileName()));
     view_->SetFrame({});
@@ -411,12 +433,10 @@ void PlayerWindow::ShowFrame(std::size_t index)
     current_ = index;
     frame_ = std::move(frame);
     view_->SetFrame(points);
-    if (projection_)
-        projection_->SetFrame(points);
+    viewMenu_->SetFrame(frame_, points, index);
     scanner_->SetFrame(points);
     slider_->SetPosition(static_cast<std::int32_t>(index));
     UpdateInfo();
-    UpdatePalette();
     emit FrameShown(index);
 }
 
@@ -449,6 +469,9 @@ void PlayerWindow::SetPlaying(bool playing)
         if (!loop_ && current_ + 1 >= FrameCount())
             ShowFrame(0);
         RestartClock();
+        clock_.ClearSkipped();
+        ShowSkipped();
+        skipped_->show();
         timer_.start();
     } else {
         timer_.stop();
@@ -484,11 +507,18 @@ void PlayerWindow::SetLooping(bool loop)
 
 void PlayerWindow::OnTick()
 {
-    const PlaybackClock::Due due = clock_.FrameAt(Now(), FrameCount(), loop_ && !throughList_);
+    const PlaybackClock::Due due = clock_.Advance(Now(), FrameCount(), loop_ && !fileList_->PlayingThrough());
     if (due.frame != current_)
         ShowFrame(due.frame);
+    ShowSkipped();
     if (due.ended)
         OnFileEnded();
+}
+
+void PlayerWindow::ShowSkipped()
+{
+    const std::uint64_t n = clock_.Skipped();
+    skipped_->setText(n == 1 ? QStringLiteral("1 frame skipped") : QStringLiteral("%1 frames skipped").arg(n));
 }
 
 void PlayerWindow::UpdateInfo()
@@ -509,7 +539,7 @@ void PlayerWindow::UpdateInfo()
     frameCount_->setText(QStringLiteral("of %1%2").arg(count).arg(scanning ? "..." : ""));
     // Wide enough for the last frame, so the label keeps still while playing.
     frameValue_->setMinimumWidth(frameValue_->fontMetrics().horizontalAdvance(FrameLabel(count, count, true)));
-    UpdateViewOptions();
+    viewMenu_->UpdateOptions();
     if (!has) {
         frameValue_->setText(scan_ ? QStringLiteral("No frame") : QString());
         for (QLabel *label : {numberValue_, nameValue_, companyValue_, formatValue_, pointsValue_, paletteValue_})
@@ -652,6 +682,30 @@ void PlayerWindow::AskExportSvg()
     const QString problem = ExportSvg(path);
     if (!problem.isEmpty())
         QMessageBox::warning(this, QStringLiteral("Export frame as SVG"), problem);
+}
+
+void PlayerWindow::GoToFrame()
+{
+    if (!frameBox_->isEnabled())
+        return;
+    frameBox_->setFocus(Qt::ShortcutFocusReason);
+    frameBox_->selectAll();
+}
+
+void PlayerWindow::OnFrameBoxChanged(int number)
+{
+    if (number < 1)
+        return;
+    ShowFrame(std::size_t(number - 1));
+    RestartClock();
+    slider_->setFocus(); // the playing keys act again
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && viewMenu_->LeaveFullScreen())
+        return;
+    QMainWindow::keyPressEvent(event);
 }
 
 void PlayerWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -2,6 +2,8 @@
 // file list beside the drawing, Open Recent, and playing through the list.
 #include "player/PlayerWindow.h"
 
+#include "player/FileListPanel.h"
+
 #include <QAction>
 #include <QDir>
 #include <QDockWidget>
@@ -16,21 +18,10 @@ namespace player {
 
 void PlayerWindow::BuildFileActions()
 {
-    auto action = [this](const QString &text, QKeySequence key, auto slot) {
-        auto *a = new QAction(text, this);
-        a->setShortcut(key);
-        connect(a, &QAction::triggered, this, slot);
-        addAction(a);
-        return a;
-    };
-    openFolderAction_ =
-        action(QStringLiteral("Open &folder..."), Qt::CTRL | Qt::SHIFT | Qt::Key_O, [this] { AskOpenFolder(); });
-    previousFileAction_ = action(QStringLiteral("Pre&vious file"), Qt::Key_PageUp, [this] { StepFile(-1); });
-    nextFileAction_ = action(QStringLiteral("&Next file"), Qt::Key_PageDown, [this] { StepFile(1); });
-    throughAction_ = action(QStringLiteral("Play the files in &turn"), {}, [this](bool on) { SetPlayingThrough(on); });
-    throughAction_->setCheckable(true);
-    throughAction_->setToolTip(
-        QStringLiteral("At the end of a file, play the next one in the list (from the first again when looping)."));
+    openFolderAction_ = new QAction(QStringLiteral("Open &folder..."), this);
+    openFolderAction_->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    connect(openFolderAction_, &QAction::triggered, this, &PlayerWindow::AskOpenFolder);
+    addAction(openFolderAction_);
 }
 
 void PlayerWindow::BuildFileMenu()
@@ -48,45 +39,6 @@ void PlayerWindow::BuildFileMenu()
     file->addAction(quitAction_);
 }
 
-void PlayerWindow::BuildFileList()
-{
-    fileList_ = new QListWidget;
-    fileList_->setObjectName(QStringLiteral("fileList"));
-    fileList_->setFocusPolicy(Qt::NoFocus); // the keys stay with the slider
-    connect(fileList_, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        const int row = fileList_->row(item);
-        if (row != files_.Current())
-            OpenFile(files_.Files().value(row));
-    });
-    connect(fileList_, &QListWidget::itemClicked, fileList_, &QListWidget::itemActivated);
-    fileDock_ = new QDockWidget(QStringLiteral("Files"), this);
-    fileDock_->setObjectName(QStringLiteral("fileDock"));
-    fileDock_->setWidget(fileList_);
-    fileDock_->toggleViewAction()->setText(QStringLiteral("File &list"));
-    addDockWidget(Qt::LeftDockWidgetArea, fileDock_);
-    fileDock_->hide();
-}
-
-void PlayerWindow::ShowFileList()
-{
-    fileList_->clear();
-    for (const QString &path : files_.Files()) {
-        auto *item = new QListWidgetItem(QFileInfo(path).fileName(), fileList_);
-        item->setToolTip(QDir::toNativeSeparators(path));
-    }
-    fileList_->setCurrentRow(files_.Current());
-    const bool several = files_.Size() > 1;
-    if (several && fileDock_->isHidden()) {
-        fileDock_->show();
-        // The list comes beside the drawing, not out of it.
-        if (!isMaximized() && !isFullScreen())
-            resize(width() + fileDock_->sizeHint().width(), height());
-    }
-    // Page Up and Page Down page the slider while there is only one file.
-    previousFileAction_->setEnabled(several);
-    nextFileAction_->setEnabled(several);
-}
-
 bool PlayerWindow::OpenFiles(const QStringList &paths)
 {
     const QStringList files = PlayList::Expand(paths);
@@ -94,17 +46,18 @@ bool PlayerWindow::OpenFiles(const QStringList &paths)
         ShowProblem(QStringLiteral("No ILDA file (*.ild) in %1").arg(QDir::toNativeSeparators(paths.join(", "))));
         return false;
     }
-    const PlayList before = files_;
-    files_.Set(files);
-    ShowFileList();
+    PlayList &list = fileList_->Files();
+    const PlayList before = list;
+    list.Set(files);
+    fileList_->Refresh();
     for (const QString &file : files) {
         if (OpenFile(file))
             return true;
     }
     // None opened: the file on show keeps its list. The status bar says why
     // the last one could not be read.
-    files_ = before;
-    ShowFileList();
+    list = before;
+    fileList_->Refresh();
     return false;
 }
 
@@ -119,31 +72,34 @@ bool PlayerWindow::OpenAlongList(int direction, bool wrap)
 {
     // The next file that opens; the ones that do not say why in the status
     // bar and are passed over, so that one bad file does not stop the list.
-    const int shown = files_.Current();
-    for (int tries = 1; tries < files_.Size(); ++tries) {
-        const int next = files_.Step(direction, wrap);
+    PlayList &list = fileList_->Files();
+    const int shown = list.Current();
+    for (int tries = 1; tries < list.Size(); ++tries) {
+        const int next = list.Step(direction, wrap);
         if (next < 0 || next == shown)
             break;
-        if (OpenFile(files_.Files()[next]))
+        if (OpenFile(list.Files()[next]))
             return true;
-        files_.SetCurrent(next);
+        list.SetCurrent(next);
     }
-    files_.SetCurrent(shown);
+    list.SetCurrent(shown);
     return false;
 }
 
 void PlayerWindow::SetPlayingThrough(bool through)
 {
-    throughList_ = through;
-    if (throughAction_->isChecked() != through)
-        throughAction_->setChecked(through);
+    fileList_->SetPlayingThrough(through); // comes back in OnPlayingThroughChanged
+}
+
+void PlayerWindow::OnPlayingThroughChanged()
+{
     if (Playing())
         RestartClock();
 }
 
 void PlayerWindow::OnFileEnded()
 {
-    if (!throughList_ || files_.Size() < 2) {
+    if (!fileList_->PlayingThrough() || fileList_->Files().Size() < 2) {
         SetPlaying(false);
         return;
     }

@@ -7,7 +7,7 @@
 
 #include "ilda/Reading.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <cstdio>
 #include <optional>
@@ -66,8 +66,8 @@ std::optional<NamePattern> ParsePattern(const std::string &text)
 
 class Pictures : public ilda::ReadHandler {
 public:
-    Pictures(const NamePattern &pattern, bool svg, int size, std::size_t total, bool progress, const QString &title)
-        : pattern_(pattern), svg_(svg), size_(size), total_(total), progress_(progress), title_(title)
+    Pictures(const std::string &input, const NamePattern &pattern, int size, std::size_t total, bool progress)
+        : input_(input), pattern_(pattern), size_(size), total_(total), progress_(progress)
     {
     }
 
@@ -76,9 +76,14 @@ public:
         if (!problem_.empty())
             return;
         const std::string name = pattern_.Name(frame.index);
-        const QString path = QString::fromStdString(name);
-        const QString failed =
-            svg_ ? WriteSvg(path, points, size_, {}, title_.arg(frame.index)) : WritePng(path, points, size_, {});
+        // Each numbered name is checked as a single output is: one of them
+        // may be a link to the file being read.
+        if (std::string replaces = ReplacesInputProblem(input_, name); !replaces.empty()) {
+            problem_ = std::move(replaces);
+            return;
+        }
+        const QString failed = WritePicture(QFile::decodeName(name.c_str()), points, size_, {},
+                                            QString::fromStdString(RenderTitle(input_, frame.index)));
         if (!failed.isEmpty()) {
             problem_ = "Cannot write " + name + ": " + failed.toStdString();
             return;
@@ -97,12 +102,11 @@ public:
     std::size_t written_ = 0;
 
 private:
+    std::string input_;
     NamePattern pattern_;
-    bool svg_;
     int size_;
     std::size_t total_;
     bool progress_;
-    QString title_;
 };
 
 } // namespace
@@ -112,8 +116,6 @@ RenderResult RenderAllFrames(const std::string &file, int size, const std::strin
     const auto pattern = ParsePattern(output);
     if (!pattern)
         return {1, "--frame all needs -o with one frame number in it, such as frames/%04d.png; not " + output};
-    const bool svg =
-        QFileInfo(QString::fromStdString(output)).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0;
     if (const auto problem = CheckReadable(file))
         return {1, *problem};
     try {
@@ -123,8 +125,7 @@ RenderResult RenderAllFrames(const std::string &file, int size, const std::strin
         if (total == 0)
             return {1, file + ": no frame to draw"};
         stream.SetPosition(0);
-        const QString title = QFileInfo(QString::fromStdString(file)).fileName() + QStringLiteral(", frame %1");
-        Pictures pictures(*pattern, svg, size, total, progress, title);
+        Pictures pictures(file, *pattern, size, total, progress);
         ilda::Read(stream, pictures, {.keep = 0});
         if (progress && pictures.written_)
             std::fputc('\n', stderr);

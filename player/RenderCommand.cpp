@@ -5,11 +5,20 @@
 #include "player/ScannerRenderer.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <utility>
 #include <vector>
 
 namespace player {
+
+std::string RenderTitle(const std::string &file, std::size_t frame)
+{
+    return QStringLiteral("%1, frame %2")
+        .arg(QFileInfo(QFile::decodeName(file.c_str())).fileName())
+        .arg(frame)
+        .toStdString();
+}
 
 RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output,
                               const std::string &profile)
@@ -18,6 +27,9 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
         return {1, *problem};
     if (std::string problem = ReplacesInputProblem(file, output); !problem.empty())
         return {1, std::move(problem)};
+    const QString path = QFile::decodeName(output.c_str());
+    if (!profile.empty() && PictureKindOf(path) == PictureKind::Svg)
+        return {1, "the scanner's view is drawn as a PNG only; not " + output};
     std::vector<ilda::Point> points;
     try {
         rtl::TFileStream stream(file, rtl::TFileMode::OpenRead);
@@ -38,7 +50,7 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
             return {1, problem};
         return {};
     }
-    const QString problem = WritePng(QFile::decodeName(output.c_str()), points, size, {});
+    const QString problem = WritePicture(path, points, size, {}, QString::fromStdString(RenderTitle(file, frame)));
     if (!problem.isEmpty())
         return {1, problem.toStdString()};
     return {};

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPen>
 #include <QSvgGenerator>
@@ -30,8 +31,17 @@ QColor ToQColor(ilda::Color color)
 // the order between colours does not matter.
 class Strokes {
 public:
-    void Line(QPointF from, QPointF to, ilda::Color color) { For(color).lines.emplace_back(from, to); }
-    void Dot(QPointF at, ilda::Color color) { For(color).dots.push_back(at); }
+    // Black light is no light: painting it would hide the lines under it.
+    void Line(QPointF from, QPointF to, ilda::Color color)
+    {
+        if (!IsDark(color))
+            For(color).lines.emplace_back(from, to);
+    }
+    void Dot(QPointF at, ilda::Color color)
+    {
+        if (!IsDark(color))
+            For(color).dots.push_back(at);
+    }
 
     void Draw(QPainter &painter, double width) const
     {
@@ -50,6 +60,8 @@ private:
         std::vector<QLineF> lines;
         std::vector<QPointF> dots;
     };
+
+    static bool IsDark(ilda::Color color) { return (color & 0xFFFFFF) == 0; }
 
     Bucket &For(ilda::Color color)
     {
@@ -205,6 +217,20 @@ QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int s
     DrawFrame(painter, QRectF(0, 0, size, size), points, options);
     painter.end();
     return Save(path, bytes);
+}
+
+PictureKind PictureKindOf(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0 ? PictureKind::Svg
+                                                                                             : PictureKind::Png;
+}
+
+QString WritePicture(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
+                     const QString &title)
+{
+    if (PictureKindOf(path) == PictureKind::Svg)
+        return WriteSvg(path, points, size, options, title);
+    return WritePng(path, points, size, options);
 }
 
 } // namespace player

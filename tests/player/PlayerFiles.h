@@ -54,4 +54,23 @@ inline void WriteMovingLine(const std::string &path, int count)
     WriteIlda(path, ilda::kFormat2dTrueColor, frames);
 }
 
+// A square in frame 0, then palettes sections of 65535 colours each
+// (palettes of them), then a dot in frame 1.
+inline void WriteFramesApartByPalettes(const std::string &path, int palettes)
+{
+    ilda::SectionWriter file;
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    const ilda::Color red = ilda::Rgb(255, 0, 0);
+    file.AddFrame(header, std::vector<ilda::Point>{Dark(-9000, -9000), Lit(9000, -9000, red), Lit(9000, 9000, red),
+                                                   Lit(-9000, 9000, red), Lit(-9000, -9000, red)});
+    const std::vector<ilda::Color> colors(65535, ilda::Rgb(1, 2, 3));
+    for (int i = 0; i < palettes; ++i)
+        file.AddPalette(header, colors);
+    header.number = 1;
+    file.AddFrame(header, std::vector<ilda::Point>{Lit(0, 0, red)});
+    file.AddEndMarker(header);
+    file.SaveToFile(path);
+}
+
 } // namespace playertest

@@ -33,8 +33,14 @@ private slots:
     void cornersAreTheCornerPixels();
     void blanking_data();
     void blanking();
+    void blackLightDrawsNothing_data();
+    void blackLightDrawsNothing();
+    void pictureKind_data();
+    void pictureKind();
     void clock_data();
     void clock();
+    void clockCountsSkippedFrames_data();
+    void clockCountsSkippedFrames();
 };
 
 // -32768 on the first pixel, 32767 on the last, Y up, in the centred square.
@@ -87,6 +93,52 @@ void DrawingTest::blanking()
     }
 }
 
+void DrawingTest::blackLightDrawsNothing_data()
+{
+    QTest::addColumn<bool>("showOrder");
+    QTest::addColumn<int>("size");
+    QTest::newRow("plain") << false << 65;
+    QTest::newRow("order shading") << true << 65;
+    QTest::newRow("wide lines") << false << 1025;
+}
+
+// A red square, then a lit black line across its top edge and a lit black
+// dot on its bottom edge: the picture is the one with those points dark.
+void DrawingTest::blackLightDrawsNothing()
+{
+    QFETCH(bool, showOrder);
+    QFETCH(int, size);
+    const ilda::Color red = ilda::Rgb(255, 0, 0), black = ilda::Rgb(0, 0, 0);
+    std::vector<ilda::Point> frame = {Dark(-16000, 16000),     Lit(-16000, 16000, red),  Lit(16000, 16000, red),
+                                      Lit(16000, -16000, red), Lit(-16000, -16000, red), Lit(-16000, 16000, red),
+                                      Dark(0, 30000),          Lit(0, 30000, black),     Lit(0, 0, black),
+                                      Dark(0, -16000),         Lit(0, -16000, black)};
+    const QImage drawn = player::RenderImage(frame, size, {.showOrder = showOrder});
+    for (ilda::Point &point : frame)
+        if (!point.Blanked() && point.color == black)
+            point = Dark(point.x, point.y);
+    QCOMPARE(drawn, player::RenderImage(frame, size, {.showOrder = showOrder}));
+    QCOMPARE(drawn.pixelColor(drawn.width() / 2, drawn.height() / 2), QColor(Qt::black));
+}
+
+void DrawingTest::pictureKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("svg");
+    QTest::newRow("svg") << "out/x.svg" << true;
+    QTest::newRow("any case") << "X.SvG" << true;
+    QTest::newRow("png") << "x.png" << false;
+    QTest::newRow("svg before png") << "x.svg.png" << false;
+    QTest::newRow("no ending") << "svg" << false;
+    QTest::newRow("folder named .svg") << "d.svg/x" << false;
+}
+
+void DrawingTest::pictureKind()
+{
+    QFETCH(QString, name);
+    QTEST(player::PictureKindOf(name) == player::PictureKind::Svg, "svg");
+}
+
 void DrawingTest::clock_data()
 {
     QTest::addColumn<int>("start");
@@ -113,6 +165,36 @@ void DrawingTest::clock()
     const auto due = clock.FrameAt(t0 + std::chrono::milliseconds(elapsedMs), 100, loop);
     QTEST(int(due.frame), "frame");
     QTEST(due.ended, "ended");
+}
+
+void DrawingTest::clockCountsSkippedFrames_data()
+{
+    QTest::addColumn<QList<int>>("ticksMs"); // when the frames are asked for
+    QTest::addColumn<bool>("loop");
+    QTest::addColumn<int>("skipped");
+    // 10 frames from frame 0 at 25 a second, one every 40 ms.
+    QTest::newRow("on time") << QList<int>{40, 80, 120} << true << 0;
+    QTest::newRow("twice within a frame") << QList<int>{20, 39, 40, 60} << true << 0;
+    QTest::newRow("one late tick") << QList<int>{40, 170} << true << 2;
+    QTest::newRow("late across the loop") << QList<int>{360, 490} << true << 10;
+    QTest::newRow("none past the end") << QList<int>{320, 2000} << false << 7;
+}
+
+void DrawingTest::clockCountsSkippedFrames()
+{
+    QFETCH(QList<int>, ticksMs);
+    QFETCH(bool, loop);
+    const player::PlaybackClock::Time t0{std::chrono::seconds(1000)};
+    player::PlaybackClock clock;
+    clock.Start(0, t0, 25);
+    for (int ms : ticksMs)
+        clock.Advance(t0 + std::chrono::milliseconds(ms), 10, loop);
+    QTEST(int(clock.Skipped()), "skipped");
+    // A restart (a seek while playing) keeps the count; only clearing ends it.
+    clock.Start(3, t0, 25);
+    QTEST(int(clock.Skipped()), "skipped");
+    clock.ClearSkipped();
+    QCOMPARE(clock.Skipped(), std::uint64_t{0});
 }
 
 QTEST_MAIN(DrawingTest)

@@ -25,6 +25,7 @@ private slots:
     void scanDroppedMidwayReportsNothing();
     void cacheKeepsFewFrames();
     void indexStaysSmallAndFindsEveryFrame();
+    void locatingStaysNearTheFrame();
     void unreadableSaysWhy();
     void findFrame_data();
     void findFrame();
@@ -131,6 +132,31 @@ void ReadingTest::indexStaysSmallAndFindsEveryFrame()
         QCOMPARE(points.back().color, whole.frames[i].points.back().color);
     }
     QVERIFY(!index.Locate(stream, 500));
+}
+
+// The frames kept after a located one are looked for only a little way on:
+// 8 MB of palettes after frame 0 are not read to find frame 1 in advance,
+// and frame 1 is still found when asked for.
+void ReadingTest::locatingStaysNearTheFrame()
+{
+    const std::string path = dir_.File("apart.ild");
+    playertest::WriteFramesApartByPalettes(path, 40);
+    rtl::TFileStream stream(path, rtl::TFileMode::OpenRead);
+    struct Adder : ilda::ReadHandler {
+        explicit Adder(player::FrameIndex &index) : index(index) {}
+        void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point>) override { index.Add(frame); }
+        player::FrameIndex &index;
+    };
+    player::FrameIndex index;
+    Adder adder(index);
+    ilda::Read(stream, adder, {.points = false, .keep = 0, .keepPalettes = 0});
+    QCOMPARE(index.Count(), std::size_t(2));
+    const auto first = index.Locate(stream, 0);
+    QVERIFY(first && first->pointCount == 5);
+    QVERIFY2(stream.Position() < 3 * player::FrameIndex::kRunReach, std::to_string(stream.Position()).c_str());
+    const auto second = index.Locate(stream, 1);
+    QVERIFY(second && second->pointCount == 1);
+    QVERIFY(second->offset > 40 * 65535 * 3);
 }
 
 // What cannot be opened, or would block the reading, says why.

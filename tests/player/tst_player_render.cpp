@@ -26,6 +26,9 @@ private slots:
     void helpAndVersionWithoutADisplay();
     void everyFrame_data();
     void everyFrame();
+    void numberedLinkToTheInput_data();
+    void numberedLinkToTheInput();
+    void oneFrameAsSvg();
 
 private:
     testsupport::TempDir dir_{"lumivex-player-render"};
@@ -147,6 +150,46 @@ void RenderTest::everyFrame()
             QCOMPARE(QImage(QString::fromStdString(file)).size(), QSize(32, 32));
     }
     QCOMPARE(std::distance(std::filesystem::directory_iterator(dir_.Path() / "frames"), {}), names.size());
+}
+
+void RenderTest::numberedLinkToTheInput_data()
+{
+    QTest::addColumn<bool>("hard");
+    QTest::newRow("symbolic link") << false;
+    QTest::newRow("hard link") << true;
+}
+
+// frames/0002.png leads to the file being read: it is refused like a
+// single output, and the input keeps its bytes.
+void RenderTest::numberedLinkToTheInput()
+{
+    QFETCH(bool, hard);
+    const std::string input = dir_.File("linked.ild");
+    playertest::WriteMovingLine(input, 4);
+    const std::string before = testsupport::ReadFile(input);
+    std::filesystem::remove_all(dir_.Path() / "frames");
+    std::filesystem::create_directory(dir_.Path() / "frames");
+    const auto link = dir_.Path() / "frames" / "0002.png";
+    hard ? std::filesystem::create_hard_link(input, link) : std::filesystem::create_symlink(input, link);
+    const auto run = testsupport::RunProgram(
+        dir_.Path(), LUMIVEX_PLAYER, {"--render", input, "--frame", "all", "-o", "frames/%04d.png"}, kNoDisplay);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(QString::fromStdString(run.err).contains("would replace the input"), run.err.c_str());
+    QVERIFY(testsupport::ReadFile(input) == before);
+    QVERIFY(!std::filesystem::exists(dir_.Path() / "frames" / "0003.png"));
+}
+
+// The name's ending picks the kind for one frame as for every frame.
+void RenderTest::oneFrameAsSvg()
+{
+    playertest::WriteMovingLine(dir_.File("in.ild"), 1);
+    const std::string output = dir_.File("one.svg");
+    const auto run = testsupport::RunProgram(dir_.Path(), LUMIVEX_PLAYER,
+                                             {"--render", dir_.File("in.ild"), "-o", output}, kNoDisplay);
+    QCOMPARE(run.exitCode, 0);
+    const std::string bytes = testsupport::ReadFile(output);
+    QVERIFY(bytes.find("<svg") != std::string::npos);
+    QVERIFY(bytes.find("in.ild, frame 0") != std::string::npos);
 }
 
 QTEST_GUILESS_MAIN(RenderTest)

@@ -3,6 +3,7 @@
 #include "FileBytes.h"
 #include "PlayerFiles.h"
 #include "TempDir.h"
+#include "player/FrameIndex.h"
 #include "player/PaletteView.h"
 #include "player/PlayerWindow.h"
 #include "widgets/CZelkScrollBar.h"
@@ -19,6 +20,8 @@
 #include <QtTest>
 
 #include <filesystem>
+
+#include <unistd.h>
 
 using playertest::Dark;
 using playertest::Lit;
@@ -48,6 +51,8 @@ private slots:
     void openRecentRemembers();
     void fullScreenAndProjection();
     void paletteShowsTheEntriesUsed();
+    void statusCountsSkippedFrames();
+    void quitsWithoutReadingOnTheWindowsThread();
 
 private:
     QString Label(const char *name) const { return window_->findChild<QLabel *>(name)->text(); }
@@ -387,6 +392,63 @@ void WindowTest::paletteShowsTheEntriesUsed()
     QVERIFY(palette && palette->isVisible());
     QCOMPARE(int(palette->Colors().size()), 3);
     QCOMPARE(palette->Used(), std::bitset<256>().set(2));
+}
+
+// The window held up for a third of a second while playing at 30 frames a
+// second: the next frame shown is several frames on, and the status bar
+// says how many were passed over; playing again counts from none.
+void WindowTest::statusCountsSkippedFrames()
+{
+    window_->SetRate(30);
+    window_->SetPlaying(true);
+    QVERIFY(window_->Playing());
+    QCOMPARE(Label("skippedFrames"), "0 frames skipped");
+    QThread::msleep(340);
+    QTRY_VERIFY(Label("skippedFrames") != "0 frames skipped");
+    bool number = false;
+    const int skipped = Label("skippedFrames").section(' ', 0, 0).toInt(&number);
+    QVERIFY2(number && skipped >= 5, qPrintable(Label("skippedFrames")));
+    window_->SetPlaying(false);
+    window_->SetPlaying(true);
+    QCOMPARE(Label("skippedFrames"), "0 frames skipped");
+}
+
+namespace {
+
+// Bytes this thread has read so far, as the system counts them.
+long long ThreadReadBytes()
+{
+    QFile io(QStringLiteral("/proc/self/task/%1/io").arg(gettid()));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+} // namespace
+
+// Quit as soon as the first frame shows, with 24 MB of palettes after it:
+// the window's thread reads only near that frame, so nothing it does holds
+// the quit; the scan's thread stops at its next section.
+void WindowTest::quitsWithoutReadingOnTheWindowsThread()
+{
+    const std::string path = dir_.File("apart.ild");
+    playertest::WriteFramesApartByPalettes(path, 128);
+    const long long before = ThreadReadBytes();
+    QVERIFY(before >= 0);
+    bool quitShown = false;
+    connect(window_.get(), &player::PlayerWindow::FrameShown, window_.get(), [&](std::size_t index) {
+        quitShown = index == 0;
+        MenuEntry("File", "Quit")->trigger();
+    });
+    QVERIFY(window_->OpenFile(QString::fromStdString(path)));
+    QTRY_VERIFY(quitShown);
+    QVERIFY(!window_->isVisible());
+    window_.reset(); // waits for the scan's thread
+    const long long read = ThreadReadBytes() - before;
+    QVERIFY2(read < 4 * player::FrameIndex::kRunReach, qPrintable(QString::number(read)));
 }
 
 QTEST_MAIN(WindowTest)

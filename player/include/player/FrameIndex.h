@@ -38,6 +38,8 @@ public:
     static constexpr std::size_t kMostPaletteBytes = std::size_t{32} << 20;
     // Frames kept after a located one.
     static constexpr std::size_t kRun = 64;
+    // How far past a located frame the run is looked for, in bytes.
+    static constexpr std::int64_t kRunReach = std::int64_t{1} << 20;
 
 private:
     struct Checkpoint {

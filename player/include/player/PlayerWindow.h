@@ -21,9 +21,7 @@
 class QAction;
 class QComboBox;
 class QDialog;
-class QDockWidget;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSpinBox;
 class QPlainTextEdit;
@@ -33,8 +31,9 @@ class TZelkScrollBar;
 
 namespace player {
 
-class PaletteView;
+class FileListPanel;
 class ScannerMode;
+class ViewMenu;
 
 class PlayerWindow : public QMainWindow {
     Q_OBJECT
@@ -51,7 +50,7 @@ public:
     // Opens files and folders (a folder's ILDA files) as the file list, the
     // first of them at once. False when none could be opened.
     bool OpenFiles(const QStringList &paths);
-    const PlayList &Files() const { return files_; }
+    const PlayList &Files() const;
     // Opens the file delta places along the list (Page Up, Page Down).
     void StepFile(int delta);
     // Playing goes on into the next file at the end of each (wrapping when
@@ -77,7 +76,7 @@ public:
     TZelkScrollBar *Slider() const { return slider_; }
     FrameView *View() const { return view_; }
     // The black window that shows only the drawing; null until first asked.
-    FrameView *Projection() const { return projection_; }
+    FrameView *Projection() const;
     void ShowProjection(bool show);
 
     // The press-and-hold delay of the slider's arrows and track, in ms: a
@@ -99,21 +98,15 @@ protected:
 
 private:
     void BuildActions();
-    void BuildViewActions();
     void BuildFileActions();
     void BuildMenus();
     void BuildFileMenu();
-    void BuildViewMenu();
-    void BuildFileList();
     void FillRecentMenu();
-    void ShowFileList();
-    void UpdateViewOptions();
-    void UpdatePalette();
-    void ShowPalette();
     void GoToFrame();
     void OnFrameBoxChanged(int number);
     void AskOpenFolder();
     void OnFileEnded();
+    void OnPlayingThroughChanged();
     bool OpenAlongList(int direction, bool wrap);
     void PlayNextOnceShown();
     QWidget *BuildInfoPanel();
@@ -134,6 +127,7 @@ private:
     QString SuggestedName(const QString &extension) const;
     FramePoints CurrentPoints();
     void RestartClock();
+    void ShowSkipped(); // while playing, the frames the clock passed over
     // The file on show changed on disk: read it again, keeping the frame if it still has it.
     void ReadChangedFile();
 
@@ -150,12 +144,12 @@ private:
     QTimer timer_;
     double rate_ = kRates[0];
     bool loop_ = true;
-    PlayList files_;
-    bool throughList_ = false;
     bool playWhenShown_ = false; // the list plays on into this file
 
     FrameView *view_ = nullptr;
     ScannerMode *scanner_ = nullptr;
+    ViewMenu *viewMenu_ = nullptr;
+    FileListPanel *fileList_ = nullptr;
     TZelkScrollBar *slider_ = nullptr;
     QLabel *frameValue_ = nullptr; // "Frame 3 of 30", beside the controls
     QSpinBox *frameBox_ = nullptr;
@@ -167,34 +161,17 @@ private:
     QLabel *pointsValue_ = nullptr;
     QLabel *paletteValue_ = nullptr;
     QLabel *status_ = nullptr;
+    QLabel *skipped_ = nullptr; // "3 frames skipped", from the first play on
     QProgressBar *progress_ = nullptr;
     QToolButton *messagesButton_ = nullptr;
     QComboBox *rateBox_ = nullptr;
     QDialog *messagesDialog_ = nullptr;
     QPlainTextEdit *messagesText_ = nullptr;
-    QDockWidget *fileDock_ = nullptr;
-    QListWidget *fileList_ = nullptr;
     QMenu *recentMenu_ = nullptr;
-    QDialog *paletteDialog_ = nullptr;
-    PaletteView *paletteView_ = nullptr;
-    FrameView *projection_ = nullptr;
 
     QAction *openAction_ = nullptr;
     QAction *openFolderAction_ = nullptr;
-    QAction *previousFileAction_ = nullptr;
-    QAction *nextFileAction_ = nullptr;
-    QAction *throughAction_ = nullptr;
     QAction *goToAction_ = nullptr;
-    QAction *zoomInAction_ = nullptr;
-    QAction *zoomOutAction_ = nullptr;
-    QAction *fitAction_ = nullptr;
-    QAction *pointsAction_ = nullptr;
-    QAction *orderAction_ = nullptr;
-    QAction *threeDAction_ = nullptr;
-    QAction *resetTurnAction_ = nullptr;
-    QAction *paletteAction_ = nullptr;
-    QAction *fullScreenAction_ = nullptr;
-    QAction *projectionAction_ = nullptr;
     QAction *exportPngAction_ = nullptr;
     QAction *exportSvgAction_ = nullptr;
     QAction *quitAction_ = nullptr;
@@ -204,7 +181,6 @@ private:
     QAction *firstAction_ = nullptr;
     QAction *lastAction_ = nullptr;
     QAction *loopAction_ = nullptr;
-    QAction *blankedAction_ = nullptr;
     QAction *messagesAction_ = nullptr;
 };
 

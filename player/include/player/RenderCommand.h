@@ -1,7 +1,8 @@
-// lumivex-player --render: one frame of a file drawn into a square PNG,
-// for thumbnails and scripts. Needs a QGuiApplication (offscreen will do).
+// lumivex-player --render: one frame of a file drawn into a square PNG
+// (or an SVG when the name ends in .svg), for thumbnails and scripts. Needs a QGuiApplication (offscreen will do).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace player {
@@ -11,6 +12,7 @@ struct RenderResult {
     std::string message; // one line for stderr when it failed
 };
 
+// The picture's kind follows output's name (PictureKindOf).
 // profile: a scanner profile's name, to draw the frame as that scanner
 // draws it; empty for the projector's view.
 RenderResult RenderFrameToPng(const std::string &file, int frame, int size, const std::string &output,
@@ -20,5 +22,8 @@ RenderResult RenderFrameToPng(const std::string &file, int frame, int size, cons
 // one %d (%04d ...) it holds: a PNG, or an SVG when the name ends in .svg.
 // With progress, a line on stderr tells how far it is, rewritten in place.
 RenderResult RenderAllFrames(const std::string &file, int size, const std::string &pattern, bool progress);
+
+// The title an SVG of frame (counted from 0) of file carries.
+std::string RenderTitle(const std::string &file, std::size_t frame);
 
 } // namespace player

@@ -63,6 +63,14 @@ QString WritePng(const QString &path, std::span<const ilda::Point> points, int s
 QString WriteSvg(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
                  const QString &title);
 
+// The kind of picture a file name asks for: SVG when it ends in .svg (any
+// case), else PNG. One rule for every picture the player writes by name.
+enum class PictureKind { Png, Svg };
+PictureKind PictureKindOf(const QString &path);
+// WritePng or WriteSvg, as the name asks; an SVG is size units square.
+QString WritePicture(const QString &path, std::span<const ilda::Point> points, int size, const DrawOptions &options,
+                     const QString &title);
+
 // "INPUT: the output OUTPUT would replace the input; not written." when
 // output leads to the file input (directly, through a link, a hard link or
 // /proc/self/fd/N); empty otherwise.
