@@ -21,6 +21,8 @@ int RunIlda(const Args &args);
 int RunOptimize(const Args &args);
 int RunDacs(const Args &args);
 int RunPlay(const Args &args);
+int RunProjector(const Args &args);
+int RunPattern(const Args &args);
 
 // Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string &problem);

@@ -120,7 +120,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                                            {"--scale", true},
                                            {"--offset", true},
                                            {"--fit"},
-                                           {"--margin", true}});
+                                           {"--margin", true},
+                                           {"--projector", true}});
     const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
@@ -155,12 +156,19 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
             options.fit = true;
         } else if (name == "--force" || name == "-f") {
             options.force = true;
+        } else if (name == "--projector") {
+            auto stage = LoadProjector(value);
+            if (const auto *problem = std::get_if<std::string>(&stage))
+                return *problem;
+            options.projector = std::get<ProjectorStage>(stage);
         } else if (const auto problem = parsePipelineOption(name, value, options, profile, profileGiven)) {
             if (!problem->empty())
                 return *problem;
         }
         marginGiven = marginGiven || name == "--margin";
     }
+    if (profileGiven && options.projector)
+        return kProjectorOrProfile;
     if (profileGiven) {
         auto resolved = scan::ResolveProfile(profile);
         if (const auto *problem = std::get_if<std::string>(&resolved))

@@ -1,6 +1,7 @@
 // What `lumivex convert` was asked to do, shared by its files.
 #pragma once
 
+#include "ProjectorOption.h"
 #include "frames/Select.h"
 #include "frames/Transform.h"
 #include "lumivex/Colors.h"
@@ -34,10 +35,14 @@ struct ConvertOptions {
     bool fit = false;
     double margin = 0;
     std::optional<scan::Profile> profile;
+    ProjectorStage projector; // --projector: the output stage instead of the profile alone
     std::vector<std::string> inputs;
 
     // Anything a point file's old conversion does not know.
-    bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
+    bool NeedsPipeline() const
+    {
+        return join || palette || framesGiven || transformGiven || fit || profile || projector;
+    }
 };
 
 // The output's name for input: -o, or the input's with .ild, in --output-dir.

@@ -5,6 +5,7 @@
 #include "FileAccess.h"
 #include "OutputFiles.h"
 #include "ProfileOptions.h"
+#include "ProjectorOption.h"
 
 #include "ilda/IldaObj.h"
 #include "ilda/Reading.h"
@@ -27,6 +28,7 @@ namespace {
 
 struct OptimizeOptions {
     scan::Profile profile;
+    ProjectorStage projector;           // when set, its scanner is profile
     std::optional<std::uint8_t> format; // unset: each frame's own
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
@@ -35,6 +37,15 @@ struct OptimizeOptions {
     bool quiet = false;
     std::vector<std::string> inputs;
 };
+
+std::optional<std::string> takeProjector(const std::string &file, OptimizeOptions &options)
+{
+    auto stage = LoadProjector(file);
+    if (const auto *problem = std::get_if<std::string>(&stage))
+        return *problem;
+    options.projector = std::get<ProjectorStage>(stage);
+    return std::nullopt;
+}
 
 std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
 {
@@ -46,7 +57,8 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
                                            {"-f"},
                                            {"--parents"},
                                            {"--quiet"},
-                                           {"-q"}});
+                                           {"-q"},
+                                           {"--projector", true}});
     const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
@@ -65,6 +77,9 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
             options.parents = true;
         } else if (name == "--quiet" || name == "-q") {
             options.quiet = true;
+        } else if (name == "--projector") {
+            if (auto problem = takeProjector(value, options))
+                return problem;
         } else {
             options.force = true;
         }
@@ -73,6 +88,10 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
     if (const auto *problem = std::get_if<std::string>(&profile))
         return *problem;
     options.profile = std::get<scan::Profile>(profile);
+    if (options.projector && AnyProfileOption(choice))
+        return kProjectorOrProfile;
+    if (options.projector)
+        options.profile = options.projector->GetSetup().scanner;
     options.inputs = parsed.files;
     if (options.inputs.empty())
         return "optimize needs at least one FILE";
@@ -159,14 +178,24 @@ public:
 
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
     {
-        std::vector<ilda::Point> prepared = scan::PrepareFrame(points, options_.profile);
+        // With a projector the figures compare with the drawing as placed on it.
+        std::vector<ilda::Point> placed;
+        if (options_.projector)
+            placed = options_.projector->Place(points);
+        const std::span<const ilda::Point> drawing = options_.projector ? std::span(placed) : points;
+        std::vector<ilda::Point> prepared =
+            options_.projector ? options_.projector->Prepare(placed) : scan::PrepareFrame(points, options_.profile);
+        if (options_.projector)
+            options_.projector->Finish(prepared);
         if (prepared.size() > 65535)
             throw rtl::Exception("frame " + std::to_string(frame.index) + " needs at least " +
                                  std::to_string(prepared.size()) +
                                  " points once prepared, more than the 65535 a frame holds");
         ilda::Header header = frame.header;
         header.format = OutputFormat(frame);
-        const bool recolour = ilda::IsIndexed(header.format) && !ilda::IsIndexed(frame.header.format);
+        // A projector's calibration changes colours: indices are found again.
+        const bool recolour =
+            ilda::IsIndexed(header.format) && (!ilda::IsIndexed(frame.header.format) || options_.projector);
         for (ilda::Point &point : prepared) {
             if (recolour)
                 point.colorIndex = point.color == 0 ? 0 : NearestIndex(point.color, Palette());
@@ -177,8 +206,8 @@ public:
         out_.WriteBuffer(section.Bytes().data(), section.Bytes().size());
         last_ = header;
         if (!options_.quiet)
-            summary_.Add(scan::Measure(points, points, options_.profile),
-                         scan::Measure(prepared, points, options_.profile));
+            summary_.Add(scan::Measure(drawing, drawing, options_.profile),
+                         scan::Measure(prepared, drawing, options_.profile));
         ++summary_.frames;
         summary_.pointsBefore += points.size();
         summary_.pointsAfter += prepared.size();

@@ -60,5 +60,9 @@ int main(int argc, char **argv)
         return cli::RunDacs(args);
     if (command == "play")
         return cli::RunPlay(args);
+    if (command == "projector")
+        return cli::RunProjector(args);
+    if (command == "pattern")
+        return cli::RunPattern(args);
     return cli::UsageError("unknown command " + command);
 }

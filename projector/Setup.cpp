@@ -5,6 +5,7 @@
 #include "projector/Json.h"
 #include "projector/Polygon.h"
 #include "rtl/SaveFile.h"
+#include "rtl/SysUtils.h"
 
 #include <cmath>
 #include <fstream>
@@ -150,17 +151,18 @@ rtl::Result<Setup> LoadSetup(const std::string &fileName)
     return setup;
 }
 
-rtl::Result<void> SaveSetup(const Setup &setup, const std::string &fileName, bool keep)
+rtl::Result<void> SaveSetup(const Setup &setup, const std::string &fileName, const std::string &shownName,
+                            rtl::TSaveFileStream::TExisting existing)
 {
     if (auto checked = CheckSetup(setup); !checked)
         return checked;
     const std::string text = SetupToJson(setup);
     try {
-        rtl::TSaveFileStream stream(fileName, fileName,
-                                    keep ? rtl::TSaveFileStream::TExisting::Keep
-                                         : rtl::TSaveFileStream::TExisting::Replace);
+        rtl::TSaveFileStream stream(fileName, shownName, existing);
         stream.WriteBuffer(text.data(), text.size());
         stream.Commit();
+    } catch (const rtl::EFileExistsError &error) {
+        return rtl::Fail(error.what(), kAlreadyThere);
     } catch (const std::exception &error) {
         return rtl::Fail(error.what());
     }

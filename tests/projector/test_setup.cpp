@@ -99,8 +99,9 @@ TEST(SetupFile, SaveKeepsAnExistingFileWhenAsked)
     const auto dir = std::filesystem::temp_directory_path() / ("setup-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string name = (dir / "p.json").string();
-    ASSERT_TRUE(projector::SaveSetup(ProjectorSetup{}, name, true).ok());
-    EXPECT_FALSE(projector::SaveSetup(ProjectorSetup{}, name, true).ok());
+    const auto keep = rtl::TSaveFileStream::TExisting::Keep;
+    ASSERT_TRUE(projector::SaveSetup(ProjectorSetup{}, name, name, keep).ok());
+    EXPECT_EQ(projector::SaveSetup(ProjectorSetup{}, name, name, keep).failure().code, projector::kAlreadyThere);
     const auto loaded = projector::LoadSetup(name);
     ASSERT_TRUE(loaded.ok()) << loaded.message();
     EXPECT_EQ(*loaded, ProjectorSetup{});

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "rtl/Result.h"
+#include "rtl/SaveFile.h"
 #include "scan/Profile.h"
 
 #include <array>
@@ -89,8 +90,11 @@ rtl::Result<void> CheckSetup(const Setup &setup);
 
 // A setup file read whole; failures name the file.
 rtl::Result<Setup> LoadSetup(const std::string &fileName);
-// Written through the saving stream: a failed save keeps the file that was
-// there; keep refuses to replace one.
-rtl::Result<void> SaveSetup(const Setup &setup, const std::string &fileName, bool keep);
+// Written through the saving stream, the file named shownName in messages:
+// a failed save keeps the file that was there; Keep refuses to replace one
+// (the failure's code is then kAlreadyThere).
+constexpr int kAlreadyThere = 3;
+rtl::Result<void> SaveSetup(const Setup &setup, const std::string &fileName, const std::string &shownName,
+                            rtl::TSaveFileStream::TExisting existing);
 
 } // namespace projector
