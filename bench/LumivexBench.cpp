@@ -134,6 +134,7 @@ int main(int argc, char **argv)
     bool playerOnly = false;
     bool optimizeOnly = false;
     bool liveOnly = false;
+    bool projectorOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -146,6 +147,8 @@ int main(int argc, char **argv)
             optimizeOnly = true;
         } else if (arg == "--live-only") {
             liveOnly = true;
+        } else if (arg == "--projector-only") {
+            projectorOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -158,9 +161,9 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr
-                << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only] | "
-                   "--write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only "
+                         "| --projector-only] | "
+                         "--write-ilda FILE\n";
             return 2;
         }
     }
@@ -172,13 +175,16 @@ int main(int argc, char **argv)
             return bench::OptimizerFigures(quick) ? 0 : 1;
         if (liveOnly)
             return bench::LiveOutputFigures(quick) ? 0 : 1;
+        if (projectorOnly)
+            return bench::ProjectorFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
         const bool optimizer = bench::OptimizerFigures(quick);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
         const bool live = bench::LiveOutputFigures(quick);
-        if (!ilda || !optimizer || !window || !live)
+        const bool projector = bench::ProjectorFigures(quick);
+        if (!ilda || !optimizer || !window || !live || !projector)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <numbers>
-#include <utility>
 
 namespace projector {
 
@@ -21,6 +20,7 @@ Perspective::Perspective(const std::array<Point2, 4> &corners)
     if (dx3 == 0 && dy3 == 0) {
         a_ = x1 - x0, b_ = x2 - x1, c_ = x0;
         d_ = y1 - y0, e_ = y2 - y1, f_ = y0;
+        FromSquare();
         return;
     }
     const double det = dx1 * dy2 - dx2 * dy1;
@@ -28,15 +28,23 @@ Perspective::Perspective(const std::array<Point2, 4> &corners)
     h_ = (dx1 * dy3 - dx3 * dy1) / det;
     a_ = x1 - x0 + g_ * x1, b_ = x3 - x0 + h_ * x3, c_ = x0;
     d_ = y1 - y0 + g_ * y1, e_ = y3 - y0 + h_ * y3, f_ = y0;
+    FromSquare();
 }
 
-Point2 Perspective::operator()(Point2 p) const
+void Perspective::FromSquare()
 {
-    if (identity_)
-        return p;
-    const double u = (p.x + kEdge) / (2 * kEdge), v = (p.y + kEdge) / (2 * kEdge);
-    const double w = g_ * u + h_ * v + 1;
-    return {(a_ * u + b_ * v + c_) / w, (d_ * u + e_ * v + f_) / w};
+    // u = (x + kEdge) / (2 kEdge), and the same for v, folded in.
+    const double s = 1 / (2 * kEdge);
+    auto fold = [&](double &p, double &q, double &r) {
+        r += (p + q) / 2;
+        p *= s;
+        q *= s;
+    };
+    fold(a_, b_, c_);
+    fold(d_, e_, f_);
+    double one = 1;
+    fold(g_, h_, one);
+    c_ /= one, f_ /= one, a_ /= one, b_ /= one, d_ /= one, e_ /= one, g_ /= one, h_ /= one;
 }
 
 GeometryMap::GeometryMap(const Geometry &geometry) : geometry_(geometry), perspective_(geometry.keystone)
@@ -44,20 +52,6 @@ GeometryMap::GeometryMap(const Geometry &geometry) : geometry_(geometry), perspe
     const double radians = geometry.rotate * std::numbers::pi / 180;
     cos_ = std::cos(radians);
     sin_ = std::sin(radians);
-}
-
-Point2 GeometryMap::Place(Point2 p) const
-{
-    if (geometry_.flipX)
-        p.x = -p.x;
-    if (geometry_.flipY)
-        p.y = -p.y;
-    if (geometry_.swapXY)
-        std::swap(p.x, p.y);
-    p.x *= geometry_.size.x / 100;
-    p.y *= geometry_.size.y / 100;
-    const Point2 turned{p.x * cos_ - p.y * sin_, p.x * sin_ + p.y * cos_};
-    return {turned.x + geometry_.offset.x, turned.y + geometry_.offset.y};
 }
 
 } // namespace projector

@@ -12,6 +12,10 @@ double Cross(Point2 a, Point2 b, Point2 c)
 
 std::optional<double> Crossing(Point2 a, Point2 b, Point2 c, Point2 d)
 {
+    // Ends on one side of the other line: no crossing, and no division.
+    const double c1 = Cross(c, d, a), c2 = Cross(c, d, b);
+    if ((c1 > 0 && c2 > 0) || (c1 < 0 && c2 < 0))
+        return std::nullopt;
     const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
     const double denominator = rx * sy - ry * sx;
     if (denominator == 0)

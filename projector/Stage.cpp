@@ -7,6 +7,15 @@
 
 namespace projector {
 
+namespace {
+
+std::int16_t Round(double v)
+{
+    return static_cast<std::int16_t>(std::floor(std::clamp(v, -kEdge, kEdge) + 0.5));
+}
+
+} // namespace
+
 OutputStage::OutputStage(const Setup &setup)
     : setup_(setup), geometry_(setup.geometry), square_({}, Limits{}), zones_(setup.zones, setup.limits),
       calibration_(setup.color)
@@ -15,18 +24,25 @@ OutputStage::OutputStage(const Setup &setup)
 
 std::vector<ilda::Point> OutputStage::Place(std::span<const ilda::Point> frame) const
 {
-    a_.resize(frame.size());
-    for (std::size_t k = 0; k < frame.size(); ++k)
-        a_[k] = {geometry_.Place({double(frame[k].x), double(frame[k].y)}), frame[k]};
-    square_.Cut(a_, b_);
-    for (Vertex &v : b_)
+    // Memory kept from frame to frame, a set per thread.
+    thread_local std::vector<Vertex> vertices;
+    vertices.resize(frame.size());
+    bool inside = true;
+    for (std::size_t k = 0; k < frame.size(); ++k) {
+        const Point2 p = geometry_.Place({double(frame[k].x), double(frame[k].y)});
+        inside = inside && std::abs(p.x) <= kEdge && std::abs(p.y) <= kEdge;
+        vertices[k] = {p, frame[k]};
+    }
+    if (!inside)
+        square_.Cut(vertices);
+    for (Vertex &v : vertices)
         v.p = geometry_.Keystone(v.p);
-    zones_.Cut(b_, a_);
-    std::vector<ilda::Point> placed(a_.size());
-    for (std::size_t k = 0; k < a_.size(); ++k) {
-        placed[k] = a_[k].point;
-        placed[k].x = static_cast<std::int16_t>(std::lround(std::clamp(a_[k].p.x, -kEdge, kEdge)));
-        placed[k].y = static_cast<std::int16_t>(std::lround(std::clamp(a_[k].p.y, -kEdge, kEdge)));
+    zones_.Cut(vertices);
+    std::vector<ilda::Point> placed(vertices.size());
+    for (std::size_t k = 0; k < vertices.size(); ++k) {
+        placed[k] = vertices[k].point;
+        placed[k].x = Round(vertices[k].p.x);
+        placed[k].y = Round(vertices[k].p.y);
     }
     return placed;
 }

@@ -46,6 +46,11 @@ ilda::Color Dimmed(ilda::Color color, double level)
     return out;
 }
 
+bool Within(const Limits &box, Point2 p)
+{
+    return p.x >= box.left && p.x <= box.right && p.y >= box.bottom && p.y <= box.top;
+}
+
 } // namespace
 
 ZoneCutter::ZoneCutter(const std::vector<Zone> &zones, const Limits &bounds) : bounds_(bounds)
@@ -59,11 +64,11 @@ ZoneCutter::ZoneCutter(const std::vector<Zone> &zones, const Limits &bounds) : b
 ZoneCutter::Light ZoneCutter::LightAt(Point2 p) const
 {
     Light light;
-    if (p.x < bounds_.left || p.x > bounds_.right || p.y < bounds_.bottom || p.y > bounds_.top)
+    if (!Within(bounds_, p))
         return {true, 0};
     for (std::size_t k = 0; k + 1 < regions_.size(); ++k) {
         const Region &r = regions_[k];
-        if (p.x < r.box.left || p.x > r.box.right || p.y < r.box.bottom || p.y > r.box.top || !Inside(r.polygon, p))
+        if (!Within(r.box, p) || !Inside(r.polygon, p))
             continue;
         if (r.blank)
             return {true, 0};
@@ -75,14 +80,27 @@ ZoneCutter::Light ZoneCutter::LightAt(Point2 p) const
 void ZoneCutter::Crossings(Point2 a, Point2 b, std::vector<double> &into) const
 {
     into.clear();
-    for (const Region &r : regions_) {
-        if (!Meets(r.box, a, b))
+    for (std::size_t k = 0; k < regions_.size(); ++k) {
+        const Region &r = regions_[k];
+        // A line inside the bounds never meets their edge.
+        const bool bounds = k + 1 == regions_.size();
+        if (bounds ? Within(bounds_, a) && Within(bounds_, b) : !Meets(r.box, a, b))
             continue;
         for (std::size_t i = 0, j = r.polygon.size() - 1; i < r.polygon.size(); j = i++)
             if (const auto t = Crossing(a, b, r.polygon[j], r.polygon[i]); t && *t > 0 && *t < 1)
                 into.push_back(*t);
     }
     std::sort(into.begin(), into.end());
+}
+
+bool ZoneCutter::Clear(Point2 a, Point2 b) const
+{
+    if (!Within(bounds_, a) || !Within(bounds_, b))
+        return false;
+    for (std::size_t k = 0; k + 1 < regions_.size(); ++k)
+        if (Meets(regions_[k].box, a, b))
+            return false;
+    return true;
 }
 
 void ZoneCutter::Emit(const Vertex &v, Light light, std::vector<Vertex> &into) const
@@ -105,11 +123,16 @@ void ZoneCutter::CutLine(const Vertex &from, const Vertex &to, std::vector<Verte
 {
     const Point2 a = from.p, b = to.p;
     auto at = [&](double t) { return Point2{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; };
-    Crossings(a, b, crossings_);
+    thread_local std::vector<double> crossings;
+    Crossings(a, b, crossings);
+    if (crossings.empty()) {
+        Emit(to, LightAt(b), into);
+        return;
+    }
     double start = 0;
     Light before;
     bool first = true;
-    for (const double t : crossings_) {
+    for (const double t : crossings) {
         if (t - start < 1e-12)
             continue;
         const Light light = LightAt(at((start + t) / 2));
@@ -133,13 +156,23 @@ void ZoneCutter::CutLine(const Vertex &from, const Vertex &to, std::vector<Verte
     Emit(to, last, into);
 }
 
+void ZoneCutter::Cut(std::vector<Vertex> &from) const
+{
+    thread_local std::vector<Vertex> into;
+    Cut(from, into);
+    from.swap(into);
+}
+
 void ZoneCutter::Cut(std::span<const Vertex> from, std::vector<Vertex> &into) const
 {
     into.clear();
+    into.reserve(from.size() + from.size() / 8);
     for (std::size_t k = 0; k < from.size(); ++k) {
         const Vertex &v = from[k];
         if (!scan::IsLit(v.point))
             Emit(v, {}, into);
+        else if (k > 0 && Clear(from[k - 1].p, v.p))
+            into.push_back(v);
         else if (k == 0 || from[k - 1].p == v.p)
             Emit(v, LightAt(v.p), into);
         else

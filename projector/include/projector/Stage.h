@@ -37,7 +37,6 @@ private:
     ZoneCutter square_; // lit lines end at the square's edge before the keystone
     ZoneCutter zones_;
     Calibration calibration_;
-    mutable std::vector<Vertex> a_, b_;
 };
 
 } // namespace projector

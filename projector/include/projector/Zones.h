@@ -28,6 +28,8 @@ public:
     // from cut into into (cleared first); a blanked point is moved inside
     // the bounds.
     void Cut(std::span<const Vertex> from, std::vector<Vertex> &into) const;
+    // from, cut where it must be, in place.
+    void Cut(std::vector<Vertex> &from) const;
 
 private:
     struct Region {
@@ -43,13 +45,14 @@ private:
     };
 
     Light LightAt(Point2 p) const;
+    // The line a-b lies inside the bounds and near no zone.
+    bool Clear(Point2 a, Point2 b) const;
     void Crossings(Point2 a, Point2 b, std::vector<double> &into) const;
     void Emit(const Vertex &v, Light light, std::vector<Vertex> &into) const;
     void CutLine(const Vertex &from, const Vertex &to, std::vector<Vertex> &into) const;
 
     std::vector<Region> regions_;
     Limits bounds_;
-    mutable std::vector<double> crossings_;
 };
 
 } // namespace projector
