@@ -10,8 +10,8 @@ namespace projector {
 const JsonValue *JsonValue::Find(std::string_view key) const
 {
     for (const Member &member : members)
-        if (member.first == key)
-            return &member.second;
+        if (member.key == key)
+            return &member.value;
     return nullptr;
 }
 
@@ -122,7 +122,7 @@ private:
             if (value.Find(key))
                 throw SyntaxError{keyAt, "the key \"" + key + "\" is given twice"};
             Expect(':');
-            value.members.emplace_back(std::move(key), Value(depth + 1));
+            value.members.push_back({std::move(key), Value(depth + 1)});
             if (Peek() == '}') {
                 ++pos_;
                 return value;

@@ -9,15 +9,16 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace projector {
 
+struct JsonMember;
+
 class JsonValue {
 public:
     enum class Kind { Null, Bool, Number, String, Array, Object };
-    using Member = std::pair<std::string, JsonValue>;
+    using Member = JsonMember;
 
     Kind kind = Kind::Null;
     bool boolean = false;
@@ -28,6 +29,11 @@ public:
 
     // The member called key, or null when there is none.
     const JsonValue *Find(std::string_view key) const;
+};
+
+struct JsonMember {
+    std::string key;
+    JsonValue value;
 };
 
 // The words a problem uses for a kind: "a number", "an object".
