@@ -132,6 +132,29 @@ INSTANTIATE_TEST_SUITE_P(Texts, JsonRefusal,
                                          BadJson{"\"\\ud800\"", "line 1, column 8: half a surrogate pair"},
                                          BadJson{"[1] // note", "line 1, column 5: text after the value"}));
 
+struct Text {
+    const char *json;
+    const char *means;
+};
+
+class JsonString : public testing::TestWithParam<Text> {};
+
+// Escapes read as meant, and what the writer quotes reads back the same.
+TEST_P(JsonString, ReadsAndQuotesBack)
+{
+    const auto value = projector::ParseJson(GetParam().json);
+    ASSERT_TRUE(value.ok()) << value.message();
+    EXPECT_EQ(value->text, GetParam().means);
+    const auto again = projector::ParseJson(projector::JsonQuoted(value->text));
+    ASSERT_TRUE(again.ok()) << again.message();
+    EXPECT_EQ(again->text, GetParam().means);
+}
+
+INSTANTIATE_TEST_SUITE_P(Escapes, JsonString,
+                         testing::Values(Text{R"("a\"b\\c\/d")", "a\"b\\c/d"}, Text{R"("tab\tnew\n")", "tab\tnew\n"},
+                                         Text{R"("\u0001x")", "\x01x"}, Text{R"("\u00e9")", "\xC3\xA9"},
+                                         Text{R"("\ud83d\ude00")", "\xF0\x9F\x98\x80"}));
+
 TEST(Json, DepthIsBounded)
 {
     const std::string deep(100000, '[');
