@@ -63,5 +63,9 @@ bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, b
 // Live output to each DAC emulator on loopback (2 s with quick, else 60 s)
 // and discovery of each. False when a stream failed.
 bool LiveOutputFigures(bool quick);
+// The projector's output stage: its speed on a 65,535-point frame and
+// against the optimiser alone, and the lit samples inside blank zones.
+// False when the beam was lit inside one.
+bool ProjectorFigures(bool quick);
 
 } // namespace bench

@@ -135,6 +135,7 @@ int main(int argc, char **argv)
     bool optimizeOnly = false;
     bool liveOnly = false;
     bool textOnly = false;
+    bool projectorOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
@@ -149,6 +150,8 @@ int main(int argc, char **argv)
             liveOnly = true;
         } else if (arg == "--text-only") {
             textOnly = true;
+        } else if (arg == "--projector-only") {
+            projectorOnly = true;
         } else if (arg == "--write-ilda" && i + 1 < argc) {
             // The large file of the figures, for bench/compare.sh.
             bench::WriteLargeIldaFile(argv[i + 1], 300, 65535);
@@ -161,10 +164,9 @@ int main(int argc, char **argv)
         } else if (arg == "--viewer-child" && i + 2 < argc) {
             return bench::RunViewerChild(argv[i + 1], argv[i + 2], argc, argv);
         } else {
-            std::cerr
-                << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only | "
-                   "--text-only] | "
-                   "--write-ilda FILE\n";
+            std::cerr << "usage: lumivex-bench [--quick] [--no-viewer | --player-only | --optimize-only | --live-only "
+                         "| --text-only | --projector-only] | "
+                         "--write-ilda FILE\n";
             return 2;
         }
     }
@@ -178,6 +180,8 @@ int main(int argc, char **argv)
             return bench::LiveOutputFigures(quick) ? 0 : 1;
         if (textOnly)
             return bench::TextFigures(quick, dir) ? 0 : 1;
+        if (projectorOnly)
+            return bench::ProjectorFigures(quick) ? 0 : 1;
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
@@ -185,7 +189,8 @@ int main(int argc, char **argv)
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
         const bool live = bench::LiveOutputFigures(quick);
         const bool text = bench::TextFigures(quick, dir);
-        if (!ilda || !optimizer || !window || !live || !text)
+        const bool projector = bench::ProjectorFigures(quick);
+        if (!ilda || !optimizer || !window || !live || !text || !projector)
             return 1;
     } catch (const std::exception &error) {
         std::cerr << "lumivex-bench: " << error.what() << '\n';

@@ -22,6 +22,8 @@ int RunOptimize(const Args &args);
 int RunDacs(const Args &args);
 int RunPlay(const Args &args);
 int RunText(const Args &args);
+int RunProjector(const Args &args);
+int RunPattern(const Args &args);
 
 // Prints "lumivex: <problem>" and the hint to --help on stderr; returns kExitUsage.
 int UsageError(const std::string &problem);

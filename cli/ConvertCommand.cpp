@@ -122,7 +122,8 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                                            {"--offset", true},
                                            {"--fit"},
                                            {"--margin", true},
-                                           {"--dark", true}});
+                                           {"--dark", true},
+                                           {"--projector", true}});
     const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
@@ -159,12 +160,19 @@ std::optional<std::string> parse(const Args &args, ConvertOptions &options)
                 return problem;
         } else if (name == "--force" || name == "-f") {
             options.force = true;
+        } else if (name == "--projector") {
+            auto stage = LoadProjector(value);
+            if (const auto *problem = std::get_if<std::string>(&stage))
+                return *problem;
+            options.projector = std::get<ProjectorStage>(stage);
         } else if (const auto problem = parsePipelineOption(name, value, options, profile, profileGiven)) {
             if (!problem->empty())
                 return *problem;
         }
         marginGiven = marginGiven || name == "--margin";
     }
+    if (profileGiven && options.projector)
+        return kProjectorOrProfile;
     if (profileGiven) {
         auto resolved = scan::ResolveProfile(profile);
         if (const auto *problem = std::get_if<std::string>(&resolved))

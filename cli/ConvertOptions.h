@@ -1,6 +1,7 @@
 // What `lumivex convert` was asked to do, shared by its files.
 #pragma once
 
+#include "ProjectorOption.h"
 #include "frames/Select.h"
 #include "frames/Transform.h"
 #include "lumivex/Colors.h"
@@ -39,10 +40,14 @@ struct ConvertOptions {
     std::optional<scan::Profile> profile;
     DarkChoice dark = DarkChoice::Replace;
     lumivex::TColor darkColor = lumivex::clWhite;
+    ProjectorStage projector; // --projector: the output stage instead of the profile alone
     std::vector<std::string> inputs;
 
     // Anything a point file's old conversion does not know.
-    bool NeedsPipeline() const { return join || palette || framesGiven || transformGiven || fit || profile; }
+    bool NeedsPipeline() const
+    {
+        return join || palette || framesGiven || transformGiven || fit || profile || projector;
+    }
 };
 
 // Takes --dark's value; a problem comes back as its text.

@@ -110,7 +110,8 @@ private:
         const std::uint8_t out = options_.format.value_or(sourceFormat);
         if (!ilda::IsIndexed(out))
             return false;
-        return !ilda::IsIndexed(sourceFormat) || recolored || options_.palette.has_value();
+        // A projector's calibration changes colours, so indices are found again.
+        return !ilda::IsIndexed(sourceFormat) || recolored || options_.palette.has_value() || options_.projector;
     }
 
     void Visit(std::vector<std::unique_ptr<Source>> &sources)
@@ -172,6 +173,8 @@ private:
         }
         if (options_.profile)
             points_ = scan::PrepareFrame(points_, *options_.profile);
+        else if (options_.projector)
+            points_ = options_.projector->Apply(points_);
         if (points_.size() > kMostPoints)
             throw Refusal{"frame " + std::to_string(inputFrame) + " would have " + std::to_string(points_.size()) +
                           " points; an ILDA frame holds at most 65535"};

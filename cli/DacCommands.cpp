@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "FileAccess.h"
 #include "Json.h"
+#include "ProjectorOption.h"
 
 #include "dac/Discovery.h"
 #include "dac/Net.h"
@@ -112,7 +113,8 @@ int RunPlay(const Args &args)
                                                {"--loop"},
                                                {"--seconds", true},
                                                {"--clear-estop"},
-                                               {"--buffer-ms", true}});
+                                               {"--buffer-ms", true},
+                                               {"--projector", true}});
     if (!parsed.problem.empty())
         return UsageError(parsed.problem);
     if (parsed.files.size() != 1)
@@ -123,9 +125,15 @@ int RunPlay(const Args &args)
     std::optional<std::string> frames;
     bool loop = false;
     std::optional<double> seconds;
+    ProjectorStage stage; // its scanner, and its DAC unless --dac names one
     for (const auto &[name, value] : parsed.options) {
         std::string problem;
-        if (name == "--dac") {
+        if (name == "--projector") {
+            auto loaded = LoadProjector(value);
+            if (const auto *text = std::get_if<std::string>(&loaded))
+                return UsageError(*text);
+            stage = std::get<ProjectorStage>(loaded);
+        } else if (name == "--dac") {
             target = dac::ParseTarget(value, problem);
             if (!target)
                 return UsageError(problem);
@@ -155,13 +163,21 @@ int RunPlay(const Args &args)
                 options.bufferSeconds = *number / 1000;
         }
     }
+    if (stage && (choice.name || choice.rate))
+        return UsageError(kProjectorOrProfile);
+    if (stage && !target && stage->GetSetup().dac) {
+        std::string problem;
+        target = dac::ParseTarget(*stage->GetSetup().dac, problem);
+    }
     if (!target)
         return UsageError("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
     options.target = *target;
 
     // The profile: its rate is the DAC's; "none" sends the frames as they are.
     std::optional<scan::Profile> profile;
-    if (choice.name == "none") {
+    if (stage) {
+        options.rate = stage->GetSetup().scanner.rate;
+    } else if (choice.name == "none") {
         const auto rate = choice.rate ? scan::ParsePointRate("--rate", *choice.rate) : rtl::Result<double>(30000);
         if (!rate)
             return UsageError(rate.message());
@@ -205,7 +221,7 @@ int RunPlay(const Args &args)
     std::vector<std::vector<ilda::Point>> show;
     for (const std::size_t f : order) {
         const auto &points = contents.frames[f].points;
-        show.push_back(profile ? scan::PrepareFrame(points, *profile) : points);
+        show.push_back(stage ? stage->Apply(points) : profile ? scan::PrepareFrame(points, *profile) : points);
     }
 
     // An Ether Dream tells its buffer and fastest rate in its broadcast.

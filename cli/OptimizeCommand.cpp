@@ -5,6 +5,7 @@
 #include "FileAccess.h"
 #include "OutputFiles.h"
 #include "ProfileOptions.h"
+#include "ProjectorOption.h"
 
 #include "frames/Palette.h"
 #include "frames/Repair.h"
@@ -29,6 +30,7 @@ namespace {
 
 struct OptimizeOptions {
     scan::Profile profile;
+    ProjectorStage projector;           // when set, its scanner is profile
     std::optional<std::uint8_t> format; // unset: each frame's own
     std::optional<std::string> output;
     std::optional<std::string> outputDir;
@@ -37,6 +39,15 @@ struct OptimizeOptions {
     bool quiet = false;
     std::vector<std::string> inputs;
 };
+
+std::optional<std::string> takeProjector(const std::string &file, OptimizeOptions &options)
+{
+    auto stage = LoadProjector(file);
+    if (const auto *problem = std::get_if<std::string>(&stage))
+        return *problem;
+    options.projector = std::get<ProjectorStage>(stage);
+    return std::nullopt;
+}
 
 std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
 {
@@ -48,7 +59,8 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
                                            {"-f"},
                                            {"--parents"},
                                            {"--quiet"},
-                                           {"-q"}});
+                                           {"-q"},
+                                           {"--projector", true}});
     const ParsedArgs parsed = ParseArgs(args, std::span<const KnownOption>(known));
     if (!parsed.problem.empty())
         return parsed.problem;
@@ -67,6 +79,9 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
             options.parents = true;
         } else if (name == "--quiet" || name == "-q") {
             options.quiet = true;
+        } else if (name == "--projector") {
+            if (auto problem = takeProjector(value, options))
+                return problem;
         } else {
             options.force = true;
         }
@@ -75,6 +90,10 @@ std::optional<std::string> parse(const Args &args, OptimizeOptions &options)
     if (const auto *problem = std::get_if<std::string>(&profile))
         return *problem;
     options.profile = std::get<scan::Profile>(profile);
+    if (options.projector && AnyProfileOption(choice))
+        return kProjectorOrProfile;
+    if (options.projector)
+        options.profile = options.projector->GetSetup().scanner;
     options.inputs = parsed.files;
     if (options.inputs.empty())
         return "optimize needs at least one FILE";
@@ -118,10 +137,12 @@ struct Summary {
 };
 
 // Frames the output writes in an indexed format although their colours
-// came from true colour or a colour table: matched to one palette.
-bool Matched(const ilda::FrameInfo &frame, std::uint8_t outputFormat)
+// came from true colour or a colour table, or were changed by a
+// projector's calibration: matched to one palette.
+bool Matched(const ilda::FrameInfo &frame, std::uint8_t outputFormat, const OptimizeOptions &options)
 {
-    return ilda::IsIndexed(outputFormat) && (!ilda::IsIndexed(frame.header.format) || frame.colorTable);
+    return ilda::IsIndexed(outputFormat) &&
+           (options.projector || !ilda::IsIndexed(frame.header.format) || frame.colorTable);
 }
 
 // A frame whose colours came from a colour table keeps them in true
@@ -144,7 +165,7 @@ public:
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
     {
         frames_ += counting_;
-        if (!Matched(frame, OutputFormat(frame, options_)))
+        if (!Matched(frame, OutputFormat(frame, options_), options_))
             return;
         matched_ = true;
         for (const ilda::Point &p : points)
@@ -178,7 +199,15 @@ public:
 
     void OnFrame(const ilda::FrameInfo &frame, std::span<const ilda::Point> points) override
     {
-        std::vector<ilda::Point> prepared = scan::PrepareFrame(points, options_.profile);
+        // With a projector the figures compare with the drawing as placed on it.
+        std::vector<ilda::Point> placed;
+        if (options_.projector)
+            placed = options_.projector->Place(points);
+        const std::span<const ilda::Point> drawing = options_.projector ? std::span(placed) : points;
+        std::vector<ilda::Point> prepared =
+            options_.projector ? options_.projector->Prepare(placed) : scan::PrepareFrame(points, options_.profile);
+        if (options_.projector)
+            options_.projector->Finish(prepared);
         if (prepared.size() > 65535)
             throw rtl::Exception("frame " + std::to_string(frame.index) + " needs at least " +
                                  std::to_string(prepared.size()) +
@@ -189,8 +218,8 @@ public:
         frames::NumberFrame(header, {frame.index, total_}, {frame.index, total_}, repairs_);
         writer_.AddFrame(header, prepared);
         if (!options_.quiet)
-            summary_.Add(scan::Measure(points, points, options_.profile),
-                         scan::Measure(prepared, points, options_.profile));
+            summary_.Add(scan::Measure(drawing, drawing, options_.profile),
+                         scan::Measure(prepared, drawing, options_.profile));
         ++summary_.frames;
         summary_.pointsBefore += points.size();
         summary_.pointsAfter += prepared.size();
@@ -224,7 +253,7 @@ private:
             point.indexed = ilda::IsIndexed(format);
         if (!ilda::IsIndexed(format))
             return;
-        if (Matched(frame, format)) {
+        if (Matched(frame, format, options_)) {
             palettes_.Use(target_);
             palettes_.Match(points, repairs_);
             return;

@@ -62,5 +62,9 @@ int main(int argc, char **argv)
         return cli::RunPlay(args);
     if (command == "text")
         return cli::RunText(args);
+    if (command == "projector")
+        return cli::RunProjector(args);
+    if (command == "pattern")
+        return cli::RunPattern(args);
     return cli::UsageError("unknown command " + command);
 }

@@ -6,6 +6,7 @@
 
 #include "rtl/Result.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ struct Profile {
     double litStep = 1.6;   // largest step into a lit point, %
     double blankStep = 8;   // largest step into a blanked point, %
     double tolerance = 0.5; // %
+    std::array<double, 3> colorDelay{
+        0, 0, 0}; // µs, red, green, blue: how much later each laser switches than the mirrors move
 
     // The share of the way to its target that the mirror moves each sample.
     double MirrorShare() const;
