@@ -35,8 +35,6 @@ void KeepProblem(QtMsgType type, const QMessageLogContext &, const QString &text
         problems.push_back(text);
 }
 
-}
-
 // Device units run from -32767.5 to 32767.5 about the centre.
 std::int16_t Unit(double v)
 {
