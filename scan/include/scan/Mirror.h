@@ -6,6 +6,7 @@
 #include "ilda/Codec.h"
 #include "scan/Profile.h"
 
+#include <array>
 #include <span>
 #include <vector>
 
@@ -23,13 +24,20 @@ inline bool IsLit(const ilda::Point &point)
 }
 
 // One sample of the second pass: the mirror moved from `from` to `to`
-// while point k was sent; the beam drew that move when the point is lit.
+// while point k was sent. Each laser lags the mirror by the profile's
+// colour delay, so the move shows each channel of the point that many
+// points earlier (the frame loops), and is drawn when any channel shows.
 struct BeamStep {
     Vec2 from;
     Vec2 to;
     bool lit = false;
     ilda::Color color = 0;
 };
+
+// The colour the beam shows while point k is sent: each channel from the
+// point its delay (in points, as ColorDelayPoints) reaches back to, none
+// from a dark point.
+ilda::Color DelayedColor(std::span<const ilda::Point> frame, std::size_t k, const std::array<long, 3> &delay);
 
 // The second pass, a step per point (empty for an empty frame).
 std::vector<BeamStep> TraceBeam(std::span<const ilda::Point> frame, const Profile &profile);
