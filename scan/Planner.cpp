@@ -1,6 +1,7 @@
 #include "Planner.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -153,6 +154,8 @@ Planner::Planner(const Profile &profile, const Margins &margins)
     : share_(profile.MirrorShare()), litStep_(Units(profile.litStep) * 0.999 - 1),
       blankStep_(Units(profile.blankStep) * 0.999 - 1), margins_(margins)
 {
+    const std::array<long, 3> delay = profile.ColorDelayPoints();
+    lead_ = std::max(0L, *std::max_element(delay.begin(), delay.end()));
     litStep_ = std::max(litStep_, 1.0);
     blankStep_ = std::max(blankStep_, 1.0);
     cornerLag_ = CachedCornerTable(share_, litStep_, margins_.deviation);
@@ -230,6 +233,23 @@ void Planner::Travel(const Place &to, const ilda::Point &look)
     for (int k = 0; Length(mirror_.x - to.x, mirror_.y - to.y) > margins_.settle && k < kMaxDwell; ++k)
         Emit(to, look, false);
     held_ = held_ && Length(mirror_.x - to.x, mirror_.y - to.y) <= margins_.settle;
+    HoldForLead(to, look);
+}
+
+// The light comes lead_ points early: the points it lands on ahead of a
+// stroke must step no more than a lit step, and the frame's first point
+// must stay dark.
+void Planner::HoldForLead(const Place &to, const ilda::Point &look)
+{
+    const auto steady = [&](std::size_t k) {
+        const ilda::Point &a = (*out_)[k - 1], &b = (*out_)[k];
+        return Length(double(b.x) - a.x, double(b.y) - a.y) <= litStep_;
+    };
+    long run = 0;
+    for (std::size_t k = out_->size(); k > 1 && run < lead_ && steady(k - 1); --k)
+        ++run;
+    for (; run < lead_ || long(out_->size()) <= lead_; ++run)
+        Emit(to, look, false);
 }
 
 bool Planner::Strays(const Vec2 &from, const Vec2 &to, const Stroke &stroke, std::size_t segment,
@@ -282,6 +302,10 @@ void Planner::Draw(const Stroke &stroke)
         if (turn > std::numbers::pi)
             turn = 2 * std::numbers::pi - turn;
         lag[k] = CornerLag(turn);
+        // Where the colour changes, the next segment's light cannot draw
+        // this one's tip: the mirror comes as close as at a stroke's end.
+        if (!SameLook(stroke.look[k], stroke.look[k + 1]))
+            lag[k] = std::min(lag[k], margins_.end);
     }
     struct Checkpoint {
         std::size_t size = 0;

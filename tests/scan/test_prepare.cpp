@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -109,6 +110,79 @@ INSTANTIATE_TEST_SUITE_P(Frames, Prepared,
                                          Case{"strokes30k", Strokes, "ilda-30k"},
                                          Case{"strokes12k", Strokes, "ilda-12k"}),
                          [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+struct Lagging {
+    const char *name;
+    Frame (*make)();
+    const char *profile;
+    double delay; // µs
+};
+
+class PreparedForLag : public testing::TestWithParam<Lagging> {};
+
+// Prepared for a projector whose lasers lag, the frame draws within the
+// targets under that lag; prepared as if they did not, it falls short.
+TEST_P(PreparedForLag, DrawsTheFrameUnderThatLag)
+{
+    scan::Profile profile = *scan::FindProfile(GetParam().profile);
+    const scan::Profile prompt = profile;
+    profile.colorDelay = {GetParam().delay, GetParam().delay, GetParam().delay};
+    const Frame source = GetParam().make();
+    const Frame made = scan::PrepareFrame(source, profile);
+    ASSERT_FALSE(made.empty());
+    EXPECT_TRUE(made.front().Blanked());
+    EXPECT_TRUE(made.back().Last());
+    const scan::Figures figures = scan::Measure(made, source, profile);
+    EXPECT_TRUE(Holds(figures, profile)) << "coverage " << figures.coverage << ", stray " << figures.stray << ", share "
+                                         << figures.strayShare << ", steps " << figures.litStepMax << " / "
+                                         << figures.blankStepMax;
+    EXPECT_EQ(LitLooks(made), LitLooks(source));
+    const Frame unaware = scan::PrepareFrame(source, prompt);
+    if (GetParam().delay > 0)
+        EXPECT_FALSE(Holds(scan::Measure(unaware, source, profile), profile));
+    else
+        EXPECT_EQ(made.size(), unaware.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, PreparedForLag,
+    testing::Values(Lagging{"glyph0", Glyph, "ilda-30k", 0}, Lagging{"glyph50", Glyph, "ilda-30k", 50},
+                    Lagging{"glyph150", Glyph, "ilda-30k", 150}, Lagging{"glyph300", Glyph, "ilda-30k", 300},
+                    Lagging{"strokes50", Strokes, "ilda-30k", 50}, Lagging{"strokes300", Strokes, "ilda-30k", 300},
+                    Lagging{"strokes12k150", Strokes, "ilda-12k", 150}),
+    [](const testing::TestParamInfo<Lagging> &info) { return std::string(info.param.name); });
+
+// Frames of a few random strokes, lines and dots, in a few colours.
+Frame RandomFrame(std::mt19937 &random)
+{
+    std::uniform_int_distribution<int> coordinate(-30000, 30000), count(1, 5), vertices(0, 8), look(1, 5);
+    Frame frame;
+    for (int stroke = count(random); stroke > 0; --stroke) {
+        frame.push_back(At(coordinate(random), coordinate(random), false));
+        const int index = look(random);
+        for (int k = vertices(random); k >= 0; --k)
+            frame.push_back(At(coordinate(random), coordinate(random), true, std::uint8_t(index + k % 2)));
+    }
+    return frame;
+}
+
+class RandomFrames : public testing::TestWithParam<double> {};
+
+TEST_P(RandomFrames, DrawWithinTheTargetsUnderTheLagTheyArePreparedFor)
+{
+    scan::Profile profile = scan::DefaultProfile();
+    profile.colorDelay = {GetParam(), GetParam(), GetParam()};
+    std::mt19937 random(20261208);
+    for (int trial = 0; trial < 25; ++trial) {
+        const Frame source = RandomFrame(random);
+        const scan::Figures figures = scan::Measure(scan::PrepareFrame(source, profile), source, profile);
+        EXPECT_TRUE(Holds(figures, profile))
+            << "frame " << trial << ": coverage " << figures.coverage << ", stray " << figures.stray << ", share "
+            << figures.strayShare << ", steps " << figures.litStepMax << " / " << figures.blankStepMax;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Delays, RandomFrames, testing::Values(0.0, 50.0, 150.0, 300.0));
 
 TEST(Prepare, FramesWithNothingLit)
 {
