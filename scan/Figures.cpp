@@ -33,20 +33,6 @@ double Length(const Segment &segment)
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// Colours this close, channel by channel, are one colour to the eye and
-// survive an indexed format's palette.
-constexpr int kSameColor = 8;
-
-bool SameColor(ilda::Color a, ilda::Color b)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int difference = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-        if (difference > kSameColor || difference < -kSameColor)
-            return false;
-    }
-    return true;
-}
-
 // What the frame means to draw: each lit point joined to the one before in
 // that point's colour, a lit first point or a point that does not move as
 // a dot.

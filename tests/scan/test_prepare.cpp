@@ -62,6 +62,23 @@ Frame Strokes()
     return frame;
 }
 
+// True-colour strokes whose every point has a colour of its own; the
+// optimiser travels the second one backwards.
+Frame Gradient()
+{
+    Frame frame;
+    for (int stroke = 0; stroke < 2; ++stroke) {
+        frame.push_back(At(-16000, 8000 - 16000 * stroke, false));
+        for (int k = 0; k <= 30; ++k) {
+            ilda::Point point = At(-15000 + 1000 * k, 8000 - 16000 * stroke + 2500 * std::sin(k / 4.0), true);
+            point.indexed = false;
+            point.color = ilda::Rgb(std::uint8_t(37 * k), 255, std::uint8_t(91 * k));
+            frame.push_back(point);
+        }
+    }
+    return frame;
+}
+
 bool Holds(const scan::Figures &figures, const scan::Profile &profile)
 {
     return figures.coverage >= 99.5 && figures.stray <= 0.6 && figures.strayShare <= 0.5 &&
@@ -108,7 +125,8 @@ TEST_P(Prepared, DrawsTheFrameWithinTheProfilesLimits)
 INSTANTIATE_TEST_SUITE_P(Frames, Prepared,
                          testing::Values(Case{"glyph30k", Glyph, "ilda-30k"}, Case{"glyph12k", Glyph, "ilda-12k"},
                                          Case{"strokes30k", Strokes, "ilda-30k"},
-                                         Case{"strokes12k", Strokes, "ilda-12k"}),
+                                         Case{"strokes12k", Strokes, "ilda-12k"},
+                                         Case{"gradient30k", Gradient, "ilda-30k"}),
                          [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 struct Lagging {
@@ -149,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Lagging{"glyph0", Glyph, "ilda-30k", 0}, Lagging{"glyph50", Glyph, "ilda-30k", 50},
                     Lagging{"glyph150", Glyph, "ilda-30k", 150}, Lagging{"glyph300", Glyph, "ilda-30k", 300},
                     Lagging{"strokes50", Strokes, "ilda-30k", 50}, Lagging{"strokes300", Strokes, "ilda-30k", 300},
-                    Lagging{"strokes12k150", Strokes, "ilda-12k", 150}),
+                    Lagging{"strokes12k150", Strokes, "ilda-12k", 150},
+                    Lagging{"gradient150", Gradient, "ilda-30k", 150}),
     [](const testing::TestParamInfo<Lagging> &info) { return std::string(info.param.name); });
 
 // Frames of a few random strokes, lines and dots, in a few colours.

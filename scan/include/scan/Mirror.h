@@ -23,6 +23,19 @@ inline bool IsLit(const ilda::Point &point)
     return !point.Blanked() && point.color != 0;
 }
 
+// Colours this close, channel by channel, are one colour to the eye.
+constexpr int kSameColor = 8;
+
+inline bool SameColor(ilda::Color a, ilda::Color b)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int difference = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
+        if (difference > kSameColor || difference < -kSameColor)
+            return false;
+    }
+    return true;
+}
+
 // One sample of the second pass: the mirror moved from `from` to `to`
 // while point k was sent. Each laser lags the mirror by the profile's
 // colour delay, so the move shows each channel of the point that many
