@@ -28,8 +28,7 @@ struct Worst {
         stray = std::max(stray, f.stray);
         share = std::max(share, f.strayShare);
         points += double(f.points);
-        short_ += !(f.coverage >= 99.5 && f.stray <= 0.6 && f.strayShare <= 0.5 && f.litStepMax <= profile.litStep &&
-                    f.blankStepMax <= profile.blankStep);
+        short_ += !Holds(f, profile);
     }
 };
 

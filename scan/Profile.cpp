@@ -15,9 +15,13 @@ double Profile::MirrorShare() const
 
 std::array<long, 3> Profile::ColorDelayPoints() const
 {
+    // Far beyond any frame; keeps an absurd rate or delay from overflowing.
+    constexpr double kMost = 1e9;
     std::array<long, 3> points{};
-    for (std::size_t c = 0; c < points.size(); ++c)
-        points[c] = std::lround(std::floor(colorDelay[c] * rate / 1e6 + 0.5));
+    for (std::size_t c = 0; c < points.size(); ++c) {
+        const double whole = std::floor(colorDelay[c] * rate / 1e6 + 0.5);
+        points[c] = whole >= -kMost && whole <= kMost ? std::lround(whole) : 0;
+    }
     return points;
 }
 
