@@ -148,6 +148,36 @@ const std::vector<double> &CachedCornerTable(double share, double step, double d
     return found->second;
 }
 
+// Light of one colour does not draw a segment of another: where the colour
+// changes, the next segments' light cannot draw this one's tip, so the
+// mirror comes as close as at a stroke's end. Runs of colours that are all
+// alike (a gentle gradient) are one colour and need no such wait.
+void HoldAtColourChanges(const Stroke &stroke, double end, std::vector<double> &lag)
+{
+    const auto channel = [](ilda::Color color, int c) { return int((color >> (8 * c)) & 0xFF); };
+    std::array<int, 3> low{}, high{};
+    const auto begin = [&](ilda::Color color) {
+        for (int c = 0; c < 3; ++c)
+            low[std::size_t(c)] = high[std::size_t(c)] = channel(color, c);
+    };
+    if (stroke.at.size() > 1)
+        begin(stroke.look[1].color);
+    for (std::size_t k = 1; k + 1 < stroke.at.size(); ++k) {
+        const ilda::Color next = stroke.look[k + 1].color;
+        bool alike = true;
+        for (int c = 0; c < 3; ++c) {
+            const auto i = std::size_t(c);
+            low[i] = std::min(low[i], channel(next, c));
+            high[i] = std::max(high[i], channel(next, c));
+            alike = alike && high[i] - low[i] <= kSameColor;
+        }
+        if (alike)
+            continue;
+        lag[k] = std::min(lag[k], end);
+        begin(next);
+    }
+}
+
 } // namespace
 
 Planner::Planner(const Profile &profile, const Margins &margins)
@@ -302,11 +332,8 @@ void Planner::Draw(const Stroke &stroke)
         if (turn > std::numbers::pi)
             turn = 2 * std::numbers::pi - turn;
         lag[k] = CornerLag(turn);
-        // Where the colour changes, the next segment's light cannot draw
-        // this one's tip: the mirror comes as close as at a stroke's end.
-        if (!SameLook(stroke.look[k], stroke.look[k + 1]))
-            lag[k] = std::min(lag[k], margins_.end);
     }
+    HoldAtColourChanges(stroke, margins_.end, lag);
     struct Checkpoint {
         std::size_t size = 0;
         Vec2 mirror;

@@ -203,6 +203,30 @@ TEST_P(RandomFrames, DrawWithinTheTargetsUnderTheLagTheyArePreparedFor)
 
 INSTANTIATE_TEST_SUITE_P(Delays, RandomFrames, testing::Values(0.0, 50.0, 150.0, 300.0));
 
+// Colours no farther apart than the eye tells are one colour: a gentle
+// gradient costs no more points than one colour, a steep one waits for the
+// mirror where its colour turns.
+TEST(Prepare, OnlyColoursThatDifferWaitForTheMirror)
+{
+    const auto stroke = [](int step) {
+        Frame frame = {At(-16000, 0, false)};
+        for (int k = 0; k <= 30; ++k) {
+            ilda::Point point = At(-15000 + 1000 * k, 2500 * std::sin(k / 4.0), true);
+            point.indexed = false;
+            point.color = ilda::Rgb(std::uint8_t(100 + step * (k / 6)), 255, 0);
+            frame.push_back(point);
+        }
+        return frame;
+    };
+    const scan::Profile &profile = scan::DefaultProfile();
+    const std::size_t plain = scan::PrepareFrame(stroke(0), profile).size();
+    EXPECT_EQ(scan::PrepareFrame(stroke(1), profile).size(), plain);
+    const Frame steep = stroke(30);
+    const Frame made = scan::PrepareFrame(steep, profile);
+    EXPECT_GT(made.size(), plain);
+    EXPECT_GE(scan::Measure(made, steep, profile).coverage, 99.5);
+}
+
 TEST(Prepare, FramesWithNothingLit)
 {
     EXPECT_TRUE(scan::PrepareFrame(Frame{}, scan::DefaultProfile()).empty());
