@@ -4,6 +4,8 @@
 
 #include "Workloads.h"
 
+#include "scan/Figures.h"
+
 #include <string>
 
 namespace player {
@@ -57,6 +59,11 @@ int RunPlayerIndexChild(const std::string &dots, const std::string &palettes, in
 // quick): a table per frame, the totals and the speed. False when it falls
 // short of the quality or of the recipe's points.
 bool OptimizerFigures(bool quick);
+// Whether a prepared frame's figures reach the optimiser's targets.
+bool Holds(const scan::Figures &figures, const scan::Profile &profile);
+// The colour delay table: frames prepared for 0 to 300 µs of lag against
+// frames prepared for none, drawn under it.
+bool DelayFigures(bool quick);
 // The scanner view of the first frame of path in window (shown), and the
 // figures beside it; false when the frame cannot be read.
 bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, bool quick);

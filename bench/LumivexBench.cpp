@@ -175,7 +175,7 @@ int main(int argc, char **argv)
         if (playerOnly)
             return bench::PlayerFigures(quick, dir) ? 0 : 1;
         if (optimizeOnly)
-            return bench::OptimizerFigures(quick) ? 0 : 1;
+            return bench::OptimizerFigures(quick) && bench::DelayFigures(quick) ? 0 : 1;
         if (liveOnly)
             return bench::LiveOutputFigures(quick) ? 0 : 1;
         if (textOnly)
@@ -185,7 +185,7 @@ int main(int argc, char **argv)
         hexdumpFigure(quick);
         pointFileFigure(quick);
         const bool ilda = ildaFigures(quick, dir) && bench::StandardIldaFigures(quick, dir);
-        const bool optimizer = bench::OptimizerFigures(quick);
+        const bool optimizer = bench::OptimizerFigures(quick) && bench::DelayFigures(quick);
         const bool window = !viewer || (bench::ViewerFigures(quick, dir) && bench::PlayerFigures(quick, dir));
         const bool live = bench::LiveOutputFigures(quick);
         const bool text = bench::TextFigures(quick, dir);

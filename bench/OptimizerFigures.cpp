@@ -14,21 +14,17 @@
 
 namespace bench {
 
-namespace {
-
 bool Holds(const scan::Figures &figures, const scan::Profile &profile)
 {
     return figures.coverage >= 99.5 && figures.stray <= 0.6 && figures.strayShare <= 0.5 &&
            figures.litStepMax <= profile.litStep && figures.blankStepMax <= profile.blankStep;
 }
 
-} // namespace
-
 bool OptimizerFigures(bool quick)
 {
     const scan::Profile &profile = scan::DefaultProfile();
     const std::vector<Drawing> drawings = MakeDrawings(quick ? 3 : 20);
-    double ours = 0, recipe = 0, again = 0, source = 0;
+    double ours = 0, recipe = 0, source = 0;
     double lowestCoverage = 100, recipeLowestCoverage = 100, largestStray = 0, recipeLargestStray = 0;
     double largestShare = 0, recipeLargestShare = 0, mostAdded = 0;
     int failed = 0, more = 0;
@@ -51,7 +47,6 @@ bool OptimizerFigures(bool quick)
         source += double(drawing.points.size());
         ours += double(prepared.size());
         recipe += double(baseline.size());
-        again += double(twice.size());
         mostAdded = std::max(mostAdded, 100.0 * (double(twice.size()) / double(prepared.size()) - 1));
         lowestCoverage = std::min(lowestCoverage, f.coverage);
         recipeLowestCoverage = std::min(recipeLowestCoverage, r.coverage);

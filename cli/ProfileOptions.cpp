@@ -7,19 +7,21 @@ namespace cli {
 
 namespace {
 
-constexpr std::array<KnownOption, 6> kOptions{{
+constexpr std::array<KnownOption, 7> kOptions{{
     {"--profile", true},
     {"--rate", true},
     {"--cutoff", true},
     {"--lit-step", true},
     {"--blank-step", true},
     {"--tolerance", true},
+    {"--color-delay", true},
 }};
 
 // Where each option's value goes, in the table's order.
 std::optional<std::string> scan::ProfileChoice::*const kFields[] = {
-    &scan::ProfileChoice::name,    &scan::ProfileChoice::rate,      &scan::ProfileChoice::cutoff,
-    &scan::ProfileChoice::litStep, &scan::ProfileChoice::blankStep, &scan::ProfileChoice::tolerance,
+    &scan::ProfileChoice::name,       &scan::ProfileChoice::rate,      &scan::ProfileChoice::cutoff,
+    &scan::ProfileChoice::litStep,    &scan::ProfileChoice::blankStep, &scan::ProfileChoice::tolerance,
+    &scan::ProfileChoice::colorDelay,
 };
 
 } // namespace

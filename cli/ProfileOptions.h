@@ -1,5 +1,6 @@
 // The options that choose a scanner profile: --profile NAME, or a scanner
-// described by --rate, --cutoff, --lit-step, --blank-step and --tolerance.
+// described by --rate, --cutoff, --lit-step, --blank-step and --tolerance,
+// and the lasers' lag, --color-delay.
 // One table for every command that measures or prepares frames for a
 // scanner.
 #pragma once
@@ -33,6 +34,7 @@ std::variant<scan::Profile, std::string> ProfileFromOptions(const ParsedArgs &pa
 
 // The help text's line for them.
 constexpr const char *kProfileUsage =
-    "[--profile ilda-30k|ilda-12k | --rate R --cutoff F --lit-step P --blank-step P --tolerance T]";
+    "[--profile ilda-30k|ilda-12k | --rate R --cutoff F --lit-step P --blank-step P --tolerance T] "
+    "[--color-delay US|R,G,B]";
 
 } // namespace cli

@@ -13,6 +13,7 @@
 #include "scan/Figures.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -45,6 +46,14 @@ std::string Plain(double value)
 {
     char text[64];
     return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+// The lasers' lag: one figure when they agree, else red, green, blue.
+std::string Delay(const std::array<double, 3> &delay)
+{
+    if (delay[0] == delay[1] && delay[1] == delay[2])
+        return Plain(delay[0]) + " µs";
+    return "red " + Plain(delay[0]) + ", green " + Plain(delay[1]) + ", blue " + Plain(delay[2]) + " µs";
 }
 
 // --scan=NAME read as --scan --profile NAME, so that the profile is parsed
@@ -129,12 +138,16 @@ public:
             out_ << "{\"file\": " << JsonString(name_) << ", \"profile\": {\"name\": " << JsonString(p.name)
                  << ", \"rate\": " << Plain(p.rate) << ", \"cutoff\": " << Plain(p.cutoff)
                  << ", \"litStep\": " << Plain(p.litStep) << ", \"blankStep\": " << Plain(p.blankStep)
-                 << ", \"tolerance\": " << Plain(p.tolerance) << "}, \"frames\": [";
+                 << ", \"tolerance\": " << Plain(p.tolerance) << ", \"colorDelay\": [" << Plain(p.colorDelay[0]) << ", "
+                 << Plain(p.colorDelay[1]) << ", " << Plain(p.colorDelay[2]) << "]}, \"frames\": [";
             return;
         }
         out_ << name_ << ": scanner " << p.name << ": " << Plain(p.rate) << " points/s, cutoff " << Plain(p.cutoff)
              << " Hz, lit step " << Plain(p.litStep) << " %, blanked step " << Plain(p.blankStep) << " %, tolerance "
-             << Plain(p.tolerance) << " %\n";
+             << Plain(p.tolerance) << " %";
+        if (p.colorDelay != std::array<double, 3>{0, 0, 0})
+            out_ << ", colour delay " << Delay(p.colorDelay);
+        out_ << "\n";
     }
 
     // Frames are measured on threads of their own while the reading goes

@@ -42,7 +42,7 @@ void CheckScanner(const scan::Profile &p)
     Range("scanner.blankStep", p.blankStep, 0, 100, true);
     Range("scanner.tolerance", p.tolerance, 0, 100, true);
     for (std::size_t c = 0; c < 3; ++c)
-        Range(Item("scanner.colorDelay", c), p.colorDelay[c], 0, 5000);
+        Range(Item("scanner.colorDelay", c), p.colorDelay[c], 0, scan::kMostColorDelay);
 }
 
 void CheckColor(const ColorSetup &color)

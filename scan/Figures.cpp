@@ -33,16 +33,20 @@ double Length(const Segment &segment)
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// What the frame means to draw: each lit point joined to the one before,
-// a lit first point or a point that does not move as a dot.
-void IntendedDrawing(std::span<const ilda::Point> frame, std::vector<Segment> &drawing)
+// What the frame means to draw: each lit point joined to the one before in
+// that point's colour, a lit first point or a point that does not move as
+// a dot.
+void IntendedDrawing(std::span<const ilda::Point> frame, std::vector<Segment> &drawing,
+                     std::vector<ilda::Color> &colors)
 {
     drawing.clear();
+    colors.clear();
     for (std::size_t i = 0; i < frame.size(); ++i) {
         if (!IsLit(frame[i]))
             continue;
         const Vec2 to = At(frame[i]);
         drawing.push_back({i == 0 ? to : At(frame[i - 1]), to});
+        colors.push_back(frame[i].color);
     }
 }
 
@@ -51,7 +55,9 @@ void IntendedDrawing(std::span<const ilda::Point> frame, std::vector<Segment> &d
 struct Scratch {
     std::vector<BeamStep> steps;
     std::vector<Segment> drawing;
+    std::vector<ilda::Color> drawingColors;
     std::vector<Segment> path;
+    std::vector<ilda::Color> pathColors;
     GridStorage drawingGrid;
     GridStorage pathGrid;
 };
@@ -60,9 +66,12 @@ void DrawnPath(std::span<const ilda::Point> frame, const Profile &profile, Scrat
 {
     TraceBeam(frame, profile, scratch.steps);
     scratch.path.clear();
+    scratch.pathColors.clear();
     for (const BeamStep &step : scratch.steps)
-        if (step.lit)
+        if (step.lit) {
             scratch.path.push_back({step.from, step.to});
+            scratch.pathColors.push_back(step.color);
+        }
 }
 
 // Calls visit(sample, weight) for the samples of segment: the middles of
@@ -88,14 +97,22 @@ template <class Visit> void Sample(const Segment &segment, double dotWeight, Vis
 // Whether every point of segment lies within tolerance of one segment of
 // the grid: the distance to a segment is convex along a line, so both ends
 // within it are enough. Sampling such a segment would count all of it.
-bool WhollyWithin(const Segment &segment, const SegmentGrid &grid, double tolerance, std::size_t &hint)
+// Only the segments accept takes count.
+template <class Accept>
+bool WhollyWithin(const Segment &segment, const SegmentGrid &grid, double tolerance, std::size_t &hint, Accept accept)
 {
     const double tolerance2 = tolerance * tolerance;
-    if (!grid.AnyWithin(segment.a, tolerance, hint))
+    if (!grid.AnyWithin(segment.a, tolerance, hint, accept))
         return false;
     if (DistanceSquared(segment.b, grid.At(hint)) <= tolerance2)
         return true;
-    return grid.AnyWithin(segment.b, tolerance, hint) && DistanceSquared(segment.a, grid.At(hint)) <= tolerance2;
+    return grid.AnyWithin(segment.b, tolerance, hint, accept) &&
+           DistanceSquared(segment.a, grid.At(hint)) <= tolerance2;
+}
+
+bool WhollyWithin(const Segment &segment, const SegmentGrid &grid, double tolerance, std::size_t &hint)
+{
+    return WhollyWithin(segment, grid, tolerance, hint, [](std::size_t) { return true; });
 }
 
 double CellFor(double tolerance)
@@ -103,13 +120,17 @@ double CellFor(double tolerance)
     return std::max(tolerance, kSmallestCell);
 }
 
-// The share of the drawing's length within tolerance of the drawn path.
-double Coverage(std::span<const Segment> drawing, const SegmentGrid &drawn, double tolerance)
+// The share of the drawing's length within tolerance of drawn path of its
+// colour: light of another colour there does not draw it.
+double Coverage(std::span<const Segment> drawing, std::span<const ilda::Color> drawingColors, const SegmentGrid &drawn,
+                std::span<const ilda::Color> drawnColors, double tolerance)
 {
     double total = 0, covered = 0;
     std::size_t hint = 0;
-    for (const Segment &segment : drawing) {
-        if (WhollyWithin(segment, drawn, tolerance, hint)) {
+    for (std::size_t i = 0; i < drawing.size(); ++i) {
+        const Segment &segment = drawing[i];
+        const auto accept = [&](std::size_t k) { return SameColor(drawnColors[k], drawingColors[i]); };
+        if (WhollyWithin(segment, drawn, tolerance, hint, accept)) {
             const double length = Length(segment);
             total += length > 0 ? length : kSpacing;
             covered += length > 0 ? length : kSpacing;
@@ -117,7 +138,7 @@ double Coverage(std::span<const Segment> drawing, const SegmentGrid &drawn, doub
         }
         Sample(segment, kSpacing, [&](const Vec2 &p, double weight) {
             total += weight;
-            if (drawn.AnyWithin(p, tolerance, hint))
+            if (drawn.AnyWithin(p, tolerance, hint, accept))
                 covered += weight;
         });
     }
@@ -182,11 +203,11 @@ Figures Measure(std::span<const ilda::Point> sent, std::span<const ilda::Point> 
 
     const double tolerance = Units(profile.tolerance);
     thread_local Scratch scratch;
-    IntendedDrawing(intended, scratch.drawing);
+    IntendedDrawing(intended, scratch.drawing, scratch.drawingColors);
     DrawnPath(sent, profile, scratch);
     const SegmentGrid drawingGrid(scratch.drawing, CellFor(tolerance), scratch.drawingGrid);
     const SegmentGrid pathGrid(scratch.path, CellFor(tolerance), scratch.pathGrid);
-    figures.coverage = Coverage(scratch.drawing, pathGrid, tolerance);
+    figures.coverage = Coverage(scratch.drawing, scratch.drawingColors, pathGrid, scratch.pathColors, tolerance);
     const Straying straying = Stray(scratch.path, drawingGrid, tolerance);
     figures.stray = Percent(straying.farthest);
     figures.strayShare = straying.share;

@@ -3,6 +3,7 @@
 #include "SegmentGrid.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -145,12 +146,44 @@ const std::vector<double> &CachedCornerTable(double share, double step, double d
     return found->second;
 }
 
+// Light of one colour does not draw a segment of another: where the colour
+// changes, the next segments' light cannot draw this one's tip, so the
+// mirror comes as close as at a stroke's end. Runs of colours that are all
+// alike (a gentle gradient) are one colour and need no such wait.
+void HoldAtColourChanges(const Stroke &stroke, double end, std::vector<double> &lag)
+{
+    const auto channel = [](ilda::Color color, int c) { return int((color >> (8 * c)) & 0xFF); };
+    std::array<int, 3> low{}, high{};
+    const auto begin = [&](ilda::Color color) {
+        for (int c = 0; c < 3; ++c)
+            low[std::size_t(c)] = high[std::size_t(c)] = channel(color, c);
+    };
+    if (stroke.at.size() > 1)
+        begin(stroke.look[1].color);
+    for (std::size_t k = 1; k + 1 < stroke.at.size(); ++k) {
+        const ilda::Color next = stroke.look[k + 1].color;
+        bool alike = true;
+        for (int c = 0; c < 3; ++c) {
+            const auto i = std::size_t(c);
+            low[i] = std::min(low[i], channel(next, c));
+            high[i] = std::max(high[i], channel(next, c));
+            alike = alike && high[i] - low[i] <= kSameColor;
+        }
+        if (alike)
+            continue;
+        lag[k] = std::min(lag[k], end);
+        begin(next);
+    }
+}
+
 } // namespace
 
 Planner::Planner(const Profile &profile, const Margins &margins)
     : share_(profile.MirrorShare()), litStep_(Units(profile.litStep) * 0.999 - 1),
       blankStep_(Units(profile.blankStep) * 0.999 - 1), margins_(margins)
 {
+    const std::array<long, 3> delay = profile.ColorDelayPoints();
+    lead_ = std::max(0L, *std::max_element(delay.begin(), delay.end()));
     litStep_ = std::max(litStep_, 1.0);
     blankStep_ = std::max(blankStep_, 1.0);
     cornerLag_ = CachedCornerTable(share_, litStep_, margins_.deviation);
@@ -228,6 +261,23 @@ void Planner::Travel(const Place &to, const ilda::Point &look)
     for (int k = 0; Length(mirror_.x - to.x, mirror_.y - to.y) > margins_.settle && k < kMaxDwell; ++k)
         Emit(to, look, false);
     held_ = held_ && Length(mirror_.x - to.x, mirror_.y - to.y) <= margins_.settle;
+    HoldForLead(to, look);
+}
+
+// The light comes lead_ points early: the points it lands on ahead of a
+// stroke must step no more than a lit step, and the frame's first point
+// must stay dark.
+void Planner::HoldForLead(const Place &to, const ilda::Point &look)
+{
+    const auto steady = [&](std::size_t k) {
+        const ilda::Point &a = (*out_)[k - 1], &b = (*out_)[k];
+        return Length(double(b.x) - a.x, double(b.y) - a.y) <= litStep_;
+    };
+    long run = 0;
+    for (std::size_t k = out_->size(); k > 1 && run < lead_ && steady(k - 1); --k)
+        ++run;
+    for (; run < lead_ || long(out_->size()) <= lead_; ++run)
+        Emit(to, look, false);
 }
 
 bool Planner::Strays(const Vec2 &from, const Vec2 &to, const Stroke &stroke, std::size_t segment,
@@ -281,6 +331,7 @@ void Planner::Draw(const Stroke &stroke)
             turn = 2 * std::numbers::pi - turn;
         lag[k] = CornerLag(turn);
     }
+    HoldAtColourChanges(stroke, margins_.end, lag);
     struct Checkpoint {
         std::size_t size = 0;
         Vec2 mirror;

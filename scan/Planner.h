@@ -32,6 +32,7 @@ public:
 private:
     void Emit(const Place &at, const ilda::Point &look, bool lit);
     void Travel(const Place &to, const ilda::Point &look);
+    void HoldForLead(const Place &to, const ilda::Point &look);
     void Draw(const Stroke &stroke);
     // How far the mirror may still lag behind a corner turning by angle
     // (radians) when the beam moves on.
@@ -43,6 +44,7 @@ private:
     double litStep_;   // units, with room for rounding
     double blankStep_; // units, with room for rounding
     Margins margins_;
+    long lead_;                     // points the light is sent ahead of the mirror, for the lasers' lag
     std::vector<double> cornerLag_; // by angle, in kCornerSteps steps from 0 to pi
     std::vector<ilda::Point> *out_ = nullptr;
     Vec2 mirror_;

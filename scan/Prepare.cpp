@@ -2,6 +2,7 @@
 
 #include "Planner.h"
 #include "Strokes.h"
+#include "scan/ColorDelay.h"
 
 namespace scan {
 
@@ -43,6 +44,7 @@ std::vector<ilda::Point> PrepareFrame(std::span<const ilda::Point> frame, const 
         if (planner.Plan(strokes, out))
             break;
     }
+    out = CompensateColorDelay(out, profile);
     // Ready to write: the last point says so.
     if (!out.empty())
         out.back().status |= ilda::kLastPointBit;

@@ -1,5 +1,6 @@
 #include "scan/Profile.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +11,18 @@ namespace scan {
 double Profile::MirrorShare() const
 {
     return 1.0 - std::exp(-2.0 * std::numbers::pi * cutoff / rate);
+}
+
+std::array<long, 3> Profile::ColorDelayPoints() const
+{
+    // Far beyond any frame; keeps an absurd rate or delay from overflowing.
+    constexpr double kMost = 1e9;
+    std::array<long, 3> points{};
+    for (std::size_t c = 0; c < points.size(); ++c) {
+        const double whole = std::floor(colorDelay[c] * rate / 1e6 + 0.5);
+        points[c] = whole >= -kMost && whole <= kMost ? std::lround(whole) : 0;
+    }
+    return points;
 }
 
 const std::vector<Profile> &BuiltInProfiles()
@@ -49,21 +62,68 @@ std::optional<double> PositiveNumber(const std::string &text)
     return value;
 }
 
+// A number within [0, kMostColorDelay], or nothing.
+std::optional<double> DelayNumber(const std::string &text)
+{
+    if (text.empty())
+        return std::nullopt;
+    errno = 0;
+    char *end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !(value >= 0 && value <= kMostColorDelay))
+        return std::nullopt;
+    return value + 0.0; // "-0" is 0
+}
+
+// "D" for every laser, or "R,G,B".
+std::optional<std::array<double, 3>> ParseColorDelay(const std::string &text)
+{
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == ',')
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
+    }
+    if (parts.size() != 1 && parts.size() != 3)
+        return std::nullopt;
+    std::array<double, 3> delay{};
+    for (std::size_t c = 0; c < delay.size(); ++c) {
+        const auto value = DelayNumber(parts[parts.size() == 1 ? 0 : c]);
+        if (!value)
+            return std::nullopt;
+        delay[c] = *value;
+    }
+    return delay;
+}
+
+std::string ColorDelayProblem(const std::string &text)
+{
+    return "--color-delay takes microseconds from 0 to " + std::to_string(int(kMostColorDelay)) +
+           ", one value or R,G,B, not " + text;
+}
+
+// The built-in profile named (the default one for no name).
+std::variant<Profile, std::string> NamedProfile(const std::optional<std::string> &name)
+{
+    if (!name)
+        return DefaultProfile();
+    if (const auto named = FindProfile(*name))
+        return *named;
+    std::string known;
+    for (const Profile &builtIn : BuiltInProfiles())
+        known += (known.empty() ? "" : ", ") + builtIn.name;
+    return "unknown profile " + *name + " (" + known + ")";
+}
+
 } // namespace
 
 std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
 {
-    Profile profile = DefaultProfile();
-    if (choice.name) {
-        const auto named = FindProfile(*choice.name);
-        if (!named) {
-            std::string known;
-            for (const Profile &builtIn : BuiltInProfiles())
-                known += (known.empty() ? "" : ", ") + builtIn.name;
-            return "unknown profile " + *choice.name + " (" + known + ")";
-        }
-        profile = *named;
-    }
+    auto named = NamedProfile(choice.name);
+    if (auto *problem = std::get_if<std::string>(&named))
+        return *problem;
+    Profile profile = std::get<Profile>(named);
     struct Field {
         const std::optional<std::string> &text;
         double &value;
@@ -93,6 +153,13 @@ std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
         profile.cutoff = profile.rate / 12;
     if (custom)
         profile.name = "custom";
+    // The lag is the projector's, not the scanner's: the profile keeps its name.
+    if (choice.colorDelay) {
+        const auto delay = ParseColorDelay(*choice.colorDelay);
+        if (!delay)
+            return ColorDelayProblem(*choice.colorDelay);
+        profile.colorDelay = *delay;
+    }
     return profile;
 }
 

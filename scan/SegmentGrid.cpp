@@ -100,31 +100,6 @@ template <class Visit> void SegmentGrid::ForEachCell(const Segment &segment, Vis
     }
 }
 
-bool SegmentGrid::AnyWithin(const Vec2 &p, double radius, std::size_t &hint) const
-{
-    if (segments_.empty())
-        return false;
-    const double radius2 = radius * radius;
-    // The segments next to the last one found come next along a path.
-    for (const std::size_t near : {hint, hint + 1, hint - 1})
-        if (near < segments_.size() && DistanceSquared(p, segments_[near]) <= radius2) {
-            hint = near;
-            return true;
-        }
-    const int column0 = Column(p.x - radius), column1 = Column(p.x + radius);
-    const int row0 = Row(p.y - radius), row1 = Row(p.y + radius);
-    for (int row = row0; row <= row1; ++row)
-        for (int column = column0; column <= column1; ++column) {
-            const std::size_t index = Index(column, row);
-            for (std::uint32_t k = start_[index]; k < start_[index + 1]; ++k)
-                if (DistanceSquared(p, segments_[items_[k]]) <= radius2) {
-                    hint = items_[k];
-                    return true;
-                }
-        }
-    return false;
-}
-
 double SegmentGrid::Nearest(const Vec2 &p, double enough, std::size_t &nearest) const
 {
     double best2 = std::numeric_limits<double>::infinity();

@@ -40,7 +40,12 @@ public:
     // Whether a segment lies within radius (at most one cell) of p. hint is
     // the segment found last time, tried first: neighbouring samples mostly
     // share it; it becomes the one found.
-    bool AnyWithin(const Vec2 &p, double radius, std::size_t &hint) const;
+    bool AnyWithin(const Vec2 &p, double radius, std::size_t &hint) const
+    {
+        return AnyWithin(p, radius, hint, [](std::size_t) { return true; });
+    }
+    // The same among the segments accept(index) takes.
+    template <class Accept> bool AnyWithin(const Vec2 &p, double radius, std::size_t &hint, Accept accept) const;
     // The distance from p to the nearest segment, which becomes nearest. The
     // search stops as soon as one within enough is found (the answer is then
     // at most enough, not always the least).
@@ -63,5 +68,32 @@ private:
     std::vector<std::uint32_t> &start_; // columns_ * rows_ + 1 offsets into items_
     std::vector<std::uint32_t> &items_;
 };
+
+template <class Accept>
+bool SegmentGrid::AnyWithin(const Vec2 &p, double radius, std::size_t &hint, Accept accept) const
+{
+    if (segments_.empty())
+        return false;
+    const double radius2 = radius * radius;
+    const auto near = [&](std::size_t k) { return DistanceSquared(p, segments_[k]) <= radius2 && accept(k); };
+    // The segments next to the last one found come next along a path.
+    for (const std::size_t k : {hint, hint + 1, hint - 1})
+        if (k < segments_.size() && near(k)) {
+            hint = k;
+            return true;
+        }
+    const int column0 = Column(p.x - radius), column1 = Column(p.x + radius);
+    const int row0 = Row(p.y - radius), row1 = Row(p.y + radius);
+    for (int row = row0; row <= row1; ++row)
+        for (int column = column0; column <= column1; ++column) {
+            const std::size_t index = Index(column, row);
+            for (std::uint32_t k = start_[index]; k < start_[index + 1]; ++k)
+                if (near(items_[k])) {
+                    hint = items_[k];
+                    return true;
+                }
+        }
+    return false;
+}
 
 } // namespace scan

@@ -129,6 +129,35 @@ TEST_F(Optimize, ProfileOptions)
     EXPECT_FALSE(std::filesystem::exists(Dir() / "bad.ild"));
 }
 
+// Prepared for lasers that lag 150 µs, the frames draw within the targets
+// under that lag, and ilda --scan measures them with it.
+TEST_F(Optimize, ColorDelayEndToEnd)
+{
+    Put("show.ild", Show());
+    const auto result = Run({"optimize", "--quiet", "--color-delay", "150", "-o", "late.ild", "show.ild"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Run({"ilda", "--check", "late.ild"}).exitCode, 0);
+    rtl::TMemoryStream in(Show()), out(ReadBytes(Dir() / "late.ild"));
+    const ilda::Contents before = ilda::ReadAll(in), after = ilda::ReadAll(out);
+    ASSERT_EQ(after.frames.size(), before.frames.size());
+    scan::Profile lagging = scan::DefaultProfile();
+    lagging.colorDelay = {150, 150, 150};
+    for (std::size_t i = 0; i < before.frames.size(); ++i) {
+        const auto &points = after.frames[i].points;
+        const scan::Figures late = scan::Measure(points, before.frames[i].points, lagging);
+        EXPECT_GE(late.coverage, 99.5) << i;
+        EXPECT_LE(late.strayShare, 0.5) << i;
+        EXPECT_LE(late.litStepMax, 1.6) << i;
+        // Drawn without the lag, the light comes early: it falls short.
+        EXPECT_LT(scan::Measure(points, before.frames[i].points, scan::DefaultProfile()).coverage, 99.5) << i;
+    }
+    const auto scan = Run({"ilda", "--scan", "--color-delay", "50,100,150", "late.ild"});
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    EXPECT_NE(scan.out.find(", colour delay red 50, green 100, blue 150 µs\n"), std::string::npos) << scan.out;
+    EXPECT_EQ(Run({"convert", "--color-delay", "-1", "-o", "bad.ild", "show.ild"}).exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "bad.ild"));
+}
+
 TEST_F(Optimize, ConvertWritesTheOutlinePrepared)
 {
     const std::string outline = std::string(LUMIVEX_TEST_DATA) + "/points-2000.dat";

@@ -34,6 +34,8 @@ TEST_F(IldaScan, JsonReadsBack)
     EXPECT_DOUBLE_EQ(profile["litStep"].real, 1.6);
     EXPECT_DOUBLE_EQ(profile["blankStep"].real, 8);
     EXPECT_DOUBLE_EQ(profile["tolerance"].real, 0.5);
+    ASSERT_EQ(profile["colorDelay"].items.size(), 3u);
+    EXPECT_DOUBLE_EQ(profile["colorDelay"][2].real, 0);
     ASSERT_EQ(doc["frames"].items.size(), 2u);
     const Json &first = doc["frames"][0];
     EXPECT_EQ(first["index"].number, 0);
@@ -91,6 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{
             "BadRate", {"--scan", "--rate", "0", "two.ild"}, "--rate takes points a second from 1 to 10000000, not 0"},
         Refusal{"OtherView", {"--scan", "--check", "two.ild"}, "leave out --check"},
+        Refusal{"BadDelay", {"--scan", "--color-delay", "50,60", "two.ild"}, "--color-delay takes microseconds"},
+        Refusal{"DelayTwice",
+                {"--scan", "--color-delay", "5", "--color-delay", "6", "two.ild"},
+                "--color-delay is given twice"},
         Refusal{"NoFile", {"--scan"}, "ilda needs a FILE"}),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -24,10 +25,29 @@ std::vector<ilda::Point> RightAngle(int startRepeats, int cornerRepeats, int end
     return frame;
 }
 
+// Two strokes, red then green, with dwell at their ends and blanked travel.
+std::vector<ilda::Point> TwoColours()
+{
+    std::vector<ilda::Point> frame(4, At(-10000, 5000, false));
+    const auto stroke = [&](int x, int y, int direction, ilda::Color color) {
+        for (int k = 0; k <= 23; ++k) {
+            ilda::Point point = At(x + direction * 1000 * std::min(k, 20), y);
+            point.color = color;
+            frame.push_back(point);
+        }
+    };
+    stroke(-10000, 5000, 1, ilda::Rgb(255, 0, 0));
+    frame.insert(frame.end(), 8, At(10000, -5000, false));
+    stroke(10000, -5000, -1, ilda::Rgb(0, 255, 0));
+    frame.insert(frame.end(), 8, At(-10000, 5000, false));
+    return frame;
+}
+
 struct Worked {
     const char *name;
     std::vector<ilda::Point> frame;
     double coverage, stray, strayShare;
+    double delay = 0; // µs, every laser
 };
 
 class WorkedExample : public testing::TestWithParam<Worked> {};
@@ -37,7 +57,9 @@ class WorkedExample : public testing::TestWithParam<Worked> {};
 TEST_P(WorkedExample, MatchesTheHandWorkedFigures)
 {
     const Worked &worked = GetParam();
-    const scan::Figures figures = scan::Measure(worked.frame, worked.frame, scan::DefaultProfile());
+    scan::Profile profile = scan::DefaultProfile();
+    profile.colorDelay = {worked.delay, worked.delay, worked.delay};
+    const scan::Figures figures = scan::Measure(worked.frame, worked.frame, profile);
     EXPECT_NEAR(figures.coverage, worked.coverage, 0.01);
     EXPECT_NEAR(figures.stray, worked.stray, 0.01);
     EXPECT_NEAR(figures.strayShare, worked.strayShare, 0.01);
@@ -48,7 +70,14 @@ INSTANTIATE_TEST_SUITE_P(Frames, WorkedExample,
                                          Worked{"LoopOfTwo", {At(0, 0), At(20000, 0)}, 33.987, 0, 0},
                                          Worked{"StandingStill", {At(0, 0, false), At(0, 0), At(0, 0)}, 100, 0, 0},
                                          Worked{"Corner", RightAngle(0, 0, 0), 81.250, 9.542, 31.265},
-                                         Worked{"CornerWithDwell", RightAngle(3, 3, 3), 94.293, 2.404, 5.844}),
+                                         Worked{"CornerWithDwell", RightAngle(3, 3, 3), 94.293, 2.404, 5.844},
+                                         // The laser's lag, in points: 2, 3, 5 and 9.
+                                         Worked{"CornerLate50", RightAngle(3, 3, 3), 94.293, 9.905, 32.355, 50},
+                                         Worked{"CornerLate100", RightAngle(3, 3, 3), 94.293, 9.905, 36.294, 100},
+                                         Worked{"CornerLate150", RightAngle(3, 3, 3), 91.687, 9.905, 40.856, 150},
+                                         Worked{"CornerLate300", RightAngle(3, 3, 3), 87.345, 9.905, 43.503, 300},
+                                         Worked{"TwoColours", TwoColours(), 100, 0.208, 0, 0},
+                                         Worked{"TwoColoursLate100", TwoColours(), 96.152, 7.620, 28.603, 100}),
                          [](const testing::TestParamInfo<Worked> &info) { return info.param.name; });
 
 // A path that keeps within tolerance still strays by as much as it is off.

@@ -34,6 +34,8 @@ struct Profile {
 
     // The share of the way to its target that the mirror moves each sample.
     double MirrorShare() const;
+    // colorDelay in whole points at the profile's rate, red, green, blue.
+    std::array<long, 3> ColorDelayPoints() const;
     bool operator==(const Profile &) const = default;
 };
 
@@ -47,7 +49,12 @@ std::optional<Profile> FindProfile(std::string_view name);
 struct ProfileChoice {
     std::optional<std::string> name;
     std::optional<std::string> rate, cutoff, litStep, blankStep, tolerance;
+    std::optional<std::string> colorDelay; // one value for all lasers, or "R,G,B"
 };
+
+// The largest colour delay taken, µs: far beyond any projector's, and it
+// keeps the dwell that compensates it from swelling frames.
+constexpr double kMostColorDelay = 1000;
 
 // The profile chosen, or the problem with the choice as a sentence. A rate
 // without a cutoff takes R/12: a scanner's point rate is commonly twelve
