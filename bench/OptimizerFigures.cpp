@@ -68,7 +68,6 @@ bool OptimizerFigures(bool quick)
     Figure("recipe_largest_stray_pct", recipeLargestStray, "%");
     Figure("recipe_largest_stray_share_pct", recipeLargestShare, "%");
     Figure("optimize_again_added_pct", mostAdded, "%");
-    Figure("optimize_again_points", again, "points");
 
     // Speed: the source points prepared a second, best of three rounds.
     using Clock = std::chrono::steady_clock;
