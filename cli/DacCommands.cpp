@@ -9,6 +9,7 @@
 #include "dac/Net.h"
 #include "dac/Show.h"
 #include "ilda/Reading.h"
+#include "rtl/Result.h"
 #include "scan/Prepare.h"
 #include "scan/Profile.h"
 
@@ -135,7 +136,89 @@ int RunDacs(const Args &args)
     return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(errno);
 }
 
-int RunPlay(const Args &args)
+namespace {
+
+// What play was asked to do.
+struct PlayRequest {
+    dac::StreamOptions options;
+    std::optional<dac::Target> target;
+    scan::ProfileChoice choice;
+    std::optional<scan::Profile> profile;
+    std::optional<std::string> frames;
+    bool loop = false;
+    std::optional<double> seconds;
+    std::string file;
+};
+
+rtl::Failure PlayUsage(std::string problem)
+{
+    return rtl::Fail(std::move(problem), kExitUsage);
+}
+
+// --fps, --seconds and --buffer-ms: numbers within their bounds.
+rtl::Result<void> PlayNumber(PlayRequest &request, const std::string &name, const std::string &value)
+{
+    const auto number = startup::ParseReal(value);
+    if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
+        return PlayUsage("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
+    if (name == "--seconds" && (!number || *number <= 0))
+        return PlayUsage("--seconds wants a time above 0, not '" + value + "'");
+    if (name == "--buffer-ms" && (!number || *number < 5 || *number > 1000))
+        return PlayUsage("--buffer-ms wants 5 to 1000, not '" + value + "'");
+    if (name == "--fps")
+        request.options.fps = *number;
+    else if (name == "--seconds")
+        request.seconds = *number;
+    else
+        request.options.bufferSeconds = *number / 1000;
+    return {};
+}
+
+rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, const std::string &value)
+{
+    std::string problem;
+    if (name == "--dac") {
+        request.target = dac::ParseTarget(value, problem);
+        if (!request.target)
+            return PlayUsage(problem);
+    } else if (name == "--profile") {
+        request.choice.name = value;
+    } else if (name == "--rate") {
+        request.choice.rate = value;
+    } else if (name == "--frames") {
+        request.frames = value;
+    } else if (name == "--loop") {
+        request.loop = true;
+    } else if (name == "--clear-estop") {
+        request.options.clearEstop = true;
+    } else {
+        return PlayNumber(request, name, value);
+    }
+    return {};
+}
+
+// The profile: its rate is the DAC's; "none" sends the frames as they are.
+rtl::Result<void> PlayProfile(PlayRequest &request)
+{
+    const scan::ProfileChoice &choice = request.choice;
+    if (choice.name == "none") {
+        const auto rate = choice.rate ? startup::ParseReal(*choice.rate) : std::optional<double>(30000);
+        if (!rate || *rate < 1 || *rate > 1e7)
+            return PlayUsage("--rate wants points a second, at least 1");
+        request.options.rate = *rate;
+        return {};
+    }
+    auto resolved = scan::ResolveProfile(choice);
+    if (auto *text = std::get_if<std::string>(&resolved))
+        return PlayUsage(*text);
+    request.profile = std::get<scan::Profile>(resolved);
+    request.options.rate = request.profile->rate;
+    if (!(request.options.rate >= 1))
+        return PlayUsage("the point rate must be at least 1 a second");
+    return {};
+}
+
+rtl::Result<PlayRequest> PlayOptions(const Args &args)
 {
     const ParsedArgs parsed = ParseArgs(args, {{"--dac", true},
                                                {"--profile", true},
@@ -147,87 +230,39 @@ int RunPlay(const Args &args)
                                                {"--clear-estop"},
                                                {"--buffer-ms", true}});
     if (!parsed.problem.empty())
-        return UsageError(parsed.problem);
+        return PlayUsage(parsed.problem);
     if (parsed.files.size() != 1)
-        return UsageError("play takes one FILE");
-    dac::StreamOptions options;
-    std::optional<dac::Target> target;
-    scan::ProfileChoice choice;
-    std::optional<std::string> frames;
-    bool loop = false;
-    std::optional<double> seconds;
-    for (const auto &[name, value] : parsed.options) {
-        std::string problem;
-        if (name == "--dac") {
-            target = dac::ParseTarget(value, problem);
-            if (!target)
-                return UsageError(problem);
-        } else if (name == "--profile") {
-            choice.name = value;
-        } else if (name == "--rate") {
-            choice.rate = value;
-        } else if (name == "--frames") {
-            frames = value;
-        } else if (name == "--loop") {
-            loop = true;
-        } else if (name == "--clear-estop") {
-            options.clearEstop = true;
-        } else {
-            const auto number = startup::ParseReal(value);
-            if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
-                return UsageError("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
-            if (name == "--seconds" && (!number || *number <= 0))
-                return UsageError("--seconds wants a time above 0, not '" + value + "'");
-            if (name == "--buffer-ms" && (!number || *number < 5 || *number > 1000))
-                return UsageError("--buffer-ms wants 5 to 1000, not '" + value + "'");
-            if (name == "--fps")
-                options.fps = *number;
-            else if (name == "--seconds")
-                seconds = *number;
-            else
-                options.bufferSeconds = *number / 1000;
-        }
-    }
-    if (!target)
-        return UsageError("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
-    options.target = *target;
+        return PlayUsage("play takes one FILE");
+    PlayRequest request;
+    for (const auto &[name, value] : parsed.options)
+        if (auto done = PlayOption(request, name, value); !done)
+            return done.failure();
+    if (!request.target)
+        return PlayUsage("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
+    request.options.target = *request.target;
+    if (auto done = PlayProfile(request); !done)
+        return done.failure();
+    request.file = parsed.files.front();
+    return request;
+}
 
-    // The profile: its rate is the DAC's; "none" sends the frames as they are.
-    std::optional<scan::Profile> profile;
-    if (choice.name == "none") {
-        const auto rate = choice.rate ? startup::ParseReal(*choice.rate) : std::optional<double>(30000);
-        if (!rate || *rate < 1 || *rate > 1e7)
-            return UsageError("--rate wants points a second, at least 1");
-        options.rate = *rate;
-    } else {
-        auto resolved = scan::ResolveProfile(choice);
-        if (auto *text = std::get_if<std::string>(&resolved))
-            return UsageError(*text);
-        profile = std::get<scan::Profile>(resolved);
-        options.rate = profile->rate;
-        if (!(options.rate >= 1))
-            return UsageError("the point rate must be at least 1 a second");
-    }
-
-    const std::string &file = parsed.files.front();
+// The frames in the order --frames gives, prepared for the profile.
+rtl::Result<std::vector<std::vector<ilda::Point>>> PlayShow(const PlayRequest &request)
+{
+    const std::string &file = request.file;
     auto stream = OpenSeekableInput(file);
-    if (!stream) {
-        std::fprintf(stderr, "lumivex: %s\n", CantOpenMessage(file).c_str());
-        return kExitFailed;
-    }
+    if (!stream)
+        return rtl::Fail(CantOpenMessage(file));
     const ilda::Contents contents = ilda::ReadAll(*stream);
-    if (contents.frames.empty()) {
-        std::fprintf(stderr, "lumivex: %s: no frames to play%s%s\n", file.c_str(),
-                     contents.outcome.errors.empty() ? "" : ": ",
-                     contents.outcome.errors.empty() ? "" : contents.outcome.errors.front().text.c_str());
-        return kExitFailed;
-    }
+    if (contents.frames.empty())
+        return rtl::Fail(file + ": no frames to play" +
+                         (contents.outcome.errors.empty() ? "" : ": " + contents.outcome.errors.front().text));
     std::vector<std::size_t> order;
-    if (frames) {
+    if (request.frames) {
         std::string problem;
-        auto list = FrameList(*frames, contents.frames.size(), problem);
+        auto list = FrameList(*request.frames, contents.frames.size(), problem);
         if (!list)
-            return UsageError(problem);
+            return PlayUsage(problem);
         order = std::move(*list);
     } else {
         for (std::size_t f = 0; f < contents.frames.size(); ++f)
@@ -236,41 +271,38 @@ int RunPlay(const Args &args)
     std::vector<std::vector<ilda::Point>> show;
     for (const std::size_t f : order) {
         const auto &points = contents.frames[f].points;
-        show.push_back(profile ? scan::PrepareFrame(points, *profile) : points);
+        show.push_back(request.profile ? scan::PrepareFrame(points, *request.profile) : points);
     }
+    return show;
+}
 
-    // An Ether Dream tells its buffer and fastest rate in its broadcast.
-    if (target->kind == dac::Kind::EtherDream) {
-        dac::DiscoveryOptions listen;
-        listen.broadcast = false;
-        listen.timeout = std::chrono::milliseconds(1100);
-        std::string ignored;
-        for (const dac::FoundDac &d : dac::Discover(listen, ignored)) {
-            const auto resolved = dac::Resolve(target->host, target->port);
-            if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
-                options.maxRate = d.maxRate;
-                options.capacity = d.capacity;
-            }
+// An Ether Dream tells its buffer and fastest rate in its broadcast.
+void ListenToTheDac(dac::StreamOptions &options)
+{
+    if (options.target.kind != dac::Kind::EtherDream)
+        return;
+    dac::DiscoveryOptions listen;
+    listen.broadcast = false;
+    listen.timeout = std::chrono::milliseconds(1100);
+    std::string ignored;
+    for (const dac::FoundDac &d : dac::Discover(listen, ignored)) {
+        const auto resolved = dac::Resolve(options.target.host, options.target.port);
+        if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
+            options.maxRate = d.maxRate;
+            options.capacity = d.capacity;
         }
     }
+}
 
-    const std::uint64_t slots = seconds ? static_cast<std::uint64_t>(std::ceil(*seconds * options.fps))
-                                        : std::numeric_limits<std::uint64_t>::max();
-    dac::ShowSource source(std::move(show), loop, slots);
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    dac::StreamHooks hooks;
-    std::uint64_t shown = 0;
-    hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
-    if (isatty(STDOUT_FILENO))
-        hooks.onStatus = PrintStatus;
-    const dac::StreamOutcome outcome = dac::RunStream(options, source, gStop, hooks);
+// The line that sums the show up, and the exit status.
+int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate)
+{
     const dac::StreamStatus &s = outcome.status;
     const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
     std::printf("%s: %llu frames, %llu points at %.0f points a second, %llu underflows, %llu reconnections\n", how,
-                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), options.rate,
+                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), rate,
                 static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
@@ -285,6 +317,42 @@ int RunPlay(const Args &args)
         return kExitFailed;
     }
     return kExitOk;
+}
+
+int PlayFailed(const rtl::Failure &failure)
+{
+    if (failure.code == kExitUsage)
+        return UsageError(failure.message);
+    std::fprintf(stderr, "lumivex: %s\n", failure.message.c_str());
+    return failure.code;
+}
+
+} // namespace
+
+int RunPlay(const Args &args)
+{
+    auto request = PlayOptions(args);
+    if (!request)
+        return PlayFailed(request.failure());
+    auto show = PlayShow(*request);
+    if (!show)
+        return PlayFailed(show.failure());
+    dac::StreamOptions &options = request->options;
+    ListenToTheDac(options);
+
+    const std::uint64_t slots = request->seconds
+                                    ? static_cast<std::uint64_t>(std::ceil(*request->seconds * options.fps))
+                                    : std::numeric_limits<std::uint64_t>::max();
+    dac::ShowSource source(std::move(*show), request->loop, slots);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    dac::StreamHooks hooks;
+    std::uint64_t shown = 0;
+    hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
+    if (isatty(STDOUT_FILENO))
+        hooks.onStatus = PrintStatus;
+    const dac::StreamOutcome outcome = dac::RunStream(options, source, gStop, hooks);
+    return PlaySummary(outcome, shown, options.rate);
 }
 
 } // namespace cli
