@@ -6,9 +6,8 @@
 #include "Json.h"
 
 #include "dac/Discovery.h"
+#include "dac/FileShow.h"
 #include "dac/Net.h"
-#include "dac/Show.h"
-#include "ilda/Reading.h"
 #include "rtl/Result.h"
 #include "scan/Prepare.h"
 #include "scan/Profile.h"
@@ -21,7 +20,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <optional>
+#include <utility>
 
 namespace cli {
 
@@ -69,9 +69,7 @@ std::optional<std::vector<std::size_t>> FrameList(const std::string &text, std::
 
 void PrintStatus(const dac::StreamStatus &s)
 {
-    if (!s.connected) {
-        std::printf("no answer from the DAC; only blanked points until it answers again\n");
-    } else {
+    if (s.connected) {
         std::printf("frame %llu  points %llu", static_cast<unsigned long long>(s.frame),
                     static_cast<unsigned long long>(s.pointsSent));
         if (s.capacity)
@@ -81,6 +79,22 @@ void PrintStatus(const dac::StreamStatus &s)
         std::printf("  underflows %llu\n", static_cast<unsigned long long>(s.underflows));
     }
     std::fflush(stdout);
+}
+
+// A DAC lost or back, told whatever stdout is. (was: never answered yet.)
+void TellConnection(std::optional<bool> &was, bool now)
+{
+    if (!was) {
+        if (now)
+            was = true; // the first answer is no news
+        return;
+    }
+    if (now == std::exchange(*was, now))
+        return;
+    if (now)
+        std::fprintf(stderr, "lumivex: the DAC answers again; the show goes on\n");
+    else
+        std::fprintf(stderr, "lumivex: the DAC does not answer; only blanked points until it answers again\n");
 }
 
 } // namespace
@@ -191,6 +205,11 @@ rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, cons
         request.loop = true;
     } else if (name == "--clear-estop") {
         request.options.clearEstop = true;
+    } else if (name == "--timing") {
+        const auto timing = dac::ParseTiming(value);
+        if (!timing)
+            return PlayUsage("--timing wants keep or every, not '" + value + "'");
+        request.options.timing = *timing;
     } else {
         return PlayNumber(request, name, value);
     }
@@ -228,7 +247,8 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
                                                {"--loop"},
                                                {"--seconds", true},
                                                {"--clear-estop"},
-                                               {"--buffer-ms", true}});
+                                               {"--buffer-ms", true},
+                                               {"--timing", true}});
     if (!parsed.problem.empty())
         return PlayUsage(parsed.problem);
     if (parsed.files.size() != 1)
@@ -246,39 +266,40 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
     return request;
 }
 
-// The frames in the order --frames gives, prepared for the profile.
-rtl::Result<std::vector<std::vector<ilda::Point>>> PlayShow(const PlayRequest &request)
+// The file's frames in the order --frames gives, read as they are due and
+// prepared for the profile.
+rtl::Result<std::unique_ptr<dac::FileShow>> PlayShow(const PlayRequest &request)
 {
-    const std::string &file = request.file;
-    auto stream = OpenSeekableInput(file);
+    auto stream = OpenSeekableInput(request.file);
     if (!stream)
-        return rtl::Fail(CantOpenMessage(file));
-    const ilda::Contents contents = ilda::ReadAll(*stream);
-    if (contents.frames.empty())
-        return rtl::Fail(file + ": no frames to play" +
-                         (contents.outcome.errors.empty() ? "" : ": " + contents.outcome.errors.front().text));
-    std::vector<std::size_t> order;
+        return rtl::Fail(CantOpenMessage(request.file));
+    auto show = dac::FileShow::Open(std::move(stream), request.file);
+    if (!show)
+        return show.failure();
+    dac::FileShowPlan plan;
     if (request.frames) {
         std::string problem;
-        auto list = FrameList(*request.frames, contents.frames.size(), problem);
+        auto list = FrameList(*request.frames, (*show)->FrameCount(), problem);
         if (!list)
             return PlayUsage(problem);
-        order = std::move(*list);
-    } else {
-        for (std::size_t f = 0; f < contents.frames.size(); ++f)
-            order.push_back(f);
+        plan.order = std::move(*list);
     }
-    std::vector<std::vector<ilda::Point>> show;
-    for (const std::size_t f : order) {
-        const auto &points = contents.frames[f].points;
-        show.push_back(request.profile ? scan::PrepareFrame(points, *request.profile) : points);
-    }
+    plan.loop = request.loop;
+    if (request.seconds)
+        plan.slots = static_cast<std::uint64_t>(std::ceil(*request.seconds * request.options.fps));
+    if (request.profile)
+        plan.prepare = [profile = *request.profile](std::span<const ilda::Point> points) {
+            return scan::PrepareFrame(points, profile);
+        };
+    (*show)->SetPlan(std::move(plan));
     return show;
 }
 
-// An Ether Dream tells its buffer and fastest rate in its broadcast.
+// An Ether Dream tells its buffer and fastest rate in its broadcast; when
+// none is heard, the DAC is asked for the rate before any point is sent.
 void ListenToTheDac(dac::StreamOptions &options)
 {
+    options.askRate = options.target.kind == dac::Kind::EtherDream;
     if (options.target.kind != dac::Kind::EtherDream)
         return;
     dac::DiscoveryOptions listen;
@@ -290,6 +311,7 @@ void ListenToTheDac(dac::StreamOptions &options)
         if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
             options.maxRate = d.maxRate;
             options.capacity = d.capacity;
+            options.askRate = false;
         }
     }
 }
@@ -301,9 +323,12 @@ int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double r
     const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
-    std::printf("%s: %llu frames, %llu points at %.0f points a second, %llu underflows, %llu reconnections\n", how,
-                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), rate,
-                static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
+    std::printf(
+        "%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
+        "reconnections\n",
+        how, static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.skipped),
+        static_cast<unsigned long long>(s.pointsSent), rate, static_cast<unsigned long long>(s.underflows),
+        static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
         std::fprintf(stderr,
@@ -339,19 +364,18 @@ int RunPlay(const Args &args)
         return PlayFailed(show.failure());
     dac::StreamOptions &options = request->options;
     ListenToTheDac(options);
-
-    const std::uint64_t slots = request->seconds
-                                    ? static_cast<std::uint64_t>(std::ceil(*request->seconds * options.fps))
-                                    : std::numeric_limits<std::uint64_t>::max();
-    dac::ShowSource source(std::move(*show), request->loop, slots);
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
     dac::StreamHooks hooks;
     std::uint64_t shown = 0;
     hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
-    if (isatty(STDOUT_FILENO))
-        hooks.onStatus = PrintStatus;
-    const dac::StreamOutcome outcome = dac::RunStream(options, source, gStop, hooks);
+    std::optional<bool> connected;
+    hooks.onStatus = [&connected, tty = isatty(STDOUT_FILENO) != 0](const dac::StreamStatus &s) {
+        TellConnection(connected, s.connected);
+        if (tty)
+            PrintStatus(s);
+    };
+    const dac::StreamOutcome outcome = dac::RunStream(options, **show, gStop, hooks);
     return PlaySummary(outcome, shown, options.rate);
 }
 
