@@ -142,8 +142,9 @@ int RunDacs(const Args &args)
         std::printf("]\n");
     } else {
         for (const dac::FoundDac &d : found)
-            std::printf("%-10s  %-20s  %s  capacity %s  max rate %s\n", dac::KindName(d.kind), d.name.c_str(),
-                        d.Target().c_str(), optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str());
+            std::printf("%-10s  %-20s  %s  capacity %s  max rate %s\n", dac::KindName(d.kind),
+                        EscapedText(d.name).c_str(), d.Target().c_str(), optionalText(d.capacity).c_str(),
+                        optionalText(d.maxRate).c_str());
         if (found.empty())
             std::printf("no DAC answered within %.1f s\n", options.timeout.count() / 1000.0);
     }

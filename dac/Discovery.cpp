@@ -19,6 +19,22 @@ std::string FoundDac::Target() const
     return std::string(KindName(kind)) + ":" + address + ":" + std::to_string(port);
 }
 
+namespace {
+
+// An IDN unit is its unit ID, whatever address or port answered; an
+// Ether Dream its address.
+bool Same(const FoundDac &a, const FoundDac &b)
+{
+    if (a.kind != b.kind)
+        return false;
+    const bool hasId = std::any_of(a.unitId.begin(), a.unitId.end(), [](std::uint8_t v) { return v != 0; });
+    if (a.kind == Kind::Idn && hasId)
+        return a.unitId == b.unitId;
+    return a.address == b.address && a.port == b.port;
+}
+
+} // namespace
+
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem)
 {
     std::vector<FoundDac> found;
@@ -60,9 +76,7 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
     if (scanner.Valid())
         sendScans();
     const auto add = [&](FoundDac dac) {
-        const bool known = std::any_of(found.begin(), found.end(), [&](const FoundDac &f) {
-            return f.kind == dac.kind && f.address == dac.address && f.port == dac.port;
-        });
+        const bool known = std::any_of(found.begin(), found.end(), [&](const FoundDac &f) { return Same(f, dac); });
         if (!known)
             found.push_back(std::move(dac));
     };
@@ -100,7 +114,8 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
             const auto header = idn::DecodePacketHeader({bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0))});
             if (header && header->sequence == sequence)
                 if (const auto r = idn::DecodeScanResponse({bytes, static_cast<std::size_t>(got)}))
-                    add({Kind::Idn, r->hostName, AddressText(from), ntohs(from.sin_port), std::nullopt, std::nullopt});
+                    add({Kind::Idn, r->hostName, AddressText(from), ntohs(from.sin_port), std::nullopt, std::nullopt,
+                         r->unitId});
         }
     }
     return found;
