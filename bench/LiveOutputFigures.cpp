@@ -1,6 +1,7 @@
 // Live output on loopback: a show streamed to each emulator at 30,000
 // points a second and 30 frames a second (60 s, or 2 s with quick), and how
-// long discovery takes to hear each emulator.
+// long discovery takes to hear each emulator; and when a show of frames
+// twice their slot ends under --timing keep (10 s, or 2 s with quick).
 #include "Figures.h"
 
 #include "dac/Discovery.h"
@@ -124,11 +125,55 @@ void DiscoveryFigures()
     }
 }
 
+// --timing keep with frames that take twice their slot: when the show ends
+// against when it should (seconds), and the frames shown and skipped.
+bool KeepTimeFigures(double seconds)
+{
+    dac::EmulatorOptions emulatorOptions;
+    emulatorOptions.broadcastTo.clear();
+    dac::Emulator emulator(emulatorOptions);
+    std::string problem;
+    if (!emulator.Start(problem)) {
+        std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+        return false;
+    }
+    dac::StreamOptions options;
+    options.target = {dac::Kind::EtherDream, "127.0.0.1", emulator.Port()};
+    options.rate = kRate;
+    options.fps = kFps;
+    options.timing = dac::Timing::Keep;
+    std::vector<ilda::Point> frame(static_cast<std::size_t>(2 * kRate / kFps)); // two slots
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        frame[i].x = static_cast<std::int16_t>(i * 10);
+    dac::ShowSource source({frame}, true, static_cast<std::uint64_t>(std::llround(seconds * kFps)));
+    std::atomic<bool> stop{false};
+    std::optional<dac::Clock::time_point> first;
+    std::uint64_t shown = 0;
+    dac::StreamHooks hooks;
+    hooks.onFrameSent = [&](std::uint64_t) {
+        first = first.value_or(dac::Clock::now());
+        ++shown;
+    };
+    const auto outcome = dac::RunStream(options, source, stop, hooks);
+    const double took = first ? std::chrono::duration<double>(dac::Clock::now() - *first).count() : 0;
+    emulator.Stop();
+    if (outcome.end != dac::StreamEnd::Done) {
+        std::fprintf(stderr, "lumivex-bench: live_keep stream ended early: %s\n", outcome.message.c_str());
+        return false;
+    }
+    bench::Figure("live_keep_show_end_s", took, "s");
+    bench::Figure("live_keep_show_end_error_frames", std::abs(took - seconds) * kFps, "frames");
+    bench::Figure("live_keep_frames_shown", static_cast<double>(shown), "frames");
+    bench::Figure("live_keep_frames_skipped", static_cast<double>(outcome.status.skipped), "frames");
+    return true;
+}
+
 } // namespace
 
 bool bench::LiveOutputFigures(bool quick)
 {
     const double seconds = quick ? 2 : 60;
     DiscoveryFigures();
-    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds);
+    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds) &&
+           KeepTimeFigures(quick ? 2 : 10);
 }

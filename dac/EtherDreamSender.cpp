@@ -56,6 +56,7 @@ private:
     Step Send(std::size_t count);
     void Sent(std::size_t count);
     Step Finish();
+    Step Lost();
     // Sends a command and waits for its answer: nothing when the link is gone.
     std::optional<ed::Response> Command(std::span<const std::uint8_t> bytes);
     Step Check(const std::optional<ed::Response> &response, const char *what);
@@ -448,6 +449,25 @@ EtherDreamRun::Step EtherDreamRun::Finish()
     return Step::End;
 }
 
+// The connection is gone: End, or Go to connect again.
+EtherDreamRun::Step EtherDreamRun::Lost()
+{
+    socket_.Close();
+    out_.status.connected = false;
+    Report(true);
+    if (!everConnected_ && Clock::now() - runStart_ > kFirstContactTime)
+        return End(StreamEnd::Failed, "the DAC at " + AddressText(address_) + " does not answer");
+    if (options_.endOnLoss)
+        return End(StreamEnd::Lost, "lost the connection to the DAC");
+    // Only the lead-out was left, and a DAC stops when its connection
+    // does: nothing is left to resume.
+    if (feed_.Ending()) {
+        out_.end = stop_ ? StreamEnd::Stopped : StreamEnd::Done;
+        return Step::End;
+    }
+    return Step::Go;
+}
+
 StreamOutcome EtherDreamRun::Run()
 {
     const auto address = Resolve(options_.target.host, options_.target.port);
@@ -481,23 +501,8 @@ StreamOutcome EtherDreamRun::Run()
         if (step == Step::End)
             break;
         if (step == Step::Lost) {
-            socket_.Close();
-            out_.status.connected = false;
-            Report(true);
-            if (!everConnected_ && Clock::now() - runStart_ > kFirstContactTime) {
-                End(StreamEnd::Failed, "the DAC at " + AddressText(address_) + " does not answer");
+            if (Lost() == Step::End)
                 break;
-            }
-            if (options_.endOnLoss) {
-                End(StreamEnd::Lost, "lost the connection to the DAC");
-                break;
-            }
-            // Only the lead-out was left, and a DAC stops when its connection
-            // does: nothing is left to resume.
-            if (feed_.Ending()) {
-                out_.end = stop_ ? StreamEnd::Stopped : StreamEnd::Done;
-                break;
-            }
             continue;
         }
         Report(false);

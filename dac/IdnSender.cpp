@@ -55,6 +55,7 @@ private:
     Clock::duration SendFrame(const std::vector<ilda::Point> &frame);
     // The show until it ends (null), or the outcome when nothing more may be sent.
     StreamOutcome *Show();
+    bool ShowSlot(std::uint64_t slot, Clock::time_point now);
     // Whether the unit answers, told when it changes; true to go on.
     bool Watch(Clock::time_point now);
     void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
@@ -174,6 +175,32 @@ bool IdnRun::Watch(Clock::time_point now)
     return true;
 }
 
+// Slot's frame out, or blanked points while the unit is silent; false at
+// the show's end.
+bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point now)
+{
+    const std::vector<ilda::Point> *frame = source_.Frame(slot);
+    if (!frame) {
+        if (out_.status.connected)
+            out_.end = StreamEnd::Done;
+        else
+            End(StreamEnd::Lost, "the show ended while the IDN unit was silent");
+        return false;
+    }
+    out_.status.frame = slot;
+    if (const double rate = source_.FrameRate(); rate > 0)
+        out_.status.rate = rate_ = rate;
+    if (out_.status.connected) {
+        frameEnds_ = now + SendFrame(*frame);
+        if (hooks_.onFrameSent)
+            hooks_.onFrameSent(slot);
+    } else {
+        ++silentSlots_;
+        SendBlank(1);
+    }
+    return true;
+}
+
 // The frames as the show's clock makes them due, until the show ends.
 StreamOutcome *IdnRun::Show()
 {
@@ -188,31 +215,13 @@ StreamOutcome *IdnRun::Show()
         }
         if (!Watch(now))
             return &out_;
+        // A frame goes once it has played whole and its slot is over.
         if (now >= showStart_ && now >= frameEnds_) {
             const std::uint64_t slot = lastSlot ? clock.Next() : clock.Slot();
-            if (!lastSlot || slot != *lastSlot) {
-                const std::vector<ilda::Point> *frame = source_.Frame(slot);
-                if (!frame) {
-                    if (out_.status.connected)
-                        out_.end = StreamEnd::Done;
-                    else
-                        End(StreamEnd::Lost, "the show ended while the IDN unit was silent");
-                    return nullptr;
-                }
-                lastSlot = slot;
-                out_.status.frame = slot;
-                if (const double rate = source_.FrameRate(); rate > 0)
-                    out_.status.rate = rate_ = rate;
-                if (out_.status.connected) {
-                    frameEnds_ = now + SendFrame(*frame);
-                    if (hooks_.onFrameSent)
-                        hooks_.onFrameSent(slot);
-                } else {
-                    ++silentSlots_;
-                    SendBlank(1); // while the unit is silent only blanked points
-                }
-                out_.status.skipped = clock.Skipped() + silentSlots_;
-            }
+            if (slot != lastSlot && !ShowSlot(slot, now))
+                return nullptr;
+            lastSlot = slot;
+            out_.status.skipped = clock.Skipped() + silentSlots_;
         }
         if (now - lastSent_ >= kKeepaliveEvery) {
             Send(idn::EncodeVoid(Message(true)));
