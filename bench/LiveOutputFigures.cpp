@@ -147,15 +147,18 @@ bool KeepTimeFigures(double seconds)
         frame[i].x = static_cast<std::int16_t>(i * 10);
     dac::ShowSource source({frame}, true, static_cast<std::uint64_t>(std::llround(seconds * kFps)));
     std::atomic<bool> stop{false};
-    std::optional<dac::Clock::time_point> first;
+    // Frames go out a buffer's time before they play, the first as the last:
+    // the show ends one frame (two slots) after the last went out.
+    std::optional<dac::Clock::time_point> first, last;
     std::uint64_t shown = 0;
     dac::StreamHooks hooks;
     hooks.onFrameSent = [&](std::uint64_t) {
-        first = first.value_or(dac::Clock::now());
+        last = dac::Clock::now();
+        first = first.value_or(*last);
         ++shown;
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
-    const double took = first ? std::chrono::duration<double>(dac::Clock::now() - *first).count() : 0;
+    const double took = first ? std::chrono::duration<double>(*last - *first).count() + 2 / kFps : 0;
     emulator.Stop();
     if (outcome.end != dac::StreamEnd::Done) {
         std::fprintf(stderr, "lumivex-bench: live_keep stream ended early: %s\n", outcome.message.c_str());

@@ -389,3 +389,48 @@ TEST(Discovery, AnIdnUnitAnsweringFromManyPortsIsOneUnit)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Discovery, SeveralListenersHereAllHearABroadcastSentToOneAddress)
+{
+    const auto any = Loopback(0);
+    dac::Socket probe = dac::UdpSocket(&any);
+    const std::uint16_t port = PortOf(probe.Fd());
+    probe.Close();
+    std::atomic<bool> done{false};
+    std::thread dacUnit([&] {
+        dac::Socket sender = dac::UdpSocket();
+        ed::Broadcast b;
+        b.bufferCapacity = 1799;
+        b.maxPointRate = 54321;
+        const auto bytes = ed::EncodeBroadcast(b);
+        const auto to = Loopback(port);
+        while (!done) {
+            ::sendto(sender.Fd(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to);
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    dac::DiscoveryOptions options;
+    options.broadcast = false;
+    options.etherDreamPort = port;
+    options.timeout = 800ms;
+    std::vector<dac::FoundDac> heard[3];
+    std::vector<std::thread> listeners;
+    for (auto &found : heard)
+        listeners.emplace_back([&options, &found] {
+            std::string problem;
+            found = dac::Discover(options, problem);
+        });
+    for (auto &t : listeners)
+        t.join();
+    done = true;
+    dacUnit.join();
+    for (const auto &found : heard) {
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].address, "127.0.0.1");
+        EXPECT_EQ(found[0].maxRate, 54321u);
+    }
+}
+
+} // namespace
