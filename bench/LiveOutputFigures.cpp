@@ -55,6 +55,7 @@ bool StreamFigures(dac::Kind kind, double seconds)
     dac::ShowSource source(Show(), true, slots);
     std::atomic<bool> stop{false};
     std::vector<double> sentAt(slots, -1);
+    std::vector<std::uint64_t> sentSlots; // in the order sent: a late frame's successors may be skipped
     std::optional<dac::Clock::time_point> first;
     dac::StreamHooks hooks;
     hooks.onFrameSent = [&](std::uint64_t slot) {
@@ -63,6 +64,7 @@ bool StreamFigures(dac::Kind kind, double seconds)
             first = now;
         if (slot < sentAt.size())
             sentAt[slot] = std::chrono::duration<double>(now - *first).count();
+        sentSlots.push_back(slot);
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -86,10 +88,11 @@ bool StreamFigures(dac::Kind kind, double seconds)
     // went into the socket (the emulator plays it from its buffer later).
     double late = -1e9;
     const auto &arrivals = figures.frameArrivals;
-    for (std::uint64_t slot = 0; slot < slots; ++slot) {
-        double at = sentAt[slot];
-        if (kind == dac::Kind::Idn && slot + 1 < arrivals.size())
-            at = arrivals[slot + 1] - arrivals[1]; // arrivals[0] is the lead-in
+    for (std::size_t k = 0; k < sentSlots.size(); ++k) {
+        const std::uint64_t slot = sentSlots[k];
+        double at = slot < sentAt.size() ? sentAt[slot] : -1;
+        if (kind == dac::Kind::Idn && k + 1 < arrivals.size())
+            at = arrivals[k + 1] - arrivals[1]; // arrivals[0] is the lead-in
         if (at >= 0)
             late = std::max(late, (at - static_cast<double>(slot) / kFps) * 1000);
     }
@@ -147,18 +150,20 @@ bool KeepTimeFigures(double seconds)
         frame[i].x = static_cast<std::int16_t>(i * 10);
     dac::ShowSource source({frame}, true, static_cast<std::uint64_t>(std::llround(seconds * kFps)));
     std::atomic<bool> stop{false};
-    // Frames go out a buffer's time before they play, the first as the last:
-    // the show ends one frame (two slots) after the last went out.
-    std::optional<dac::Clock::time_point> first, last;
+    // Frames go out a buffer's time before they play (the first sooner,
+    // while the buffer fills): from the second frame shown (slot 2) to the
+    // end of the last, which lasts two slots.
+    std::optional<dac::Clock::time_point> second, last;
     std::uint64_t shown = 0;
     dac::StreamHooks hooks;
-    hooks.onFrameSent = [&](std::uint64_t) {
+    hooks.onFrameSent = [&](std::uint64_t slot) {
         last = dac::Clock::now();
-        first = first.value_or(*last);
+        if (slot == 2)
+            second = last;
         ++shown;
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
-    const double took = first ? std::chrono::duration<double>(*last - *first).count() + 2 / kFps : 0;
+    const double took = second ? std::chrono::duration<double>(*last - *second).count() + 4 / kFps : 0;
     emulator.Stop();
     if (outcome.end != dac::StreamEnd::Done) {
         std::fprintf(stderr, "lumivex-bench: live_keep stream ended early: %s\n", outcome.message.c_str());
