@@ -25,7 +25,7 @@ constexpr std::size_t kMostPointsPerCommand = 1000;
 constexpr std::uint32_t kLeastCapacity = 64;
 // How long the DAC's buffer may disagree with what it was sent and played.
 constexpr auto kDisagreement = 1s;
-constexpr auto kFirstRetry = 250ms, kLastRetry = 1000ms;
+constexpr auto kFirstRetry = 250ms, kLastRetry = 500ms;
 
 class EtherDreamRun {
 public:
