@@ -91,6 +91,8 @@ StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const
 class PointFeed {
 public:
     PointFeed(FrameSource &source, double rate, double fps, double leadSeconds, Timing timing = Timing::Keep);
+    PointFeed(const PointFeed &) = delete; // its clock reads this one's points
+    PointFeed &operator=(const PointFeed &) = delete;
     // Up to count points appended to out, all at Rate() once it returns;
     // fewer at the end or before a point at another rate.
     void Take(std::size_t count, std::vector<ilda::Point> &out);
