@@ -156,7 +156,10 @@ void EtherDreamRun::Compare(Clock::time_point now)
 {
     model_ = Model(now);
     modelAt_ = now;
-    const double slack = 2.0 * static_cast<double>(chunk_) + rate_ * 0.020; // the round trip's jitter
+    // What the round trip and its jitter may account for: the DAC played
+    // on while its answer travelled.
+    const double roundTrip = std::chrono::duration<double>(now - lastCommand_).count();
+    const double slack = 2.0 * static_cast<double>(chunk_) + rate_ * (0.020 + roundTrip);
     const double difference = last_.bufferFullness - model_;
     if (std::abs(difference) <= slack || !prepared_) {
         model_ = last_.bufferFullness; // the DAC's clock is the one that plays
