@@ -1,6 +1,7 @@
 // Live output on loopback: a show streamed to each emulator at 30,000
 // points a second and 30 frames a second (60 s, or 2 s with quick), and how
-// long discovery takes to hear each emulator.
+// long discovery takes to hear each emulator; and when a show of frames
+// twice their slot ends under --timing keep (10 s, or 2 s with quick).
 #include "Figures.h"
 
 #include "dac/Discovery.h"
@@ -55,6 +56,7 @@ bool StreamFigures(dac::Kind kind, double seconds)
     dac::ShowSource source(Show(), true, slots);
     std::atomic<bool> stop{false};
     std::vector<double> sentAt(slots, -1);
+    std::vector<std::uint64_t> sentSlots; // in the order sent: a late frame's successors may be skipped
     std::optional<dac::Clock::time_point> first;
     dac::StreamHooks hooks;
     hooks.onFrameSent = [&](std::uint64_t slot) {
@@ -63,6 +65,7 @@ bool StreamFigures(dac::Kind kind, double seconds)
             first = now;
         if (slot < sentAt.size())
             sentAt[slot] = std::chrono::duration<double>(now - *first).count();
+        sentSlots.push_back(slot);
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -86,10 +89,11 @@ bool StreamFigures(dac::Kind kind, double seconds)
     // went into the socket (the emulator plays it from its buffer later).
     double late = -1e9;
     const auto &arrivals = figures.frameArrivals;
-    for (std::uint64_t slot = 0; slot < slots; ++slot) {
-        double at = sentAt[slot];
-        if (kind == dac::Kind::Idn && slot + 1 < arrivals.size())
-            at = arrivals[slot + 1] - arrivals[1]; // arrivals[0] is the lead-in
+    for (std::size_t k = 0; k < sentSlots.size(); ++k) {
+        const std::uint64_t slot = sentSlots[k];
+        double at = slot < sentAt.size() ? sentAt[slot] : -1;
+        if (kind == dac::Kind::Idn && k + 1 < arrivals.size())
+            at = arrivals[k + 1] - arrivals[1]; // arrivals[0] is the lead-in
         if (at >= 0)
             late = std::max(late, (at - static_cast<double>(slot) / kFps) * 1000);
     }
@@ -125,11 +129,60 @@ void DiscoveryFigures()
     }
 }
 
+// --timing keep with frames that take twice their slot: when the show ends
+// against when it should (seconds), and the frames shown and skipped.
+bool KeepTimeFigures(double seconds)
+{
+    emu::EmulatorOptions emulatorOptions;
+    emulatorOptions.broadcastTo.clear();
+    emu::Emulator emulator(emulatorOptions);
+    std::string problem;
+    if (!emulator.Start(problem)) {
+        std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+        return false;
+    }
+    dac::StreamOptions options;
+    options.target = {dac::Kind::EtherDream, "127.0.0.1", emulator.Port()};
+    options.rate = kRate;
+    options.fps = kFps;
+    options.timing = dac::Timing::Keep;
+    std::vector<ilda::Point> frame(static_cast<std::size_t>(2 * kRate / kFps)); // two slots
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        frame[i].x = static_cast<std::int16_t>(i * 10);
+    dac::ShowSource source({frame}, true, static_cast<std::uint64_t>(std::llround(seconds * kFps)));
+    std::atomic<bool> stop{false};
+    // Frames go out a buffer's time before they play (the first sooner,
+    // while the buffer fills): from the second frame shown (slot 2) to the
+    // end of the last, which lasts two slots.
+    std::optional<dac::Clock::time_point> second, last;
+    std::uint64_t shown = 0;
+    dac::StreamHooks hooks;
+    hooks.onFrameSent = [&](std::uint64_t slot) {
+        last = dac::Clock::now();
+        if (slot == 2)
+            second = last;
+        ++shown;
+    };
+    const auto outcome = dac::RunStream(options, source, stop, hooks);
+    const double took = second ? std::chrono::duration<double>(*last - *second).count() + 4 / kFps : 0;
+    emulator.Stop();
+    if (outcome.end != dac::StreamEnd::Done) {
+        std::fprintf(stderr, "lumivex-bench: live_keep stream ended early: %s\n", outcome.message.c_str());
+        return false;
+    }
+    bench::Figure("live_keep_show_end_s", took, "s");
+    bench::Figure("live_keep_show_end_error_frames", std::abs(took - seconds) * kFps, "frames");
+    bench::Figure("live_keep_frames_shown", static_cast<double>(shown), "frames");
+    bench::Figure("live_keep_frames_skipped", static_cast<double>(outcome.status.skipped), "frames");
+    return true;
+}
+
 } // namespace
 
 bool bench::LiveOutputFigures(bool quick)
 {
     const double seconds = quick ? 2 : 60;
     DiscoveryFigures();
-    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds);
+    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds) &&
+           KeepTimeFigures(quick ? 2 : 10);
 }

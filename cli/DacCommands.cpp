@@ -7,10 +7,10 @@
 #include "ProjectorOption.h"
 
 #include "dac/Discovery.h"
+#include "dac/FileShow.h"
 #include "dac/Net.h"
-#include "dac/Show.h"
 #include "frames/Select.h"
-#include "ilda/Reading.h"
+#include "rtl/Result.h"
 #include "scan/Prepare.h"
 #include "scan/Profile.h"
 
@@ -21,7 +21,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
+#include <optional>
+#include <utility>
 
 namespace cli {
 
@@ -36,9 +37,7 @@ extern "C" void OnStopSignal(int)
 
 void PrintStatus(const dac::StreamStatus &s)
 {
-    if (!s.connected) {
-        std::printf("no answer from the DAC; only blanked points until it answers again\n");
-    } else {
+    if (s.connected) {
         std::printf("frame %llu  points %llu", static_cast<unsigned long long>(s.frame),
                     static_cast<unsigned long long>(s.pointsSent));
         if (s.capacity)
@@ -48,6 +47,22 @@ void PrintStatus(const dac::StreamStatus &s)
         std::printf("  underflows %llu\n", static_cast<unsigned long long>(s.underflows));
     }
     std::fflush(stdout);
+}
+
+// A DAC lost or back, told whatever stdout is. (was: never answered yet.)
+void TellConnection(std::optional<bool> &was, bool now)
+{
+    if (!was) {
+        if (now)
+            was = true; // the first answer is no news
+        return;
+    }
+    if (now == std::exchange(*was, now))
+        return;
+    if (now)
+        std::fprintf(stderr, "lumivex: the DAC answers again; the show goes on\n");
+    else
+        std::fprintf(stderr, "lumivex: the DAC does not answer; only blanked points until it answers again\n");
 }
 
 } // namespace
@@ -95,15 +110,113 @@ int RunDacs(const Args &args)
         std::printf("]\n");
     } else {
         for (const dac::FoundDac &d : found)
-            std::printf("%-10s  %-20s  %s  capacity %s  max rate %s\n", dac::KindName(d.kind), d.name.c_str(),
-                        d.Target().c_str(), optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str());
+            std::printf("%-10s  %-20s  %s  capacity %s  max rate %s\n", dac::KindName(d.kind),
+                        EscapedText(d.name).c_str(), d.Target().c_str(), optionalText(d.capacity).c_str(),
+                        optionalText(d.maxRate).c_str());
         if (found.empty())
             std::printf("no DAC answered within %.1f s\n", options.timeout.count() / 1000.0);
     }
     return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(errno);
 }
 
-int RunPlay(const Args &args)
+namespace {
+
+// What play was asked to do.
+struct PlayRequest {
+    dac::StreamOptions options;
+    std::optional<dac::Target> target;
+    scan::ProfileChoice choice;
+    std::optional<scan::Profile> profile;
+    ProjectorStage stage; // its scanner, and its DAC unless --dac names one
+    std::optional<std::string> frames;
+    bool loop = false;
+    std::optional<double> seconds;
+    std::string file;
+};
+
+rtl::Failure PlayUsage(std::string problem)
+{
+    return rtl::Fail(std::move(problem), kExitUsage);
+}
+
+// --fps, --seconds and --buffer-ms: numbers within their bounds.
+rtl::Result<void> PlayNumber(PlayRequest &request, const std::string &name, const std::string &value)
+{
+    const auto number = startup::ParseReal(value);
+    if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
+        return PlayUsage("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
+    if (name == "--seconds" && (!number || *number <= 0))
+        return PlayUsage("--seconds wants a time above 0, not '" + value + "'");
+    if (name == "--buffer-ms" && (!number || *number < 5 || *number > 1000))
+        return PlayUsage("--buffer-ms wants 5 to 1000, not '" + value + "'");
+    if (name == "--fps")
+        request.options.fps = *number;
+    else if (name == "--seconds")
+        request.seconds = *number;
+    else
+        request.options.bufferSeconds = *number / 1000;
+    return {};
+}
+
+rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, const std::string &value)
+{
+    std::string problem;
+    if (name == "--projector") {
+        auto loaded = LoadProjector(value);
+        if (const auto *text = std::get_if<std::string>(&loaded))
+            return PlayUsage(*text);
+        request.stage = std::get<ProjectorStage>(loaded);
+    } else if (name == "--dac") {
+        request.target = dac::ParseTarget(value, problem);
+        if (!request.target)
+            return PlayUsage(problem);
+    } else if (name == "--profile") {
+        request.choice.name = value;
+    } else if (name == "--rate") {
+        request.choice.rate = value;
+    } else if (name == "--frames") {
+        request.frames = value;
+    } else if (name == "--loop") {
+        request.loop = true;
+    } else if (name == "--clear-estop") {
+        request.options.clearEstop = true;
+    } else if (name == "--timing") {
+        const auto timing = dac::ParseTiming(value);
+        if (!timing)
+            return PlayUsage("--timing wants keep or every, not '" + value + "'");
+        request.options.timing = *timing;
+    } else {
+        return PlayNumber(request, name, value);
+    }
+    return {};
+}
+
+// The profile: its rate is the DAC's; "none" sends the frames as they are.
+rtl::Result<void> PlayProfile(PlayRequest &request)
+{
+    const scan::ProfileChoice &choice = request.choice;
+    if (request.stage) {
+        request.options.rate = request.stage->GetSetup().scanner.rate;
+        return {};
+    }
+    if (choice.name == "none") {
+        const auto rate = choice.rate ? scan::ParsePointRate("--rate", *choice.rate) : rtl::Result<double>(30000);
+        if (!rate)
+            return PlayUsage(rate.message());
+        request.options.rate = *rate;
+        return {};
+    }
+    auto resolved = scan::ResolveProfile(choice);
+    if (auto *text = std::get_if<std::string>(&resolved))
+        return PlayUsage(*text);
+    request.profile = std::get<scan::Profile>(resolved);
+    request.options.rate = request.profile->rate;
+    if (!(request.options.rate >= 1))
+        return PlayUsage("the point rate must be at least 1 a second");
+    return {};
+}
+
+rtl::Result<PlayRequest> PlayOptions(const Args &args)
 {
     const ParsedArgs parsed = ParseArgs(args, {{"--dac", true},
                                                {"--profile", true},
@@ -114,149 +227,98 @@ int RunPlay(const Args &args)
                                                {"--seconds", true},
                                                {"--clear-estop"},
                                                {"--buffer-ms", true},
+                                               {"--timing", true},
                                                {"--projector", true}});
     if (!parsed.problem.empty())
-        return UsageError(parsed.problem);
+        return PlayUsage(parsed.problem);
     if (parsed.files.size() != 1)
-        return UsageError("play takes one FILE");
-    dac::StreamOptions options;
-    std::optional<dac::Target> target;
-    scan::ProfileChoice choice;
-    std::optional<std::string> frames;
-    bool loop = false;
-    std::optional<double> seconds;
-    ProjectorStage stage; // its scanner, and its DAC unless --dac names one
-    for (const auto &[name, value] : parsed.options) {
+        return PlayUsage("play takes one FILE");
+    PlayRequest request;
+    for (const auto &[name, value] : parsed.options)
+        if (auto done = PlayOption(request, name, value); !done)
+            return done.failure();
+    if (request.stage && (request.choice.name || request.choice.rate))
+        return PlayUsage(kProjectorOrProfile);
+    if (request.stage && !request.target && request.stage->GetSetup().dac) {
         std::string problem;
-        if (name == "--projector") {
-            auto loaded = LoadProjector(value);
-            if (const auto *text = std::get_if<std::string>(&loaded))
-                return UsageError(*text);
-            stage = std::get<ProjectorStage>(loaded);
-        } else if (name == "--dac") {
-            target = dac::ParseTarget(value, problem);
-            if (!target)
-                return UsageError(problem);
-        } else if (name == "--profile") {
-            choice.name = value;
-        } else if (name == "--rate") {
-            choice.rate = value;
-        } else if (name == "--frames") {
-            frames = value;
-        } else if (name == "--loop") {
-            loop = true;
-        } else if (name == "--clear-estop") {
-            options.clearEstop = true;
-        } else {
-            const auto number = startup::ParseReal(value);
-            if (name == "--fps" && (!number || *number <= 0 || *number > 1000))
-                return UsageError("--fps wants frames a second above 0, at most 1000, not '" + value + "'");
-            if (name == "--seconds" && (!number || *number <= 0))
-                return UsageError("--seconds wants a time above 0, not '" + value + "'");
-            if (name == "--buffer-ms" && (!number || *number < 5 || *number > 1000))
-                return UsageError("--buffer-ms wants 5 to 1000, not '" + value + "'");
-            if (name == "--fps")
-                options.fps = *number;
-            else if (name == "--seconds")
-                seconds = *number;
-            else
-                options.bufferSeconds = *number / 1000;
-        }
+        request.target = dac::ParseTarget(*request.stage->GetSetup().dac, problem);
     }
-    if (stage && (choice.name || choice.rate))
-        return UsageError(kProjectorOrProfile);
-    if (stage && !target && stage->GetSetup().dac) {
-        std::string problem;
-        target = dac::ParseTarget(*stage->GetSetup().dac, problem);
-    }
-    if (!target)
-        return UsageError("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
-    options.target = *target;
+    if (!request.target)
+        return PlayUsage("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
+    request.options.target = *request.target;
+    if (auto done = PlayProfile(request); !done)
+        return done.failure();
+    request.file = parsed.files.front();
+    return request;
+}
 
-    // The profile: its rate is the DAC's; "none" sends the frames as they are.
-    std::optional<scan::Profile> profile;
-    if (stage) {
-        options.rate = stage->GetSetup().scanner.rate;
-    } else if (choice.name == "none") {
-        const auto rate = choice.rate ? scan::ParsePointRate("--rate", *choice.rate) : rtl::Result<double>(30000);
-        if (!rate)
-            return UsageError(rate.message());
-        options.rate = *rate;
-    } else {
-        auto resolved = scan::ResolveProfile(choice);
-        if (auto *text = std::get_if<std::string>(&resolved))
-            return UsageError(*text);
-        profile = std::get<scan::Profile>(resolved);
-        options.rate = profile->rate;
-        if (!(options.rate >= 1))
-            return UsageError("the point rate must be at least 1 a second");
-    }
-
-    const std::string &file = parsed.files.front();
-    auto stream = OpenSeekableInput(file);
-    if (!stream) {
-        std::fprintf(stderr, "lumivex: %s\n", CantOpenMessage(file).c_str());
-        return kExitFailed;
-    }
-    const ilda::Contents contents = ilda::ReadAll(*stream);
-    if (contents.frames.empty()) {
-        std::fprintf(stderr, "lumivex: %s: no frames to play%s%s\n", file.c_str(),
-                     contents.outcome.errors.empty() ? "" : ": ",
-                     contents.outcome.errors.empty() ? "" : contents.outcome.errors.front().text.c_str());
-        return kExitFailed;
-    }
-    std::vector<std::size_t> order;
-    if (frames) {
-        const auto list = frames::FrameList::Parse(*frames);
+// The file's frames in the order --frames gives, read as they are due and
+// prepared for the profile.
+rtl::Result<std::unique_ptr<dac::FileShow>> PlayShow(const PlayRequest &request)
+{
+    auto stream = OpenSeekableInput(request.file);
+    if (!stream)
+        return rtl::Fail(CantOpenMessage(request.file));
+    auto show = dac::FileShow::Open(std::move(stream), request.file);
+    if (!show)
+        return show.failure();
+    dac::FileShowPlan plan;
+    if (request.frames) {
+        const auto list = frames::FrameList::Parse(*request.frames);
         if (!list)
-            return UsageError(list.message());
-        auto expanded = list->Expand(contents.frames.size());
-        if (!expanded)
-            return UsageError(expanded.message());
-        order = std::move(expanded).value();
-    } else {
-        for (std::size_t f = 0; f < contents.frames.size(); ++f)
-            order.push_back(f);
+            return PlayUsage(list.message());
+        auto order = list->Expand((*show)->FrameCount());
+        if (!order)
+            return PlayUsage(order.message());
+        plan.order = std::move(order).value();
     }
-    std::vector<std::vector<ilda::Point>> show;
-    for (const std::size_t f : order) {
-        const auto &points = contents.frames[f].points;
-        show.push_back(stage ? stage->Apply(points) : profile ? scan::PrepareFrame(points, *profile) : points);
-    }
+    plan.loop = request.loop;
+    if (request.seconds)
+        plan.slots = static_cast<std::uint64_t>(std::ceil(*request.seconds * request.options.fps));
+    if (request.stage)
+        plan.prepare = [stage = request.stage](std::span<const ilda::Point> points) { return stage->Apply(points); };
+    else if (request.profile)
+        plan.prepare = [profile = *request.profile](std::span<const ilda::Point> points) {
+            return scan::PrepareFrame(points, profile);
+        };
+    (*show)->SetPlan(std::move(plan));
+    return show;
+}
 
-    // An Ether Dream tells its buffer and fastest rate in its broadcast.
-    if (target->kind == dac::Kind::EtherDream) {
-        dac::DiscoveryOptions listen;
-        listen.broadcast = false;
-        listen.timeout = std::chrono::milliseconds(1100);
-        std::string ignored;
-        for (const dac::FoundDac &d : dac::Discover(listen, ignored)) {
-            const auto resolved = dac::Resolve(target->host, target->port);
-            if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
-                options.maxRate = d.maxRate;
-                options.capacity = d.capacity;
-            }
+// An Ether Dream tells its buffer and fastest rate in its broadcast; when
+// none is heard, the DAC is asked for the rate before any point is sent.
+void ListenToTheDac(dac::StreamOptions &options)
+{
+    options.askRate = options.target.kind == dac::Kind::EtherDream;
+    if (options.target.kind != dac::Kind::EtherDream)
+        return;
+    dac::DiscoveryOptions listen;
+    listen.broadcast = false;
+    listen.timeout = std::chrono::milliseconds(1100);
+    std::string ignored;
+    for (const dac::FoundDac &d : dac::Discover(listen, ignored)) {
+        const auto resolved = dac::Resolve(options.target.host, options.target.port);
+        if (d.kind == dac::Kind::EtherDream && resolved && d.address == dac::AddressText(*resolved)) {
+            options.maxRate = d.maxRate;
+            options.capacity = d.capacity;
+            options.askRate = false;
         }
     }
+}
 
-    const std::uint64_t slots = seconds ? static_cast<std::uint64_t>(std::ceil(*seconds * options.fps))
-                                        : std::numeric_limits<std::uint64_t>::max();
-    dac::ShowSource source(std::move(show), loop, slots);
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    dac::StreamHooks hooks;
-    std::uint64_t shown = 0;
-    hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
-    if (isatty(STDOUT_FILENO))
-        hooks.onStatus = PrintStatus;
-    const dac::StreamOutcome outcome = dac::RunStream(options, source, gStop, hooks);
+// The line that sums the show up, and the exit status.
+int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate)
+{
     const dac::StreamStatus &s = outcome.status;
     const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
-    std::printf("%s: %llu frames, %llu points at %.0f points a second, %llu underflows, %llu reconnections\n", how,
-                static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.pointsSent), options.rate,
-                static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
+    std::printf(
+        "%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
+        "reconnections\n",
+        how, static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.skipped),
+        static_cast<unsigned long long>(s.pointsSent), rate, static_cast<unsigned long long>(s.underflows),
+        static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
         std::fprintf(stderr,
@@ -270,6 +332,41 @@ int RunPlay(const Args &args)
         return kExitFailed;
     }
     return kExitOk;
+}
+
+int PlayFailed(const rtl::Failure &failure)
+{
+    if (failure.code == kExitUsage)
+        return UsageError(failure.message);
+    std::fprintf(stderr, "lumivex: %s\n", failure.message.c_str());
+    return failure.code;
+}
+
+} // namespace
+
+int RunPlay(const Args &args)
+{
+    auto request = PlayOptions(args);
+    if (!request)
+        return PlayFailed(request.failure());
+    auto show = PlayShow(*request);
+    if (!show)
+        return PlayFailed(show.failure());
+    dac::StreamOptions &options = request->options;
+    ListenToTheDac(options);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    dac::StreamHooks hooks;
+    std::uint64_t shown = 0;
+    hooks.onFrameSent = [&shown](std::uint64_t) { ++shown; };
+    std::optional<bool> connected;
+    hooks.onStatus = [&connected, tty = isatty(STDOUT_FILENO) != 0](const dac::StreamStatus &s) {
+        TellConnection(connected, s.connected);
+        if (tty)
+            PrintStatus(s);
+    };
+    const dac::StreamOutcome outcome = dac::RunStream(options, **show, gStop, hooks);
+    return PlaySummary(outcome, shown, options.rate);
 }
 
 } // namespace cli

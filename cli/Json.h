@@ -6,12 +6,14 @@
 
 namespace cli {
 
-// text as a JSON string, quotes included. Bytes above 127 are taken as
-// Latin-1 and escaped, so the result is plain ASCII whatever the input.
-inline std::string JsonString(std::string_view text)
+// text as a JSON string's contents, without the quotes: control
+// characters escaped, so it is also safe to show on a terminal. Bytes
+// above 127 are taken as Latin-1 and escaped, so the result is plain ASCII
+// whatever the input.
+inline std::string EscapedText(std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "\"";
+    std::string out;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
@@ -32,8 +34,13 @@ inline std::string JsonString(std::string_view text)
             }
         }
     }
-    out += '"';
     return out;
+}
+
+// text as a JSON string, quotes included.
+inline std::string JsonString(std::string_view text)
+{
+    return "\"" + EscapedText(text) + "\"";
 }
 
 } // namespace cli

@@ -13,9 +13,11 @@ ilda::Point BlankCentre()
     return point;
 }
 
-PointFeed::PointFeed(FrameSource &source, double rate, double fps, double leadSeconds)
-    : source_(source), rate_(rate), fps_(fps), leadSeconds_(leadSeconds),
-      leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))), leadLeft_(leadPoints_)
+PointFeed::PointFeed(FrameSource &source, double rate, double fps, double leadSeconds, Timing timing)
+    : source_(source), rate_(rate), leadSeconds_(leadSeconds),
+      leadPoints_(static_cast<std::size_t>(std::ceil(rate * leadSeconds))), leadLeft_(leadPoints_),
+      // Half a point late: a slot ends at the point nearest its time.
+      clock_(fps, timing, [this] { return baseSeconds_ + (static_cast<double>(showPoints_) + 0.5) / rate_; })
 {
 }
 
@@ -39,10 +41,10 @@ void PointFeed::Resume(double seconds)
     leadLeft_ = leadPoints_;
     pending_.clear();
     pendingAt_ = 0;
-    slot_ = static_cast<std::uint64_t>(seconds * fps_);
     lastStarted_.reset();
     baseSeconds_ = seconds;
     showPoints_ = 0;
+    clock_.Resume();
 }
 
 std::vector<std::uint64_t> PointFeed::TakeStartedSlots()
@@ -66,13 +68,8 @@ void PointFeed::Take(std::size_t count, std::vector<ilda::Point> &out)
         if (pendingAt_ == pending_.size()) {
             // The next whole repetition: of this slot's frame while its
             // time lasts, else of the next slot's.
-            // (Points since the last change of rate, where the slot ends.)
-            const auto slotEnd = [&](std::uint64_t slot) {
-                return std::round(static_cast<double>(slot + 1) * rate_ / fps_ - baseSeconds_ * rate_);
-            };
-            while (static_cast<double>(showPoints_) >= slotEnd(slot_))
-                ++slot_;
-            const std::vector<ilda::Point> *frame = source_.Frame(slot_);
+            const std::uint64_t slot = clock_.Next();
+            const std::vector<ilda::Point> *frame = source_.Frame(slot);
             if (!frame) {
                 Finish();
                 continue;
@@ -84,14 +81,15 @@ void PointFeed::Take(std::size_t count, std::vector<ilda::Point> &out)
                 showPoints_ = 0;
                 rate_ = rate;
             }
-            if (lastStarted_ != slot_) {
-                started_.push_back(slot_);
-                lastStarted_ = slot_;
+            if (lastStarted_ != slot) {
+                started_.push_back(slot);
+                lastStarted_ = slot;
             }
             pending_.assign(frame->begin(), frame->end());
             if (pending_.empty()) // an empty frame shows as blanked time
                 pending_.assign(
-                    static_cast<std::size_t>(std::max(1.0, slotEnd(slot_) - static_cast<double>(showPoints_))),
+                    static_cast<std::size_t>(std::max(1.0, std::round((clock_.SlotEnd() - baseSeconds_) * rate_) -
+                                                               static_cast<double>(showPoints_))),
                     BlankCentre());
             pendingAt_ = 0;
         }

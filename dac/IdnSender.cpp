@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace dac {
@@ -42,12 +43,21 @@ private:
     }
     void Ping()
     {
+        pings_[pingCount_++ % pings_.size()] = sequence_;
         const auto header = idn::EncodePacketHeader({idn::kPingRequest, 0, sequence_++});
         ::send(socket_.Fd(), header.data(), header.size(), MSG_NOSIGNAL);
         lastPing_ = Clock::now();
     }
+    // A ping response for one of the last pings sent.
+    bool Answers(std::span<const std::uint8_t> reply) const;
     void Listen(std::chrono::milliseconds wait);
-    void SendFrame(const std::vector<ilda::Point> &frame);
+    // Returns the time one pass of the frame takes.
+    Clock::duration SendFrame(const std::vector<ilda::Point> &frame);
+    // The show until it ends (null), or the outcome when nothing more may be sent.
+    StreamOutcome *Show();
+    bool ShowSlot(std::uint64_t slot, Clock::time_point now);
+    // Whether the unit answers, told when it changes; true to go on.
+    bool Watch(Clock::time_point now);
     void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
     idn::FrameMessage Message(bool config);
     void Report(bool force);
@@ -71,9 +81,23 @@ private:
     Socket socket_;
     std::uint16_t sequence_ = 0;
     Clock::time_point start_ = Clock::now(), lastHeard_{}, lastPing_{}, lastSent_{}, lastConfig_{}, lastReport_{};
+    Clock::time_point showStart_{}, frameEnds_{};
     bool configDue_ = true;
+    std::array<std::uint16_t, 8> pings_{}; // the sequence numbers of the last pings
+    std::size_t pingCount_ = 0;
+    std::uint64_t silentSlots_ = 0; // slots that passed while the unit was silent
     StreamOutcome out_;
 };
+
+bool IdnRun::Answers(std::span<const std::uint8_t> reply) const
+{
+    const auto header = idn::DecodePacketHeader(reply);
+    if (!header || header->command != idn::kPingResponse)
+        return false;
+    const std::size_t sent = std::min(pingCount_, pings_.size());
+    return std::find(pings_.begin(), pings_.begin() + static_cast<std::ptrdiff_t>(sent), header->sequence) !=
+           pings_.begin() + static_cast<std::ptrdiff_t>(sent);
+}
 
 void IdnRun::Listen(std::chrono::milliseconds wait)
 {
@@ -81,7 +105,7 @@ void IdnRun::Listen(std::chrono::milliseconds wait)
     while (WaitReadable(socket_.Fd(), wait)) {
         wait = 0ms;
         const ssize_t got = ::recv(socket_.Fd(), buffer, sizeof buffer, 0);
-        if (got >= 4 && buffer[0] == idn::kPingResponse)
+        if (got > 0 && Answers({buffer, static_cast<std::size_t>(got)}))
             lastHeard_ = Clock::now();
     }
 }
@@ -96,7 +120,7 @@ idn::FrameMessage IdnRun::Message(bool config)
     return m;
 }
 
-void IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
+Clock::duration IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
 {
     const auto now = Clock::now();
     const bool config = configDue_ || now - lastConfig_ >= kConfigEvery;
@@ -116,6 +140,7 @@ void IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
         lastConfig_ = now;
         configDue_ = false;
     }
+    return std::chrono::microseconds(m.duration);
 }
 
 void IdnRun::Report(bool force)
@@ -126,6 +151,88 @@ void IdnRun::Report(bool force)
     lastReport_ = now;
     if (hooks_.onStatus)
         hooks_.onStatus(out_.status);
+}
+
+bool IdnRun::Watch(Clock::time_point now)
+{
+    if (now - lastPing_ >= kPingEvery)
+        Ping();
+    const bool answering = now - lastHeard_ < kSilence;
+    if (answering == out_.status.connected)
+        return true;
+    out_.status.connected = answering;
+    Report(true);
+    if (!answering && options_.endOnLoss) {
+        End(StreamEnd::Lost, "the IDN unit stopped answering");
+        return false;
+    }
+    if (answering) {
+        // Back: the configuration again, and a blanked lead-in.
+        ++out_.status.reconnects;
+        configDue_ = true;
+        frameEnds_ = now + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()));
+    }
+    return true;
+}
+
+// Slot's frame out, or blanked points while the unit is silent; false at
+// the show's end.
+bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point now)
+{
+    const std::vector<ilda::Point> *frame = source_.Frame(slot);
+    if (!frame) {
+        if (out_.status.connected)
+            out_.end = StreamEnd::Done;
+        else
+            End(StreamEnd::Lost, "the show ended while the IDN unit was silent");
+        return false;
+    }
+    out_.status.frame = slot;
+    if (const double rate = source_.FrameRate(); rate > 0)
+        out_.status.rate = rate_ = rate;
+    if (out_.status.connected) {
+        frameEnds_ = now + SendFrame(*frame);
+        if (hooks_.onFrameSent)
+            hooks_.onFrameSent(slot);
+    } else {
+        ++silentSlots_;
+        SendBlank(1);
+    }
+    return true;
+}
+
+// The frames as the show's clock makes them due, until the show ends.
+StreamOutcome *IdnRun::Show()
+{
+    ShowClock clock(options_.fps, options_.timing,
+                    [this] { return std::chrono::duration<double>(Clock::now() - showStart_).count(); });
+    std::optional<std::uint64_t> lastSlot;
+    for (;;) {
+        const auto now = Clock::now();
+        if (stop_) {
+            out_.end = StreamEnd::Stopped;
+            return nullptr;
+        }
+        if (!Watch(now))
+            return &out_;
+        // A frame goes once it has played whole and its slot is over.
+        if (now >= showStart_ && now >= frameEnds_) {
+            const std::uint64_t slot = lastSlot ? clock.Next() : clock.Slot();
+            if (slot != lastSlot && !ShowSlot(slot, now))
+                return nullptr;
+            lastSlot = slot;
+            out_.status.skipped = clock.Skipped() + silentSlots_;
+        }
+        if (now - lastSent_ >= kKeepaliveEvery) {
+            Send(idn::EncodeVoid(Message(true)));
+            ++sequence_;
+            lastConfig_ = now;
+        }
+        Report(false);
+        const auto untilNext = std::max(clock.SlotEnd() - std::chrono::duration<double>(now - showStart_).count(),
+                                        std::chrono::duration<double>(frameEnds_ - now).count());
+        Listen(std::chrono::milliseconds(std::clamp<long long>(std::llround(untilNext * 1000), 0, 5)));
+    }
 }
 
 StreamOutcome IdnRun::Run()
@@ -151,58 +258,10 @@ StreamOutcome IdnRun::Run()
     out_.status.connected = true;
     Report(true);
     SendBlank(LeadPoints());
-    const auto showStart =
+    showStart_ =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
-    std::optional<std::uint64_t> lastSlot;
-    for (;;) {
-        const auto now = Clock::now();
-        if (stop_) {
-            out_.end = StreamEnd::Stopped;
-            break;
-        }
-        if (now - lastPing_ >= kPingEvery)
-            Ping();
-        const bool answering = now - lastHeard_ < kSilence;
-        if (answering != out_.status.connected) {
-            out_.status.connected = answering;
-            Report(true);
-            if (!answering && options_.endOnLoss)
-                return End(StreamEnd::Lost, "the IDN unit stopped answering");
-            if (answering) {
-                // Back: the configuration again, and a blanked lead-in.
-                ++out_.status.reconnects;
-                configDue_ = true;
-                SendBlank(LeadPoints());
-            }
-        }
-        const double elapsed = std::chrono::duration<double>(now - showStart).count();
-        const auto slot = elapsed < 0 ? std::uint64_t{0} : static_cast<std::uint64_t>(elapsed * options_.fps);
-        if (elapsed >= 0 && (!lastSlot || slot > *lastSlot)) {
-            const std::vector<ilda::Point> *frame = source_.Frame(slot);
-            if (!frame) {
-                out_.end = StreamEnd::Done;
-                break;
-            }
-            lastSlot = slot;
-            out_.status.frame = slot;
-            if (const double rate = source_.FrameRate(); rate > 0)
-                out_.status.rate = rate_ = rate;
-            if (answering) {
-                SendFrame(*frame);
-                if (hooks_.onFrameSent)
-                    hooks_.onFrameSent(slot);
-            } else {
-                SendBlank(1); // while the unit is silent only blanked points
-            }
-        } else if (now - lastSent_ >= kKeepaliveEvery) {
-            Send(idn::EncodeVoid(Message(true)));
-            ++sequence_;
-            lastConfig_ = now;
-        }
-        Report(false);
-        const double untilNext = (static_cast<double>(lastSlot.value_or(0) + 1) / options_.fps - elapsed) * 1000;
-        Listen(std::chrono::milliseconds(std::clamp<long long>(std::llround(untilNext), 0, 5)));
-    }
+    if (StreamOutcome *ended = Show())
+        return *ended;
     // The end blanked, then the channel closed.
     configDue_ = true;
     SendBlank(LeadPoints());

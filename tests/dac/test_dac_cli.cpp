@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include "emulator/Emulator.h"
+#include "dac/Net.h"
 #include "ilda/Writing.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,108 @@ TEST(DacsCommand, ListsAnIdnUnitScannedAtAnAddressAsJson)
                               std::to_string(emulator.Port()) + ", \"capacity\": null, \"maxRate\": null"),
               std::string::npos)
         << listed.out;
+    emulator.Stop();
+}
+
+} // namespace
+
+namespace {
+
+// A port nobody listens on now, for an emulator of our own.
+std::uint16_t FreePort(bool tcp)
+{
+    const auto any = *dac::Resolve("127.0.0.1", 0);
+    dac::Socket probe = tcp ? dac::TcpListen(any) : dac::UdpSocket(&any);
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    getsockname(probe.Fd(), reinterpret_cast<sockaddr *>(&bound), &length);
+    return ntohs(bound.sin_port);
+}
+
+// Frames of 2,000 points: two slots each at 30,000 points and 30 frames a second.
+void WriteLongFrames(const std::filesystem::path &file)
+{
+    ilda::SectionWriter writer;
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    std::vector<ilda::Point> points(2000);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        points[i].x = static_cast<std::int16_t>(i * 10);
+    for (int f = 0; f < 4; ++f)
+        writer.AddFrame(header, points);
+    writer.AddEndMarker(header);
+    writer.SaveToFile(file.string());
+}
+
+TEST(PlayCommand, KeepsTheShowsTimeOrShowsEveryFrame)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    WriteLongFrames(dir.Path() / "long.ild");
+    emu::EmulatorOptions options;
+    options.broadcastTo.clear();
+    options.port = FreePort(true);
+    emu::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const std::string target = "etherdream:127.0.0.1:" + std::to_string(emulator.Port());
+    const std::vector<std::string> play = {"play", "long.ild", "--dac",     target, "--profile",
+                                           "none", "--loop",   "--seconds", "1"};
+    const auto kept = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, play);
+    EXPECT_EQ(kept.exitCode, 0) << kept.err;
+    EXPECT_NE(kept.out.find("done: 15 frames, 15 skipped"), std::string::npos) << kept.out;
+
+    auto every = play;
+    every.insert(every.end(), {"--timing", "every"});
+    const auto all = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, every);
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_NE(all.out.find("done: 30 frames, 0 skipped"), std::string::npos) << all.out;
+
+    auto wrong = play;
+    wrong.insert(wrong.end(), {"--timing", "late"});
+    const auto refused = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, wrong);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("--timing wants keep or every, not 'late'"), std::string::npos) << refused.err;
+    emulator.Stop();
+}
+
+TEST(PlayCommand, TellsWhenAnIdnUnitFallsSilentAndGoesOnWhenItAnswers)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    WriteLongFrames(dir.Path() / "long.ild");
+    emu::EmulatorOptions options;
+    options.kind = dac::Kind::Idn;
+    options.port = FreePort(false);
+    options.dropAfter = 0.8; // silent for a second
+    emu::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const auto played =
+        testsupport::RunProgram(dir.Path(), LUMIVEX_CLI,
+                                {"play", "long.ild", "--dac", "idn:127.0.0.1:" + std::to_string(emulator.Port()),
+                                 "--profile", "none", "--loop", "--seconds", "3"});
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+    EXPECT_NE(played.err.find("the DAC does not answer"), std::string::npos) << played.err;
+    EXPECT_NE(played.err.find("the DAC answers again"), std::string::npos) << played.err;
+    EXPECT_NE(played.out.find(", 1 reconnections"), std::string::npos) << played.out;
+    emulator.Stop();
+}
+
+TEST(DacsCommand, ShowsControlCharactersInANameEscaped)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    emu::EmulatorOptions options;
+    options.kind = dac::Kind::Idn;
+    options.port = FreePort(false);
+    options.name = "\x1b]2;owned\x07\x1b[2J";
+    emu::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const auto listed = testsupport::RunProgram(
+        dir.Path(), LUMIVEX_CLI,
+        {"dacs", "--timeout", "0.5", "--no-broadcast", "--dac", "127.0.0.1:" + std::to_string(emulator.Port())});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_NE(listed.out.find("\\u001b]2;owned\\u0007\\u001b[2J"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos);
     emulator.Stop();
 }
 

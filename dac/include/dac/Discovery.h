@@ -5,6 +5,7 @@
 
 #include "dac/Stream.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,7 @@ struct FoundDac {
     std::uint16_t port = 0;
     std::optional<std::uint32_t> capacity; // points; IDN units report none
     std::optional<std::uint32_t> maxRate;  // points a second; IDN units report none
+    std::array<std::uint8_t, 16> unitId{}; // IDN: the one unit however many ports it answers from
     // "etherdream:HOST:PORT", as --dac takes it.
     std::string Target() const;
 };

@@ -3,6 +3,7 @@
 // caller's thread; they stop when asked, at the show's end or on a fault.
 #pragma once
 
+#include "dac/ShowClock.h"
 #include "ilda/Codec.h"
 
 #include <atomic>
@@ -41,12 +42,16 @@ struct StreamOptions {
     Target target;
     double rate = 30000; // points a second
     double fps = 30;
+    Timing timing = Timing::Keep;
     double bufferSeconds = 0.040;          // Ether Dream: the buffer kept this full
     double leadSeconds = 0.010;            // blanked points at the centre, before and after
     bool clearEstop = false;               // clear an emergency stop the DAC reports at the start
     bool endOnLoss = false;                // a lost connection ends the stream instead of reconnecting
     std::optional<std::uint32_t> maxRate;  // what the DAC reports, when known
     std::optional<std::uint32_t> capacity; // points its buffer holds, when known
+    // Ether Dream: queue the rate before the first points, so that a DAC
+    // whose maximum is not known refuses a rate above it before any is sent.
+    bool askRate = false;
 };
 
 struct StreamStatus {
@@ -57,6 +62,7 @@ struct StreamStatus {
     std::uint32_t capacity = 0;   // 0: the DAC reports none
     std::uint64_t underflows = 0;
     std::uint64_t reconnects = 0;
+    std::uint64_t skipped = 0; // slots whose time passed before their frame went out
     double rate = 0;
 };
 
@@ -80,10 +86,13 @@ StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const
 
 // The points a stream sends, in order: the lead-in, each slot's frame
 // repeated whole until the slot's time is filled (the surplus is taken
-// from the next slot, so the time never drifts), then the lead-out.
+// from the next slot, so the time never drifts), then the lead-out. Its
+// show clock runs on the points sent.
 class PointFeed {
 public:
-    PointFeed(FrameSource &source, double rate, double fps, double leadSeconds);
+    PointFeed(FrameSource &source, double rate, double fps, double leadSeconds, Timing timing = Timing::Keep);
+    PointFeed(const PointFeed &) = delete; // its clock reads this one's points
+    PointFeed &operator=(const PointFeed &) = delete;
     // Up to count points appended to out, all at Rate() once it returns;
     // fewer at the end or before a point at another rate.
     void Take(std::size_t count, std::vector<ilda::Point> &out);
@@ -96,19 +105,23 @@ public:
     // After a reconnection: the lead-in again, then the show at time
     // seconds after its start.
     void Resume(double seconds);
-    std::uint64_t Slot() const { return slot_; }
+    // Whether the show is over at seconds after its start, by the clock,
+    // whatever was sent meanwhile.
+    bool OverAt(double seconds) { return Ending() || !source_.Frame(clock_.DueAt(seconds)); }
+    std::uint64_t Slot() const { return clock_.Slot(); }
+    std::uint64_t Skipped() const { return clock_.Skipped(); }
     // Slots whose first point went out since the last call.
     std::vector<std::uint64_t> TakeStartedSlots();
 
 private:
     enum class Phase { LeadIn, Show, LeadOut, Done };
     FrameSource &source_;
-    double rate_, fps_;
+    double rate_;
     double leadSeconds_;
     std::size_t leadPoints_;
     Phase phase_ = Phase::LeadIn;
     std::size_t leadLeft_;
-    std::uint64_t slot_ = 0;
+    ShowClock clock_;
     double baseSeconds_ = 0;       // show time at the last change of rate (or resume)
     std::uint64_t showPoints_ = 0; // show points sent since then
     std::vector<ilda::Point> pending_;
