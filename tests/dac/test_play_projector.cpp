@@ -90,17 +90,7 @@ TEST(PlayCommand, SendsWhatOptimizeWritesForTheProjector)
 TEST(PlayCommand, ProjectorFileNamesTheDacAndTheScanner)
 {
     testsupport::TempDir dir("lumivex-dac");
-    ilda::SectionWriter writer;
-    ilda::Header header;
-    header.format = ilda::kFormat2dTrueColor;
-    std::vector<ilda::Point> points(20);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        points[i].x = static_cast<std::int16_t>(i * 1000);
-        points[i].color = ilda::Rgb(255, 0, 0);
-    }
-    writer.AddFrame(header, points);
-    writer.AddEndMarker(header);
-    writer.SaveToFile((dir.Path() / "show.ild").string());
+    WriteShow(dir.Path() / "show.ild");
 
     emu::EmulatorOptions options;
     options.broadcastTo.clear();
