@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -50,6 +51,14 @@ void PrintStatus(const dac::StreamStatus &s)
     std::fflush(stdout);
 }
 
+// Said once when no Helios is plugged in, so a missing one is not a mystery.
+void PrintNoUsbDacs(const std::vector<dac::FoundDac> &found, const std::string &usbProblem)
+{
+    if (std::any_of(found.begin(), found.end(), [](const dac::FoundDac &d) { return d.kind == dac::Kind::Helios; }))
+        return;
+    std::printf("no Helios unit plugged in%s%s\n", usbProblem.empty() ? "" : ": ", usbProblem.c_str());
+}
+
 } // namespace
 
 int RunDacs(const Args &args)
@@ -75,8 +84,9 @@ int RunDacs(const Args &args)
             json = true;
         }
     }
-    std::string problem;
-    const auto found = dac::Discover(options, problem);
+    std::string problem, usbProblem;
+    auto found = dac::Discover(options, problem);
+    dac::FindUsbDacs(found, usbProblem);
     if (!problem.empty())
         std::fprintf(stderr, "lumivex: %s\n", problem.c_str());
     const auto optionalText = [json](const std::optional<std::uint32_t> &v) {
@@ -99,6 +109,7 @@ int RunDacs(const Args &args)
                         d.Target().c_str(), optionalText(d.capacity).c_str(), optionalText(d.maxRate).c_str());
         if (found.empty())
             std::printf("no DAC answered within %.1f s\n", options.timeout.count() / 1000.0);
+        PrintNoUsbDacs(found, usbProblem);
     }
     return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(errno);
 }
@@ -170,7 +181,7 @@ int RunPlay(const Args &args)
         target = dac::ParseTarget(*stage->GetSetup().dac, problem);
     }
     if (!target)
-        return UsageError("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
+        return UsageError("play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT] or helios[:N]");
     options.target = *target;
 
     // The profile: its rate is the DAC's; "none" sends the frames as they are.
