@@ -92,7 +92,12 @@ rtl::Result<void> LibusbTransport::Open(std::uint16_t vendor, std::uint16_t prod
     auto found = Matching(vendor, product);
     if (!found)
         return found.failure();
-    int error = index < found->size() ? libusb_open((*found)[index], &handle_) : LIBUSB_ERROR_NO_DEVICE;
+    if (index >= found->size()) {
+        for (libusb_device *device : *found)
+            libusb_unref_device(device);
+        return rtl::Fail(std::to_string(found->size()) + " plugged in", kUsbNoDevice);
+    }
+    int error = libusb_open((*found)[index], &handle_);
     for (libusb_device *device : *found)
         libusb_unref_device(device);
     if (error == 0 && (error = libusb_claim_interface(handle_, interface)) == 0)

@@ -1,8 +1,8 @@
 // The Helios: its USB messages byte for byte, and the sender against a
 // fake unit on a simulated clock.
-#include "FakeHelios.h"
 #include "RunProgram.h"
 #include "TempDir.h"
+#include "emulator/SimulatedHelios.h"
 
 #include "dac/Helios.h"
 #include "dac/HeliosSender.h"
@@ -132,7 +132,7 @@ dac::StreamOptions HeliosOptions()
 
 TEST(HeliosSender, PollsSendsOnlyWhenReadyAndStopsAtTheEnd)
 {
-    testsupport::FakeHelios unit;
+    emu::SimulatedHelios unit;
     dac::ShowSource source(Circles(3, 100), false);
     std::atomic<bool> stop{false};
     std::vector<std::uint64_t> slots;
@@ -165,7 +165,7 @@ struct LossCase {
 class HeliosUnplugged : public testing::TestWithParam<LossCase> {};
 TEST_P(HeliosUnplugged, ToldResumedAndEndsAsLost)
 {
-    testsupport::FakeHelios unit;
+    emu::SimulatedHelios unit;
     unit.unplugAfterFrames = 5;
     dac::ShowSource source(Circles(1, 500), true, 90); // 3 s
     std::atomic<bool> stop{false};
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Loss, HeliosUnplugged, testing::Values(LossCase{false, 
 
 TEST(HeliosSender, NoUnitIsAClearFailure)
 {
-    testsupport::FakeHelios unit;
+    emu::SimulatedHelios unit;
     unit.plugged = false;
     dac::ShowSource source(Circles(1, 10), false);
     std::atomic<bool> stop{false};

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace testsupport {
+namespace emu {
 
 struct UsbWrite {
     dac::UsbPipe pipe;
@@ -16,7 +16,7 @@ struct UsbWrite {
     std::vector<std::uint8_t> bytes;
 };
 
-class FakeHelios : public dac::UsbTransport {
+class SimulatedHelios : public dac::UsbTransport {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -73,4 +73,4 @@ private:
     std::optional<Playing> playing_, held_;
 };
 
-} // namespace testsupport
+} // namespace emu

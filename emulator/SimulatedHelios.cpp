@@ -1,10 +1,10 @@
-#include "FakeHelios.h"
+#include "emulator/SimulatedHelios.h"
 
-namespace testsupport {
+namespace emu {
 
 namespace hx = dac::helios;
 
-void FakeHelios::Advance(Clock::duration time)
+void SimulatedHelios::Advance(Clock::duration time)
 {
     now_ += time;
     if (backAt_ && now_ >= *backAt_) {
@@ -30,7 +30,7 @@ void FakeHelios::Advance(Clock::duration time)
         playing_->left -= time;
 }
 
-void FakeHelios::TakeFrame(std::span<const std::uint8_t> bytes)
+void SimulatedHelios::TakeFrame(std::span<const std::uint8_t> bytes)
 {
     const std::size_t n = bytes.size() - hx::kTrailerBytes;
     const auto *trailer = bytes.data() + n;
@@ -55,8 +55,8 @@ void FakeHelios::TakeFrame(std::span<const std::uint8_t> bytes)
     }
 }
 
-rtl::Result<void> FakeHelios::Write(dac::UsbPipe pipe, std::uint8_t endpoint, std::span<const std::uint8_t> bytes,
-                                    std::chrono::milliseconds)
+rtl::Result<void> SimulatedHelios::Write(dac::UsbPipe pipe, std::uint8_t endpoint, std::span<const std::uint8_t> bytes,
+                                         std::chrono::milliseconds)
 {
     Advance(std::chrono::microseconds(125)); // one USB frame
     if (!plugged || !open_)
@@ -75,8 +75,8 @@ rtl::Result<void> FakeHelios::Write(dac::UsbPipe pipe, std::uint8_t endpoint, st
     return {};
 }
 
-rtl::Result<std::vector<std::uint8_t>> FakeHelios::Read(dac::UsbPipe, std::uint8_t endpoint, std::size_t most,
-                                                        std::chrono::milliseconds timeout)
+rtl::Result<std::vector<std::uint8_t>> SimulatedHelios::Read(dac::UsbPipe, std::uint8_t endpoint, std::size_t most,
+                                                             std::chrono::milliseconds timeout)
 {
     Advance(std::chrono::microseconds(125));
     if (!plugged || !open_)
@@ -93,4 +93,4 @@ rtl::Result<std::vector<std::uint8_t>> FakeHelios::Read(dac::UsbPipe, std::uint8
     return answer;
 }
 
-} // namespace testsupport
+} // namespace emu
