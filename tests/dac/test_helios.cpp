@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "emulator/SimulatedHelios.h"
 
+#include "dac/Discovery.h"
 #include "dac/Helios.h"
 #include "dac/HeliosSender.h"
 #include "dac/Show.h"
@@ -105,6 +106,16 @@ TEST_P(HeliosTargets, UnitNumberFromZero)
     else
         EXPECT_NE(problem.find("helios"), std::string::npos);
 }
+TEST(HeliosTargetsListed, AreWhatPlayTakes)
+{
+    dac::FoundDac found;
+    found.kind = dac::Kind::Helios;
+    found.unit = 2;
+    std::string problem;
+    const auto target = dac::ParseTarget(found.Target(), problem);
+    ASSERT_TRUE(target) << problem;
+    EXPECT_EQ(target->unit, 2u);
+}
 INSTANTIATE_TEST_SUITE_P(Targets, HeliosTargets,
                          testing::Values(TargetCase{"helios", true, 0}, TargetCase{"helios:3", true, 3},
                                          TargetCase{"helios:", false, 0}, TargetCase{"helios:x", false, 0},
@@ -185,6 +196,63 @@ TEST_P(HeliosUnplugged, ToldResumedAndEndsAsLost)
     }
 }
 INSTANTIATE_TEST_SUITE_P(Loss, HeliosUnplugged, testing::Values(LossCase{false, 1}, LossCase{true, 0}));
+
+// Slot 2 on at 20,000 points a second.
+class RateChange : public dac::FrameSource {
+public:
+    const std::vector<ilda::Point> *Frame(std::uint64_t slot) override
+    {
+        rate_ = slot >= 2 ? 20000 : 30000;
+        return slot < 4 ? &frame_ : nullptr;
+    }
+    double FrameRate() const override { return rate_; }
+
+private:
+    std::vector<ilda::Point> frame_ = std::vector<ilda::Point>(100);
+    double rate_ = 30000;
+};
+
+TEST(HeliosSender, ARateChangeStartsAFreshFrameAtTheNewRate)
+{
+    emu::SimulatedHelios unit;
+    RateChange source;
+    std::atomic<bool> stop{false};
+    const auto outcome = dac::RunHelios(HeliosOptions(), source, stop, {}, unit);
+    EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    std::vector<unsigned> rates;
+    for (const auto &w : unit.writes) {
+        if (w.pipe != dac::UsbPipe::Bulk)
+            continue;
+        const std::size_t n = w.bytes.size() - hx::kTrailerBytes;
+        const unsigned rate = w.bytes[n] | w.bytes[n + 1] << 8;
+        if (rates.empty() || rates.back() != rate)
+            rates.push_back(rate);
+    }
+    EXPECT_EQ(rates, (std::vector<unsigned>{30000, 20000})); // each frame at one rate, never back
+    // Lead-in 300 and two slots at 30,000; two slots (666.7 points each,
+    // the 100-point frame played whole: 1,400) and the lead-out at 20,000.
+    EXPECT_EQ(outcome.status.pointsSent, 300u + 2000u + 1400u + 200u);
+    EXPECT_EQ(unit.pointsPlayed, outcome.status.pointsSent);
+    EXPECT_EQ(unit.underflows, 0u);
+}
+
+TEST(HeliosSender, StoppedMidShowEndsBlankedAndStopsTheUnit)
+{
+    emu::SimulatedHelios unit;
+    dac::ShowSource source(Circles(1, 500), true);
+    std::atomic<bool> stop{false};
+    dac::StreamHooks hooks;
+    hooks.onFrameSent = [&stop](std::uint64_t slot) { stop = slot >= 10; };
+    const auto outcome = dac::RunHelios(HeliosOptions(), source, stop, hooks, unit);
+    EXPECT_EQ(outcome.end, dac::StreamEnd::Stopped);
+    EXPECT_TRUE(unit.stopped);
+    const auto last = std::find_if(unit.writes.rbegin(), unit.writes.rend(),
+                                   [](const emu::UsbWrite &w) { return w.pipe == dac::UsbPipe::Bulk; });
+    ASSERT_NE(last, unit.writes.rend());
+    EXPECT_EQ(last->bytes.back(), hx::kSingleMode);
+    for (std::size_t at = 6; at + hx::kTrailerBytes < last->bytes.size(); at += hx::kPointBytes)
+        EXPECT_EQ(last->bytes[at], 0) << "the lead-out is dark";
+}
 
 TEST(HeliosSender, NoUnitIsAClearFailure)
 {
