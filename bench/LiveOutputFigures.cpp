@@ -1,13 +1,16 @@
 // Live output on loopback: a show streamed to each emulator at 30,000
 // points a second and 30 frames a second (60 s, or 2 s with quick), and how
-// long discovery takes to hear each emulator; and when a show of frames
-// twice their slot ends under --timing keep (10 s, or 2 s with quick).
+// long discovery takes to hear each emulator; when a show of frames twice
+// their slot ends under --timing keep (10 s, or 2 s with quick); the same
+// show to a simulated Helios.
 #include "Figures.h"
 
 #include "dac/Discovery.h"
+#include "dac/HeliosSender.h"
 #include "dac/Net.h"
 #include "dac/Show.h"
 #include "emulator/Emulator.h"
+#include "emulator/SimulatedHelios.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +104,29 @@ bool StreamFigures(dac::Kind kind, double seconds)
     return true;
 }
 
+// The Helios sender against a simulated unit, on its clock: the count
+// checks that frames cut from the feed keep the show's time.
+void HeliosFigures(double seconds)
+{
+    emu::SimulatedHelios unit;
+    unit.keepLog = false;
+    dac::StreamOptions options;
+    options.target.kind = dac::Kind::Helios;
+    options.rate = kRate;
+    options.fps = kFps;
+    const auto slots = static_cast<std::uint64_t>(std::llround(seconds * kFps));
+    dac::ShowSource source(Show(), true, slots);
+    std::atomic<bool> stop{false};
+    const auto outcome = dac::RunHelios(options, source, stop, {}, unit);
+    const double expected = kRate * (static_cast<double>(slots) / kFps + 2 * options.leadSeconds);
+    const auto played = static_cast<double>(unit.pointsPlayed);
+    bench::Figure("live_helios_points_played", played, "points");
+    bench::Figure("live_helios_count_error_pct", 100.0 * std::abs(played - expected) / expected, "%");
+    bench::Figure("live_helios_underflows", static_cast<double>(unit.underflows), "");
+    bench::Figure("live_helios_frames_without_room", static_cast<double>(unit.framesWhileFull), "");
+    bench::Figure("live_helios_done", outcome.end == dac::StreamEnd::Done ? 1 : 0, "");
+}
+
 void DiscoveryFigures()
 {
     for (const dac::Kind kind : {dac::Kind::EtherDream, dac::Kind::Idn}) {
@@ -183,6 +209,7 @@ bool bench::LiveOutputFigures(bool quick)
 {
     const double seconds = quick ? 2 : 60;
     DiscoveryFigures();
+    HeliosFigures(seconds);
     return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds) &&
            KeepTimeFigures(quick ? 2 : 10);
 }

@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -65,6 +66,14 @@ void TellConnection(std::optional<bool> &was, bool now)
         std::fprintf(stderr, "lumivex: the DAC does not answer; only blanked points until it answers again\n");
 }
 
+// Said once when no Helios is plugged in, so a missing one is not a mystery.
+void PrintNoUsbDacs(const std::vector<dac::FoundDac> &found, const std::string &usbProblem)
+{
+    if (std::any_of(found.begin(), found.end(), [](const dac::FoundDac &d) { return d.kind == dac::Kind::Helios; }))
+        return;
+    std::printf("no Helios unit plugged in%s%s\n", usbProblem.empty() ? "" : ": ", usbProblem.c_str());
+}
+
 } // namespace
 
 int RunDacs(const Args &args)
@@ -90,8 +99,9 @@ int RunDacs(const Args &args)
             json = true;
         }
     }
-    std::string problem;
-    const auto found = dac::Discover(options, problem);
+    std::string problem, usbProblem;
+    auto found = dac::Discover(options, problem);
+    dac::FindUsbDacs(found, usbProblem);
     if (!problem.empty())
         std::fprintf(stderr, "lumivex: %s\n", problem.c_str());
     const auto optionalText = [json](const std::optional<std::uint32_t> &v) {
@@ -115,6 +125,7 @@ int RunDacs(const Args &args)
                         optionalText(d.maxRate).c_str());
         if (found.empty())
             std::printf("no DAC answered within %.1f s\n", options.timeout.count() / 1000.0);
+        PrintNoUsbDacs(found, usbProblem);
     }
     return std::fflush(stdout) == 0 ? kExitOk : OutputFailed(errno);
 }
@@ -244,7 +255,7 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
         request.target = dac::ParseTarget(*request.stage->GetSetup().dac, problem);
     }
     if (!request.target)
-        return PlayUsage("play needs --dac etherdream:HOST[:PORT] or idn:HOST[:PORT]");
+        return PlayUsage("play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT] or helios[:N]");
     request.options.target = *request.target;
     if (auto done = PlayProfile(request); !done)
         return done.failure();

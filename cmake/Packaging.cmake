@@ -17,8 +17,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fonts `lumivex text` draws with: the library is found by shlibdeps,
-# but its font files are data no program links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhersheyfont0, hershey-fonts-data")
+# but its font files are data no program links. libusb drives the Helios.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhersheyfont0, hershey-fonts-data, libusb-1.0-0")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

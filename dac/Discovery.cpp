@@ -17,6 +17,8 @@ namespace dac {
 
 std::string FoundDac::Target() const
 {
+    if (kind == Kind::Helios)
+        return "helios:" + std::to_string(unit);
     return std::string(KindName(kind)) + ":" + address + ":" + std::to_string(port);
 }
 

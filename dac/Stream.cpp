@@ -8,11 +8,13 @@ namespace dac {
 
 const char *KindName(Kind kind)
 {
-    return kind == Kind::EtherDream ? "etherdream" : "idn";
+    return kind == Kind::EtherDream ? "etherdream" : kind == Kind::Idn ? "idn" : "helios";
 }
 
 std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
 {
+    if (text == "helios" || text.starts_with("helios:"))
+        return ParseHeliosTarget(text, problem);
     const auto colon = text.find(':');
     Target target;
     const std::string kind = text.substr(0, colon);
@@ -21,7 +23,7 @@ std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
     else if (kind == "idn")
         target = {Kind::Idn, "", 7255};
     if (colon == std::string::npos || (kind != "etherdream" && kind != "idn")) {
-        problem = "--dac wants etherdream:HOST[:PORT] or idn:HOST[:PORT], not '" + text + "'";
+        problem = "--dac wants etherdream:HOST[:PORT], idn:HOST[:PORT] or helios[:N], not '" + text + "'";
         return std::nullopt;
     }
     std::string rest = text.substr(colon + 1);
@@ -59,6 +61,8 @@ StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const
                           " is above the DAC's maximum of " + std::to_string(*options.maxRate) + " points a second";
         return outcome;
     }
+    if (options.target.kind == Kind::Helios)
+        return RunHeliosOverUsb(options, source, stop, hooks);
     return options.target.kind == Kind::EtherDream ? RunEtherDream(options, source, stop, hooks)
                                                    : RunIdn(options, source, stop, hooks);
 }

@@ -141,6 +141,7 @@ void OutputMenu::FindDacs()
     finder_ = std::thread([this] {
         std::string problem;
         auto found = dac::Discover({}, problem);
+        dac::FindUsbDacs(found, problem); // Helios units plugged in
         QMetaObject::invokeMethod(
             this,
             [this, found = std::move(found)]() mutable {
@@ -175,6 +176,7 @@ void OutputMenu::SetOutput(bool on)
         streaming_ = dacs_[static_cast<std::size_t>(chosen->data().toInt())];
         dac::StreamOptions options;
         options.target = {streaming_->kind, streaming_->address, streaming_->port};
+        options.target.unit = streaming_->unit;
         options.rate = ProfileRate();
         options.maxRate = streaming_->maxRate;
         options.capacity = streaming_->capacity;

@@ -12,7 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   xxd bsdextrautils python3 time
-  libhersheyfont-dev hershey-fonts-data
+  libhersheyfont-dev hershey-fonts-data libusb-1.0-0-dev
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file
 )
 missing=()

@@ -21,9 +21,13 @@ for file in share/applications/lumivex-viewer.desktop share/applications/lumivex
             share/icons/hicolor/scalable/apps/lumivex-player.svg \
             share/icons/hicolor/scalable/mimetypes/application-x-ilda.svg \
             share/thumbnailers/lumivex-player.thumbnailer share/man/man1/lumivex.1.gz \
-            share/doc/lumivex/copyright; do
+            share/doc/lumivex/copyright lib/udev/rules.d/70-lumivex-helios.rules; do
   [ -f "$prefix/$file" ] || fail "$file is missing"
 done
+
+# The Helios rule matches the unit's IDs and opens it to the user at the seat.
+grep -q 'ATTR{idVendor}=="1209", ATTR{idProduct}=="e500".*TAG+="uaccess"' \
+  "$prefix/lib/udev/rules.d/70-lumivex-helios.rules" || fail "the Helios udev rule does not match the unit"
 
 # The entries are valid and point at what was installed.
 desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop-file-validate"

@@ -22,7 +22,8 @@ struct FoundDac {
     std::optional<std::uint32_t> capacity; // points; IDN units report none
     std::optional<std::uint32_t> maxRate;  // points a second; IDN units report none
     std::array<std::uint8_t, 16> unitId{}; // IDN: the one unit however many ports it answers from
-    // "etherdream:HOST:PORT", as --dac takes it.
+    std::size_t unit = 0;                  // a USB unit's number (helios:N)
+    // "etherdream:HOST:PORT" or "helios:N", as --dac takes it.
     std::string Target() const;
 };
 
@@ -38,5 +39,9 @@ struct DiscoveryOptions {
 // problem tells when a socket could not be opened (the search goes on with
 // what it has).
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem);
+
+// The Helios units plugged in, appended to found; problem tells when the
+// USB devices could not be listed.
+void FindUsbDacs(std::vector<FoundDac> &found, std::string &problem);
 
 } // namespace dac

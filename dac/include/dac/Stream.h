@@ -15,13 +15,14 @@
 
 namespace dac {
 
-enum class Kind { EtherDream, Idn };
+enum class Kind { EtherDream, Idn, Helios };
 
-// "etherdream:HOST[:PORT]" or "idn:HOST[:PORT]".
+// "etherdream:HOST[:PORT]", "idn:HOST[:PORT]" or "helios[:N]".
 struct Target {
     Kind kind = Kind::EtherDream;
     std::string host;
     std::uint16_t port = 0;
+    std::size_t unit = 0; // a USB unit's place among its kind's, from 0
 };
 std::optional<Target> ParseTarget(const std::string &text, std::string &problem);
 const char *KindName(Kind kind);
