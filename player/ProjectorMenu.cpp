@@ -89,7 +89,7 @@ void ProjectorMenu::Clear()
 void ProjectorMenu::UpdateActions()
 {
     current_->setText(setup_ ? QStringLiteral("Projector: %1").arg(QFileInfo(fileName_).fileName())
-                             : QStringLiteral("No projector"));
+                             : QStringLiteral("(none chosen)"));
     edit_->setEnabled(setup_.has_value());
     none_->setEnabled(setup_.has_value());
 }

@@ -112,11 +112,18 @@ void ProjectorSetupDialog::SetSetup(const projector::Setup &setup, const QString
 {
     stage_.emplace(setup);
     fileName_ = fileName;
-    setWindowTitle(QStringLiteral("Projector setup: %1").arg(QFileInfo(fileName).fileName()));
+    ShowTitle(false);
     canvas_->SetSetup(setup);
     status_->clear();
     ShowValues();
     Redraw();
+}
+
+void ProjectorSetupDialog::ShowTitle(bool edited)
+{
+    // The output takes edits at once; the mark says the file has not yet.
+    setWindowTitle(QStringLiteral("Projector setup: %1%2")
+                       .arg(QFileInfo(fileName_).fileName(), edited ? QStringLiteral(" *") : QString()));
 }
 
 void ProjectorSetupDialog::ShowValues()
@@ -143,6 +150,7 @@ void ProjectorSetupDialog::RowMoved(Row &row, int value)
 void ProjectorSetupDialog::Edited(const projector::Setup &setup)
 {
     stage_.emplace(setup);
+    ShowTitle(true);
     Redraw();
     emit SetupChanged(setup);
 }
@@ -168,6 +176,8 @@ bool ProjectorSetupDialog::Save()
 {
     const std::string path = fileName_.toStdString();
     const auto saved = projector::SaveSetup(Setup(), path, path, rtl::TSaveFileStream::TExisting::Replace);
+    if (saved)
+        ShowTitle(false);
     status_->setText(saved ? QStringLiteral("saved %1").arg(fileName_)
                            : QStringLiteral("not saved: %1").arg(QString::fromStdString(saved.message())));
     return bool(saved);

@@ -192,7 +192,9 @@ void TestPlayerProjector::saveWritesWhatLoadReads()
     dialog.SetSetup(WithZone(), QString::fromStdString(path));
     dialog.Slider(QStringLiteral("min.red"))->setValue(100);
     dialog.Slider(QStringLiteral("delay.blue"))->setValue(90);
+    QVERIFY(dialog.windowTitle().endsWith(QStringLiteral(" *"))); // edited, not yet saved
     QVERIFY(dialog.Save());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Projector setup: saved.json"));
     const auto loaded = projector::LoadSetup(path);
     QVERIFY2(loaded, loaded ? "" : loaded.message().c_str());
     QVERIFY(*loaded == dialog.Setup());

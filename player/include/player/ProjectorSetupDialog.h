@@ -61,6 +61,7 @@ private:
     void AddRow(QGridLayout *grid, const QString &name, const QString &text, double high, double scale, int decimals,
                 std::function<double &(projector::Setup &)> field);
     void RowMoved(Row &row, int value);
+    void ShowTitle(bool edited);
     void ShowValues();
     void Edited(const projector::Setup &setup);
     void Redraw();
