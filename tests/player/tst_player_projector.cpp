@@ -242,6 +242,16 @@ void TestPlayerProjector::aRefusedFileIsToldWithItsKey()
     // The projector chosen before stays.
     QVERIFY(menu->Current() && *menu->Current() == WithZone());
     QCOMPARE(menu->FileName(), QString::fromStdString(good));
+
+    // Refused at the next start: told in the status bar, no projector taken.
+    QSettings(QStringLiteral("Lumivex"), QStringLiteral("lumivex-player"))
+        .setValue(QStringLiteral("projectorFile"), QString::fromStdString(bad));
+    QMainWindow next;
+    player::OutputMenu restarted(&next);
+    QVERIFY(!restarted.Projector()->Current());
+    QVERIFY2(restarted.StatusText().startsWith(QStringLiteral("no projector: ")) &&
+                 restarted.StatusText().contains(QStringLiteral("bad.json: ") + key),
+             qPrintable(restarted.StatusText()));
 }
 
 void TestPlayerProjector::framesSentGoThroughTheStage()
