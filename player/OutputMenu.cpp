@@ -80,12 +80,7 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
         UpdateStatus();
     });
     clearEstop_->setEnabled(false);
-    projector_ = new ProjectorMenu(menu_, window);
-    connect(projector_, &ProjectorMenu::Changed, this, &OutputMenu::SetProjector);
-    connect(projector_, &ProjectorMenu::Told, this, [this](const QString &text) {
-        lastMessage_ = text;
-        UpdateStatus();
-    });
+    AddProjector(window);
     label_ = new QLabel;
     label_->setObjectName(QStringLiteral("outputStatus"));
     window->statusBar()->addPermanentWidget(label_);
@@ -115,6 +110,16 @@ void OutputMenu::SetFrame(FramePoints points)
         frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
     }
     source_->Set(std::move(frame), ProfileRate());
+}
+
+void OutputMenu::AddProjector(QMainWindow *window)
+{
+    projector_ = new ProjectorMenu(menu_, window);
+    connect(projector_, &ProjectorMenu::Changed, this, &OutputMenu::SetProjector);
+    connect(projector_, &ProjectorMenu::Told, this, [this](const QString &text) {
+        lastMessage_ = text;
+        UpdateStatus();
+    });
 }
 
 void OutputMenu::SetProjector(const std::optional<projector::Setup> &setup)

@@ -40,18 +40,7 @@ ProjectorSetupDialog::ProjectorSetupDialog(QWidget *parent) : QDialog(parent), s
         pattern_->addItem(QString::fromLatin1(projector::PatternName(p)), int(p));
     connect(pattern_, &QComboBox::currentIndexChanged, this, &ProjectorSetupDialog::Redraw);
 
-    auto *grid = new QGridLayout;
-    AddRow(grid, QStringLiteral("brightness"), QStringLiteral("Brightness %"), projector::kMostBrightness, 10, 1,
-           [](projector::Setup &s) -> double & { return s.color.brightness; });
-    for (std::size_t c = 0; c < 3; ++c) {
-        const QString name = QString::fromLatin1(kChannelNames[c]);
-        AddRow(grid, QStringLiteral("delay.") + name, ChannelTitle(c) + QStringLiteral(" delay µs"),
-               scan::kMostColorDelay, 1, 0, [c](projector::Setup &s) -> double & { return s.scanner.colorDelay[c]; });
-        AddRow(grid, QStringLiteral("gain.") + name, ChannelTitle(c) + QStringLiteral(" gain"), projector::kMostGain,
-               1000, 3, [c](projector::Setup &s) -> double & { return s.color.channels[c].gain; });
-        AddRow(grid, QStringLiteral("min.") + name, ChannelTitle(c) + QStringLiteral(" minimum"), projector::kMostMin,
-               1000, 3, [c](projector::Setup &s) -> double & { return s.color.channels[c].min; });
-    }
+    QGridLayout *grid = MakeSliders();
 
     status_ = new QLabel(this);
     status_->setWordWrap(true);
@@ -73,6 +62,23 @@ ProjectorSetupDialog::ProjectorSetupDialog(QWidget *parent) : QDialog(parent), s
     layout->addWidget(status_);
     layout->addWidget(buttons);
     resize(900, 560);
+}
+
+QGridLayout *ProjectorSetupDialog::MakeSliders()
+{
+    auto *grid = new QGridLayout;
+    AddRow(grid, QStringLiteral("brightness"), QStringLiteral("Brightness %"), projector::kMostBrightness, 10, 1,
+           [](projector::Setup &s) -> double & { return s.color.brightness; });
+    for (std::size_t c = 0; c < 3; ++c) {
+        const QString name = QString::fromLatin1(kChannelNames[c]);
+        AddRow(grid, QStringLiteral("delay.") + name, ChannelTitle(c) + QStringLiteral(" delay µs"),
+               scan::kMostColorDelay, 1, 0, [c](projector::Setup &s) -> double & { return s.scanner.colorDelay[c]; });
+        AddRow(grid, QStringLiteral("gain.") + name, ChannelTitle(c) + QStringLiteral(" gain"), projector::kMostGain,
+               1000, 3, [c](projector::Setup &s) -> double & { return s.color.channels[c].gain; });
+        AddRow(grid, QStringLiteral("min.") + name, ChannelTitle(c) + QStringLiteral(" minimum"), projector::kMostMin,
+               1000, 3, [c](projector::Setup &s) -> double & { return s.color.channels[c].min; });
+    }
+    return grid;
 }
 
 void ProjectorSetupDialog::AddRow(QGridLayout *grid, const QString &name, const QString &text, double high,

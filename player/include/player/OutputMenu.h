@@ -66,6 +66,7 @@ private:
     std::optional<scan::Profile> ChosenProfile() const;
     double ProfileRate() const; // "none": 30,000 points a second
     void StopStream();
+    void AddProjector(QMainWindow *window);
 
     QMenu *menu_ = nullptr;
     QMenu *dacMenu_ = nullptr;

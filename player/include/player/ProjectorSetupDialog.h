@@ -58,6 +58,7 @@ private:
         int decimals;
         std::function<double &(projector::Setup &)> field;
     };
+    QGridLayout *MakeSliders();
     void AddRow(QGridLayout *grid, const QString &name, const QString &text, double high, double scale, int decimals,
                 std::function<double &(projector::Setup &)> field);
     void RowMoved(Row &row, int value);
