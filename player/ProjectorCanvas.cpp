@@ -37,6 +37,7 @@ ProjectorCanvas::ProjectorCanvas(QWidget *parent) : ScannerView(parent)
 void ProjectorCanvas::SetSetup(const projector::Setup &setup)
 {
     setup_ = setup;
+    dragged_.reset(); // its corner may be gone from the new setup
     SetProfile(setup.scanner);
     update();
 }

@@ -190,6 +190,8 @@ void TestPlayerProjector::saveWritesWhatLoadReads()
     const std::string path = dir_.File("saved.json");
     player::ProjectorSetupDialog dialog;
     dialog.SetSetup(WithZone(), QString::fromStdString(path));
+    dialog.show(); // nothing on show yet: drawn empty
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     dialog.Slider(QStringLiteral("min.red"))->setValue(100);
     dialog.Slider(QStringLiteral("delay.blue"))->setValue(90);
     QVERIFY(dialog.windowTitle().endsWith(QStringLiteral(" *"))); // edited, not yet saved
