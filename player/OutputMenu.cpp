@@ -1,5 +1,6 @@
 #include "player/OutputMenu.h"
 
+#include "player/ProjectorMenu.h"
 #include "scan/Prepare.h"
 
 #include <QAction>
@@ -23,17 +24,25 @@ public:
         next_ = std::move(frame);
         nextRate_ = rate;
     }
+    std::vector<ilda::Point> Next() const
+    {
+        std::lock_guard lock(mutex_);
+        return next_;
+    }
+    std::uint64_t Taken() const { return taken_; }
     const std::vector<ilda::Point> *Frame(std::uint64_t) override
     {
         std::lock_guard lock(mutex_);
         current_ = next_;
         currentRate_ = nextRate_;
+        ++taken_;
         return &current_;
     }
     double FrameRate() const override { return currentRate_; }
 
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    std::atomic<std::uint64_t> taken_{0};
     std::vector<ilda::Point> next_, current_;
     double nextRate_ = 0, currentRate_ = 0; // currentRate_: the sender's thread only
 };
@@ -71,12 +80,14 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
         UpdateStatus();
     });
     clearEstop_->setEnabled(false);
+    AddProjector(window);
     label_ = new QLabel;
     label_->setObjectName(QStringLiteral("outputStatus"));
     window->statusBar()->addPermanentWidget(label_);
     timer_ = new QTimer(this);
     timer_->setInterval(250);
     connect(timer_, &QTimer::timeout, this, &OutputMenu::UpdateStatus);
+    projector_->Restore();
     UpdateStatus();
 }
 
@@ -90,16 +101,52 @@ OutputMenu::~OutputMenu()
 void OutputMenu::SetFrame(FramePoints points)
 {
     shown_ = points;
+    projector_->SetFrame(points);
     std::vector<ilda::Point> frame;
-    if (points) {
+    if (points && stage_) {
+        frame = stage_->Apply(*points);
+    } else if (points) {
         const auto profile = ChosenProfile();
         frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
     }
     source_->Set(std::move(frame), ProfileRate());
 }
 
+void OutputMenu::AddProjector(QMainWindow *window)
+{
+    projector_ = new ProjectorMenu(menu_, window);
+    connect(projector_, &ProjectorMenu::Changed, this, &OutputMenu::SetProjector);
+    connect(projector_, &ProjectorMenu::Told, this, [this](const QString &text) {
+        lastMessage_ = text;
+        UpdateStatus();
+    });
+}
+
+void OutputMenu::SetProjector(const std::optional<projector::Setup> &setup)
+{
+    if (setup)
+        stage_.emplace(*setup);
+    else
+        stage_.reset();
+    // The projector's scanner stands for the profile while one is chosen.
+    profileGroup_->setEnabled(!stage_);
+    SetFrame(shown_);
+}
+
+std::vector<ilda::Point> OutputMenu::NextFrame() const
+{
+    return source_->Next();
+}
+
+std::uint64_t OutputMenu::FramesTaken() const
+{
+    return source_->Taken();
+}
+
 double OutputMenu::ProfileRate() const
 {
+    if (stage_)
+        return stage_->GetSetup().scanner.rate;
     const auto profile = ChosenProfile();
     return profile ? profile->rate : 30000;
 }

@@ -47,13 +47,13 @@ void CheckScanner(const scan::Profile &p)
 
 void CheckColor(const ColorSetup &color)
 {
-    Range("color.brightness", color.brightness, 0, 100);
+    Range("color.brightness", color.brightness, 0, kMostBrightness);
     const char *names[] = {"color.red", "color.green", "color.blue"};
     for (std::size_t c = 0; c < 3; ++c) {
         const Channel &channel = color.channels[c];
         const std::string path = names[c];
-        Range(path + ".gain", channel.gain, 0, 1);
-        Range(path + ".min", channel.min, 0, 1);
+        Range(path + ".gain", channel.gain, 0, kMostGain);
+        Range(path + ".min", channel.min, 0, kMostMin);
         if (!channel.levels) {
             Range(path + ".curve", channel.gamma, 0.1, 10);
             continue;

@@ -1,18 +1,35 @@
 // The Output menu against an Ether Dream emulator on loopback: off at
 // start, the frame on show streamed while on, off by itself when the DAC
 // goes away; a profile change takes its rate without a new connection.
+#include "TempDir.h"
 #include "emulator/Emulator.h"
 #include "player/OutputMenu.h"
+#include "player/ProjectorMenu.h"
+#include "player/ProjectorSetupDialog.h"
 
 #include <QAction>
 #include <QMainWindow>
+#include <QSettings>
+#include <QSlider>
 #include <QtTest>
 
 class TestPlayerOutput : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void streamsTheFrameOnShowAndTurnsOffOnLoss();
+    void aProjectorsStageReachesTheDac();
+
+private:
+    testsupport::TempDir dir_{"lumivex-player-output"};
 };
+
+void TestPlayerOutput::initTestCase()
+{
+    // A projector chosen is kept here, never in the user's own settings.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir_.File("settings")));
+}
 
 void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
 {
@@ -69,6 +86,70 @@ void TestPlayerOutput::streamsTheFrameOnShowAndTurnsOffOnLoss()
     QTRY_VERIFY_WITH_TIMEOUT(!output.OutputOn(), 5000);
     QVERIFY(!output.LaserAction()->isChecked());
     QVERIFY(output.StatusText().startsWith(QStringLiteral("laser output off")));
+}
+
+namespace {
+
+// The points the DAC received hold frame whole, in order.
+bool Received(const emu::Emulator &emulator, const std::vector<ilda::Point> &frame)
+{
+    std::vector<ilda::Point> all;
+    for (const auto &part : emulator.Recording())
+        all.insert(all.end(), part.begin(), part.end());
+    return std::search(all.begin(), all.end(), frame.begin(), frame.end(),
+                       [](const ilda::Point &a, const ilda::Point &b) {
+                           return a.x == b.x && a.y == b.y && a.color == b.color;
+                       }) != all.end();
+}
+
+} // namespace
+
+void TestPlayerOutput::aProjectorsStageReachesTheDac()
+{
+    emu::EmulatorOptions options;
+    options.broadcastTo.clear();
+    options.keep = true;
+    emu::Emulator emulator(options);
+    std::string problem;
+    QVERIFY2(emulator.Start(problem), problem.c_str());
+    const std::string path = dir_.File("stage.json");
+    projector::Setup setup;
+    setup.geometry.keystone[0] = {-30000, -26000};
+    setup.scanner = *scan::FindProfile("ilda-12k");
+    QVERIFY(projector::SaveSetup(setup, path, path, rtl::TSaveFileStream::TExisting::Replace));
+
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    dac::FoundDac found;
+    found.name = "emulator";
+    found.address = "127.0.0.1";
+    found.port = emulator.Port();
+    found.capacity = 1800;
+    found.maxRate = 100000;
+    output.SetDacs({found});
+    auto frame = std::make_shared<std::vector<ilda::Point>>(40);
+    for (std::size_t i = 0; i < frame->size(); ++i) {
+        (*frame)[i].x = static_cast<std::int16_t>(i * 500 - 10000);
+        (*frame)[i].y = static_cast<std::int16_t>(i * 250);
+        (*frame)[i].color = ilda::Rgb(255, 200, 100);
+    }
+    output.SetFrame(frame);
+    QVERIFY(output.Projector()->Choose(QString::fromStdString(path)));
+    output.LaserAction()->setChecked(true);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(Received(emulator, projector::OutputStage(setup).Apply(*frame)), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(emulator.Figures().rate, 12000.0, 5000); // the projector's scanner
+
+    // A slider moved while the laser is on: the sender takes it for its next frame.
+    output.Projector()->EditSetup();
+    player::ProjectorSetupDialog *dialog = output.Projector()->Dialog();
+    const std::uint64_t before = output.FramesTaken();
+    dialog->Slider(QStringLiteral("gain.red"))->setValue(300);
+    const auto corrected = dialog->Stage().Apply(*frame);
+    QTRY_VERIFY_WITH_TIMEOUT(output.FramesTaken() > before + 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(Received(emulator, corrected), 5000);
+    QCOMPARE(emulator.Figures().connections, 1u);
+    output.SetOutput(false);
 }
 
 QTEST_MAIN(TestPlayerOutput)

@@ -7,6 +7,7 @@
 
 #include "dac/Discovery.h"
 #include "player/FrameCache.h"
+#include "projector/Stage.h"
 #include "scan/Profile.h"
 
 #include <QObject>
@@ -44,6 +45,14 @@ public:
     QAction *LaserAction() const { return laser_; }
     QString StatusText() const;
 
+    // The projector whose stage every frame sent goes through, or none
+    // (then the profile alone).
+    void SetProjector(const std::optional<projector::Setup> &setup);
+    class ProjectorMenu *Projector() const { return projector_; }
+    // What the sender takes for its next frame, and how many it has taken.
+    std::vector<ilda::Point> NextFrame() const;
+    std::uint64_t FramesTaken() const;
+
 public slots:
     void FindDacs();
 
@@ -57,6 +66,7 @@ private:
     std::optional<scan::Profile> ChosenProfile() const;
     double ProfileRate() const; // "none": 30,000 points a second
     void StopStream();
+    void AddProjector(QMainWindow *window);
 
     QMenu *menu_ = nullptr;
     QMenu *dacMenu_ = nullptr;
@@ -70,6 +80,9 @@ private:
     FramePoints shown_;
     bool clearEstopNext_ = false;
     QString lastMessage_;
+
+    class ProjectorMenu *projector_ = nullptr;
+    std::optional<projector::OutputStage> stage_;
 
     std::shared_ptr<LiveSource> source_;
     std::thread worker_;

@@ -44,6 +44,11 @@ struct Point2 {
 
 constexpr double kEdge = 32767;
 
+// The ranges CheckSetup holds colours to, for a dialog's controls too.
+constexpr double kMostBrightness = 100; // %, from 0
+constexpr double kMostGain = 1;         // from 0
+constexpr double kMostMin = 1;          // from 0
+
 struct Geometry {
     bool flipX = false, flipY = false, swapXY = false;
     Point2 size{100, 100}; // %
