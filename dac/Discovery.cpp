@@ -2,6 +2,7 @@
 
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
+#include "dac/LaserCube.h"
 #include "dac/Net.h"
 
 #include <arpa/inet.h>
@@ -11,17 +12,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 
 namespace dac {
 
 std::string FoundDac::Target() const
 {
+    if (kind == Kind::LaserCube && port == lasercube::kCommandPort)
+        return std::string(KindName(kind)) + ":" + address;
     return std::string(KindName(kind)) + ":" + address + ":" + std::to_string(port);
 }
 
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem)
 {
     std::vector<FoundDac> found;
+    std::string cubeProblem; // LaserCubes are asked alongside, in the same time
+    auto cubes = std::async(std::launch::async, [&] { return DiscoverLaserCubes(options, cubeProblem); });
     sockaddr_in any{};
     any.sin_family = AF_INET;
     any.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -103,6 +109,10 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
                     add({Kind::Idn, r->hostName, AddressText(from), ntohs(from.sin_port), std::nullopt, std::nullopt});
         }
     }
+    for (FoundDac &cube : cubes.get())
+        found.push_back(std::move(cube));
+    if (!cubeProblem.empty())
+        problem = cubeProblem;
     return found;
 }
 

@@ -1,4 +1,4 @@
-// The two senders' loops, behind RunStream.
+// The senders' loops, behind RunStream.
 #pragma once
 
 #include "dac/Stream.h"
@@ -9,5 +9,8 @@ StreamOutcome RunEtherDream(const StreamOptions &options, FrameSource &source, c
                             const StreamHooks &hooks);
 StreamOutcome RunIdn(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
                      const StreamHooks &hooks);
+
+StreamOutcome RunLaserCube(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
+                           const StreamHooks &hooks);
 
 } // namespace dac

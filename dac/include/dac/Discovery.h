@@ -1,6 +1,6 @@
 // Finding DACs: Ether Dream units by the broadcast each sends every second,
-// IDN units by a scan sent to each interface's broadcast address and to
-// the addresses given.
+// IDN units and LaserCubes by a request sent to each interface's broadcast
+// address and to the addresses given.
 #pragma once
 
 #include "dac/Stream.h"
@@ -20,7 +20,8 @@ struct FoundDac {
     std::uint16_t port = 0;
     std::optional<std::uint32_t> capacity; // points; IDN units report none
     std::optional<std::uint32_t> maxRate;  // points a second; IDN units report none
-    // "etherdream:HOST:PORT", as --dac takes it.
+    // "etherdream:HOST:PORT", as --dac takes it; a LaserCube on its usual
+    // port is "lasercube:HOST".
     std::string Target() const;
 };
 
@@ -30,11 +31,16 @@ struct DiscoveryOptions {
     bool broadcast = true;              // scan each interface's broadcast address
     std::uint16_t etherDreamPort = 7654;
     std::uint16_t idnPort = 7255;
+    std::vector<std::string> laserCubeAddresses; // HOST or HOST:PORT (its command port)
+    std::uint16_t laserCubePort = 45457;
 };
 
 // The DACs that answered within the timeout, each once, in the order heard.
 // problem tells when a socket could not be opened (the search goes on with
 // what it has).
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem);
+// LaserCubes alone: a full-info request to each interface's broadcast
+// address (when options.broadcast) and to laserCubeAddresses.
+std::vector<FoundDac> DiscoverLaserCubes(const DiscoveryOptions &options, std::string &problem);
 
 } // namespace dac

@@ -14,9 +14,10 @@
 
 namespace dac {
 
-enum class Kind { EtherDream, Idn };
+enum class Kind { EtherDream, Idn, LaserCube };
 
-// "etherdream:HOST[:PORT]" or "idn:HOST[:PORT]".
+// "etherdream:HOST[:PORT]", "idn:HOST[:PORT]" or "lasercube:HOST[:PORT]"
+// (a LaserCube's command port; its data go to the next).
 struct Target {
     Kind kind = Kind::EtherDream;
     std::string host;
