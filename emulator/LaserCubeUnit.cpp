@@ -58,11 +58,31 @@ void LaserCubeUnit::Run(const std::atomic<bool> &stop)
     }
 }
 
+// The command port free, and the one after it for data.
+rtl::Result<Bound> BindCommand(const EmulatorOptions &options)
+{
+    if (!options.anyPort)
+        return Bind(options, dac::lasercube::kCommandPort, false);
+    EmulatorOptions free = options;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        free.port = 0;
+        auto probe = Bind(free, 0, false); // the system's choice
+        if (!probe)
+            return probe;
+        if (probe->port == 65535)
+            continue;
+        free.port = static_cast<std::uint16_t>(probe->port + 1);
+        if (Bind(free, free.port, false)) // the next is free too
+            return probe;
+    }
+    return rtl::Fail("no two free ports in a row on " + options.address);
+}
+
 } // namespace
 
 rtl::Result<std::unique_ptr<Unit>> OpenLaserCube(const EmulatorOptions &options, Tally &tally)
 {
-    auto command = Bind(options, dac::lasercube::kCommandPort, false);
+    auto command = BindCommand(options);
     if (!command)
         return command.failure();
     if (command->port == 65535)

@@ -1,5 +1,5 @@
 // The LaserCube: its byte layouts against vectors worked out by hand, and
-// the sender against the emulator on loopback (the unit's own ports).
+// the sender against the emulator on loopback (on any free ports).
 #include "dac/Discovery.h"
 #include "dac/LaserCube.h"
 #include "dac/Show.h"
@@ -144,6 +144,7 @@ emu::EmulatorOptions Cube()
     o.kind = dac::Kind::LaserCube;
     o.capacity = 6000;
     o.keep = true;
+    o.anyPort = true;
     return o;
 }
 
@@ -260,17 +261,19 @@ TEST(LaserCubeDiscovery, FindsTheEmulatorAskedAtLoopback)
     dac::DiscoveryOptions options;
     options.broadcast = false; // nothing leaves this computer
     options.timeout = std::chrono::milliseconds(600);
-    options.laserCubeAddresses = {"127.0.0.1"};
+    options.laserCubeAddresses = {"127.0.0.1:" + std::to_string(emulator.Port())};
     const auto found = dac::Discover(options, problem);
     const auto cubeFound =
         std::find_if(found.begin(), found.end(), [](const auto &d) { return d.kind == dac::Kind::LaserCube; });
     ASSERT_NE(cubeFound, found.end());
     EXPECT_EQ(cubeFound->name.substr(0, 11), "bench cube ");
-    EXPECT_EQ(cubeFound->Target(), "lasercube:127.0.0.1");
+    EXPECT_EQ(cubeFound->Target(), "lasercube:127.0.0.1:" + std::to_string(emulator.Port()));
     EXPECT_EQ(cubeFound->capacity, 6000u);
     EXPECT_EQ(cubeFound->maxRate, 100000u);
     EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const auto &d) { return d.kind == dac::Kind::LaserCube; }),
               1);
+    // On its usual port the target is the host alone, as play takes it.
+    EXPECT_EQ((dac::FoundDac{dac::Kind::LaserCube, "c", "10.0.0.2", 45457, {}, {}}.Target()), "lasercube:10.0.0.2");
 }
 
 } // namespace
