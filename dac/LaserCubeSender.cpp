@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace dac {
 
@@ -26,6 +27,7 @@ constexpr auto kFirstContactTime = 3s;
 // An info asked for this soon after the output was switched on may predate it.
 constexpr auto kSettle = 300ms;
 constexpr auto kSetupWait = 500ms;
+constexpr auto kReplyLost = 250ms;
 // Over Wi-Fi a few tens of milliseconds are not enough: at least this much
 // is kept in the unit's buffer.
 constexpr double kLeastBufferSeconds = 0.1;
@@ -39,8 +41,8 @@ class LaserCubeRun {
 public:
     LaserCubeRun(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
                  const StreamHooks &hooks)
-        : options_(options), stop_(stop), hooks_(hooks), feed_(source, options.rate, options.fps, options.leadSeconds),
-          rate_(options.rate)
+        : options_(options), source_(source), stop_(stop), hooks_(hooks),
+          feed_(source, options.rate, options.fps, options.leadSeconds), rate_(options.rate)
     {
         out_.status.rate = options.rate;
     }
@@ -61,9 +63,11 @@ private:
     void Listen(std::chrono::milliseconds wait);
     void Heard(std::span<const std::uint8_t> reply);
     double Buffered() const;
+    void Answered(Clock::time_point now);
     void Fill();
     void SendPoints(const std::vector<ilda::Point> &points);
     bool Watch();
+    bool ShowOverWhileLost();
     void Drain();
     void Shutdown();
     void Report(bool force);
@@ -75,6 +79,7 @@ private:
     }
 
     const StreamOptions &options_;
+    FrameSource &source_;
     const std::atomic<bool> &stop_;
     const StreamHooks &hooks_;
     PointFeed feed_;
@@ -85,7 +90,10 @@ private:
     std::uint16_t free_ = 0;
     Clock::time_point freeAt_{}, lastHeard_{}, lastAsk_{}, lastReport_{}, setupAt_{};
     Clock::time_point showStart_ = Clock::now();
-    std::uint64_t sentSinceFree_ = 0;
+    // Data packets not yet answered, oldest first: a reply tells the room
+    // after the oldest, the rest are still on their way.
+    std::deque<std::pair<Clock::time_point, std::size_t>> unanswered_;
+    std::uint64_t sentSinceFree_ = 0; // their points
     std::uint8_t message_ = 0, frame_ = 0;
     bool outputOff_ = false;
     bool settled_ = false; // the set-up commands were taken
@@ -171,6 +179,7 @@ void LaserCubeRun::Setup()
     }
     free_ = static_cast<std::uint16_t>(capacity_);
     freeAt_ = setupAt_ = Clock::now();
+    unanswered_.clear();
     sentSinceFree_ = 0;
 }
 
@@ -196,7 +205,7 @@ void LaserCubeRun::Heard(std::span<const std::uint8_t> reply)
     if (const auto free = lc::DecodeBufferFree(reply); free && *free <= capacity_) {
         free_ = *free;
         freeAt_ = now;
-        sentSinceFree_ = 0;
+        Answered(now);
     } else if (const auto info = lc::DecodeInfo(reply)) {
         empty_ = info->bufferFree >= info->bufferSize;
         settled_ = settled_ || (info->outputEnabled && empty_);
@@ -206,8 +215,21 @@ void LaserCubeRun::Heard(std::span<const std::uint8_t> reply)
     }
 }
 
-// Points in the unit's buffer: the last report, what was sent since, less
-// what has played since.
+// The oldest packet was answered; one unanswered this long never will be.
+void LaserCubeRun::Answered(Clock::time_point now)
+{
+    if (!unanswered_.empty()) {
+        sentSinceFree_ -= unanswered_.front().second;
+        unanswered_.pop_front();
+    }
+    while (!unanswered_.empty() && now - unanswered_.front().first > kReplyLost) {
+        sentSinceFree_ -= unanswered_.front().second;
+        unanswered_.pop_front();
+    }
+}
+
+// Points in the unit's buffer: the last report, less what has played
+// since, and what is still on its way.
 double LaserCubeRun::Buffered() const
 {
     const double reported = static_cast<double>(capacity_ - free_) - rate_ * Seconds(Clock::now() - freeAt_);
@@ -243,6 +265,7 @@ void LaserCubeRun::SendPoints(const std::vector<ilda::Point> &points)
     std::vector<lc::Sample> samples(points.size());
     std::transform(points.begin(), points.end(), samples.begin(), lc::FromIlda);
     SendTo(data_, lc::EncodeData({message_++, frame_}, samples));
+    unanswered_.emplace_back(Clock::now(), samples.size());
     sentSinceFree_ += samples.size();
     out_.status.pointsSent += samples.size();
     out_.status.frame = feed_.Slot();
@@ -276,6 +299,13 @@ bool LaserCubeRun::Watch()
         feed_.Resume(Seconds(now - showStart_));
     }
     return true;
+}
+
+// The show keeps its time while the unit is silent, so it can end then.
+bool LaserCubeRun::ShowOverWhileLost()
+{
+    const double seconds = Seconds(Clock::now() - showStart_);
+    return seconds > 0 && !source_.Frame(static_cast<std::uint64_t>(seconds * options_.fps));
 }
 
 // The last points play out before the output goes off: until the unit
@@ -343,6 +373,8 @@ StreamOutcome LaserCubeRun::Run()
         }
         if (out_.status.connected)
             Fill();
+        else if (ShowOverWhileLost())
+            return End(StreamEnd::Lost, "the LaserCube stopped answering and the show ended before it answered again");
         Report(false);
         Listen(1ms);
     }

@@ -187,6 +187,7 @@ TEST(LaserCubeStream, SetUpThenTheShowBetweenBlankedEndsThenOff)
     ASSERT_EQ(run.outcome.end, dac::StreamEnd::Done) << run.outcome.message;
     EXPECT_EQ(run.figures.malformed, 0u);
     EXPECT_EQ(run.figures.underflows, 0u);
+    EXPECT_EQ(run.figures.refusedFull, 0u); // never sent more than it had room for
     // Asked first, then responses on, buffer cleared, the rate, output on
     // (each twice); data; output and responses off at the end.
     const std::string &log = run.figures.log;
@@ -220,6 +221,8 @@ TEST(LaserCubeStream, ResumesAfterTheUnitFallsSilent)
 
 struct Ending {
     const char *what;
+    bool endOnLoss;
+    std::uint64_t slots;
     double dropAfter, estopAfter;
     std::uint32_t capacity, maxRate;
     dac::StreamEnd end;
@@ -237,18 +240,21 @@ TEST_P(LaserCubeEnds, TellsWhy)
     cube.capacity = e.capacity;
     cube.maxRate = e.maxRate;
     dac::StreamOptions options;
-    options.endOnLoss = true;
-    const Session run = Stream(cube, {Line(100)}, 300, options); // 10 s unless it ends
+    options.endOnLoss = e.endOnLoss;
+    const Session run = Stream(cube, {Line(100)}, e.slots, options);
     EXPECT_EQ(run.outcome.end, e.end);
     EXPECT_NE(run.outcome.message.find(e.message), std::string::npos) << run.outcome.message;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LaserCubeEnds,
-    ::testing::Values(Ending{"silent", 0.2, -1, 6000, 100000, dac::StreamEnd::Lost, "stopped answering"},
-                      Ending{"output_off", -1, 0.3, 6000, 100000, dac::StreamEnd::EmergencyStop, "output off"},
-                      Ending{"no_buffer", -1, -1, 0, 100000, dac::StreamEnd::Failed, "a buffer of 0 points"},
-                      Ending{"too_slow", -1, -1, 6000, 20000, dac::StreamEnd::Failed, "maximum of 20000"}),
+    // 300 slots: 10 s unless it ends; 15: the show is over while the unit is silent.
+    ::testing::Values(
+        Ending{"silent", true, 300, 0.2, -1, 6000, 100000, dac::StreamEnd::Lost, "stopped answering"},
+        Ending{"silent_to_the_end", false, 15, 0.2, -1, 6000, 100000, dac::StreamEnd::Lost, "show ended before"},
+        Ending{"output_off", true, 300, -1, 0.3, 6000, 100000, dac::StreamEnd::EmergencyStop, "output off"},
+        Ending{"no_buffer", true, 300, -1, -1, 0, 100000, dac::StreamEnd::Failed, "a buffer of 0 points"},
+        Ending{"too_slow", true, 300, -1, -1, 6000, 20000, dac::StreamEnd::Failed, "maximum of 20000"}),
     [](const auto &info) { return std::string(info.param.what); });
 
 TEST(LaserCubeDiscovery, FindsTheEmulatorAskedAtLoopback)
