@@ -40,9 +40,9 @@ FoundDac Found(const lasercube::Info &info, const sockaddr_in &from)
             ntohs(from.sin_port), info.bufferSize,      info.maxRate};
 }
 
-} // namespace
-
-std::vector<FoundDac> DiscoverLaserCubes(const DiscoveryOptions &options, std::string &problem)
+// Where the request goes: the broadcast addresses when allowed, and each
+// address given.
+std::vector<sockaddr_in> AskAt(const DiscoveryOptions &options, std::string &problem)
 {
     std::vector<sockaddr_in> askAt;
     if (options.broadcast)
@@ -53,6 +53,14 @@ std::vector<FoundDac> DiscoverLaserCubes(const DiscoveryOptions &options, std::s
         else
             problem = "cannot find the LaserCube host " + address;
     }
+    return askAt;
+}
+
+} // namespace
+
+std::vector<FoundDac> DiscoverLaserCubes(const DiscoveryOptions &options, std::string &problem)
+{
+    const std::vector<sockaddr_in> askAt = AskAt(options, problem);
     std::vector<FoundDac> found;
     Socket socket = UdpSocket(nullptr, options.broadcast);
     if (askAt.empty() || !socket.Valid())
