@@ -192,8 +192,11 @@ int main(int argc, char **argv)
     }
     std::signal(SIGINT, OnStop);
     std::signal(SIGTERM, OnStop);
-    std::printf("%s emulator '%s' on %s port %u\n", dac::KindName(options.kind), options.name.c_str(),
+    std::printf("%s emulator '%s' on %s port %u", dac::KindName(options.kind), options.name.c_str(),
                 options.address.c_str(), emulator.Port());
+    if (options.kind == dac::Kind::LaserCube)
+        std::printf(" (data on %u)", emulator.Port() + 1u);
+    std::printf("\n");
     std::fflush(stdout);
     const auto start = dac::Clock::now();
     auto lastLine = start;
