@@ -238,12 +238,14 @@ double LaserCubeRun::Buffered() const
 
 void LaserCubeRun::Fill()
 {
-    const double target =
-        std::min(static_cast<double>(capacity_) * 0.75, rate_ * std::max(options_.bufferSeconds, kLeastBufferSeconds));
+    const double target = std::max(1.0, std::min(static_cast<double>(capacity_) * 0.75,
+                                                 rate_ * std::max(options_.bufferSeconds, kLeastBufferSeconds)));
+    // Whole packets, but a small buffer still gets what fits.
+    const double least = std::min(static_cast<double>(lc::kMostSamplesPerPacket), std::ceil(target / 2));
     std::vector<ilda::Point> points;
-    while (!feed_.Done() && Buffered() + lc::kMostSamplesPerPacket <= target) {
+    while (!feed_.Done() && target - Buffered() >= least) {
         points.clear();
-        feed_.Take(lc::kMostSamplesPerPacket, points);
+        feed_.Take(std::min(lc::kMostSamplesPerPacket, static_cast<std::size_t>(target - Buffered())), points);
         if (feed_.Rate() != rate_) {
             rate_ = out_.status.rate = feed_.Rate();
             Command(lc::EncodeSetRate(static_cast<std::uint32_t>(std::lround(rate_))));

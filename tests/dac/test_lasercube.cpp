@@ -208,6 +208,18 @@ TEST(LaserCubeStream, SetUpThenTheShowBetweenBlankedEndsThenOff)
     }
 }
 
+TEST(LaserCubeStream, ASmallBufferIsFilledAsFarAsItGoes)
+{
+    auto cube = Cube();
+    cube.capacity = 100; // less than a packet: 33 ms at this rate
+    dac::StreamOptions slow;
+    slow.rate = 3000;
+    const Session run = Stream(cube, {Line(50)}, 3, slow);
+    ASSERT_EQ(run.outcome.end, dac::StreamEnd::Done) << run.outcome.message;
+    EXPECT_EQ(run.figures.refusedFull, 0u);
+    EXPECT_GE(run.figures.pointsPlayed, 300u); // 0.1 s of show
+}
+
 TEST(LaserCubeStream, ResumesAfterTheUnitFallsSilent)
 {
     auto cube = Cube();
