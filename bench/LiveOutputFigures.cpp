@@ -1,8 +1,8 @@
-// Live output on loopback: a show streamed to each emulator at 30,000
-// points a second and 30 frames a second (60 s, or 2 s with quick), and how
-// long discovery takes to hear each emulator; when a show of frames twice
-// their slot ends under --timing keep (10 s, or 2 s with quick); the same
-// show to a simulated Helios.
+// Live output on loopback: a show streamed to each emulator (Ether Dream,
+// IDN, LaserCube) at 30,000 points a second and 30 frames a second (60 s,
+// or 2 s with quick), and how long discovery takes to hear each emulator;
+// when a show of frames twice their slot ends under --timing keep (10 s,
+// or 2 s with quick); the same show to a simulated Helios.
 #include "Figures.h"
 
 #include "dac/Discovery.h"
@@ -39,11 +39,23 @@ std::vector<std::vector<ilda::Point>> Show()
     return frames;
 }
 
+// A LaserCube emulator as the unit is (6,000 points of buffer), on any
+// free pair of ports.
+emu::EmulatorOptions EmulatorFor(dac::Kind kind)
+{
+    emu::EmulatorOptions options;
+    options.kind = kind;
+    if (kind == dac::Kind::LaserCube) {
+        options.capacity = 6000;
+        options.anyPort = true;
+    }
+    return options;
+}
+
 bool StreamFigures(dac::Kind kind, double seconds)
 {
-    const std::string name = kind == dac::Kind::EtherDream ? "live_etherdream" : "live_idn";
-    emu::EmulatorOptions emulatorOptions;
-    emulatorOptions.kind = kind;
+    const std::string name = std::string("live_") + dac::KindName(kind);
+    emu::EmulatorOptions emulatorOptions = EmulatorFor(kind);
     emulatorOptions.broadcastTo.clear();
     emu::Emulator emulator(emulatorOptions);
     std::string problem;
@@ -79,9 +91,10 @@ bool StreamFigures(dac::Kind kind, double seconds)
     }
     const auto figures = emulator.Figures();
     // The show's points and the blanked ends: the lead-in whole, of the
-    // lead-out what plays before the Ether Dream is stopped (a fifth) or
-    // the IDN channel is closed (nothing).
-    const double leads = kind == dac::Kind::EtherDream ? 1.2 : 1;
+    // lead-out what plays before the Ether Dream is stopped (a fifth), the
+    // IDN channel is closed (nothing) or the LaserCube's output goes off
+    // (all of it: its buffer is drained first).
+    const double leads = kind == dac::Kind::EtherDream ? 1.2 : kind == dac::Kind::Idn ? 1 : 2;
     const double expected = kRate * (static_cast<double>(slots) / kFps + leads * options.leadSeconds);
     bench::Figure(name + "_points_played", static_cast<double>(figures.pointsPlayed), "points");
     bench::Figure(name + "_count_error_pct",
@@ -129,9 +142,8 @@ void HeliosFigures(double seconds)
 
 void DiscoveryFigures()
 {
-    for (const dac::Kind kind : {dac::Kind::EtherDream, dac::Kind::Idn}) {
-        emu::EmulatorOptions options;
-        options.kind = kind;
+    for (const dac::Kind kind : {dac::Kind::EtherDream, dac::Kind::Idn, dac::Kind::LaserCube}) {
+        emu::EmulatorOptions options = EmulatorFor(kind);
         options.port = 0; // the broadcast still goes to 127.0.0.1:7654
         emu::Emulator emulator(options);
         std::string problem;
@@ -141,6 +153,7 @@ void DiscoveryFigures()
         discovery.broadcast = false;
         discovery.timeout = std::chrono::milliseconds(1500);
         discovery.addresses = {"127.0.0.1:" + std::to_string(emulator.Port())};
+        discovery.laserCubeAddresses = discovery.addresses;
         // Discovery waits its whole timeout; the figure is when the unit was first heard.
         const auto start = dac::Clock::now();
         double heardMs = -1;
@@ -210,6 +223,9 @@ bool bench::LiveOutputFigures(bool quick)
     const double seconds = quick ? 2 : 60;
     DiscoveryFigures();
     HeliosFigures(seconds);
-    return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds) &&
-           KeepTimeFigures(quick ? 2 : 10);
+    // Each kind's figures even when another's port is taken on this machine.
+    const bool etherDream = StreamFigures(dac::Kind::EtherDream, seconds);
+    const bool idn = StreamFigures(dac::Kind::Idn, seconds);
+    const bool laserCube = StreamFigures(dac::Kind::LaserCube, seconds);
+    return etherDream && idn && laserCube && KeepTimeFigures(quick ? 2 : 10);
 }

@@ -74,6 +74,30 @@ void PrintNoUsbDacs(const std::vector<dac::FoundDac> &found, const std::string &
     std::printf("no Helios unit plugged in%s%s\n", usbProblem.empty() ? "" : ": ", usbProblem.c_str());
 }
 
+// dacs --dac: a target as dacs prints it, or HOST[:PORT] (an IDN unit's
+// port) as before. Ether Dream units are heard wherever they are.
+bool AddSearchTarget(const std::string &value, dac::DiscoveryOptions &options, std::string &problem)
+{
+    const auto last = value.rfind(':');
+    const bool legacy =
+        last == std::string::npos || (value.find(':') == last && last + 1 < value.size() &&
+                                      value.find_first_not_of("0123456789", last + 1) == std::string::npos);
+    if (legacy) {
+        options.addresses.push_back(value);
+        options.laserCubeAddresses.push_back(value.substr(0, last));
+        return true;
+    }
+    const auto target = dac::ParseTarget(value, problem);
+    if (!target)
+        return false;
+    const std::string at = target->host + ":" + std::to_string(target->port);
+    if (target->kind == dac::Kind::Idn)
+        options.addresses.push_back(at);
+    else if (target->kind == dac::Kind::LaserCube)
+        options.laserCubeAddresses.push_back(at);
+    return true;
+}
+
 } // namespace
 
 int RunDacs(const Args &args)
@@ -92,7 +116,8 @@ int RunDacs(const Args &args)
                 return UsageError("--timeout wants seconds above 0, at most 60, not '" + value + "'");
             options.timeout = std::chrono::milliseconds(std::llround(*seconds * 1000));
         } else if (name == "--dac") {
-            options.addresses.push_back(value);
+            if (std::string problem; !AddSearchTarget(value, options, problem))
+                return UsageError(problem);
         } else if (name == "--no-broadcast") {
             options.broadcast = false; // only the --dac addresses are scanned
         } else {

@@ -2,6 +2,7 @@
 
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
+#include "dac/LaserCube.h"
 #include "dac/Net.h"
 
 #include <arpa/inet.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 
 namespace dac {
 
@@ -19,6 +21,8 @@ std::string FoundDac::Target() const
 {
     if (kind == Kind::Helios)
         return "helios:" + std::to_string(unit);
+    if (kind == Kind::LaserCube && port == lasercube::kCommandPort)
+        return std::string(KindName(kind)) + ":" + address;
     return std::string(KindName(kind)) + ":" + address + ":" + std::to_string(port);
 }
 
@@ -105,6 +109,8 @@ bool Same(const FoundDac &a, const FoundDac &b)
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem)
 {
     std::vector<FoundDac> found;
+    std::string cubeProblem; // LaserCubes are asked alongside, in the same time
+    auto cubes = std::async(std::launch::async, [&] { return DiscoverLaserCubes(options, cubeProblem); });
     sockaddr_in any{};
     any.sin_family = AF_INET;
     any.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -188,6 +194,10 @@ std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &pro
                          r->unitId});
         }
     }
+    for (FoundDac &cube : cubes.get())
+        found.push_back(std::move(cube));
+    if (!cubeProblem.empty())
+        problem = cubeProblem;
     return found;
 }
 

@@ -61,7 +61,6 @@ private:
     double pendingRate_ = 0, laterRate_ = 0;
     double lastFrameSeconds_ = 0;
     Clock::time_point lastHeard_{}, lastReport_{}, showStart_{};
-    std::uint64_t losses_ = 0;
     StreamOutcome out_;
 };
 
@@ -151,7 +150,6 @@ void HeliosRun::Report(bool force)
 bool HeliosRun::Recover()
 {
     usb_.Close();
-    ++losses_;
     out_.status.connected = false;
     Report(true);
     if (options_.endOnLoss) {
@@ -211,9 +209,6 @@ StreamOutcome HeliosRun::Run()
         Finish();
     usb_.Close();
     out_.status.connected = false;
-    if (losses_ > 0 && out_.end != StreamEnd::Lost && out_.end != StreamEnd::Failed)
-        End(StreamEnd::Lost, "the Helios unit was unplugged during the show (" + std::to_string(losses_) +
-                                 (losses_ == 1 ? " time" : " times") + "); the show went on when it came back");
     return out_;
 }
 

@@ -1,4 +1,4 @@
-// The two senders' loops, behind RunStream.
+// The senders' loops, behind RunStream.
 #pragma once
 
 #include "dac/Stream.h"
@@ -15,5 +15,7 @@ std::optional<Target> ParseHeliosTarget(const std::string &text, std::string &pr
 // On libusb, after the rate is checked against the unit's range.
 StreamOutcome RunHeliosOverUsb(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
                                const StreamHooks &hooks);
+StreamOutcome RunLaserCube(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
+                           const StreamHooks &hooks);
 
 } // namespace dac

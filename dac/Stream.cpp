@@ -1,6 +1,7 @@
 #include "dac/Stream.h"
 
 #include "SenderLoops.h"
+#include "dac/LaserCube.h"
 
 #include <charconv>
 
@@ -8,7 +9,13 @@ namespace dac {
 
 const char *KindName(Kind kind)
 {
-    return kind == Kind::EtherDream ? "etherdream" : kind == Kind::Idn ? "idn" : "helios";
+    switch (kind) {
+    case Kind::EtherDream: return "etherdream";
+    case Kind::Idn: return "idn";
+    case Kind::LaserCube: return "lasercube";
+    case Kind::Helios: return "helios";
+    }
+    return "?";
 }
 
 std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
@@ -22,8 +29,10 @@ std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
         target = {Kind::EtherDream, "", 7765};
     else if (kind == "idn")
         target = {Kind::Idn, "", 7255};
-    if (colon == std::string::npos || (kind != "etherdream" && kind != "idn")) {
-        problem = "--dac wants etherdream:HOST[:PORT], idn:HOST[:PORT] or helios[:N], not '" + text + "'";
+    else if (kind == "lasercube")
+        target = {Kind::LaserCube, "", lasercube::kCommandPort};
+    if (colon == std::string::npos || (kind != "etherdream" && kind != "idn" && kind != "lasercube")) {
+        problem = "--dac wants etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or helios[:N], not '" + text + "'";
         return std::nullopt;
     }
     std::string rest = text.substr(colon + 1);
@@ -61,10 +70,13 @@ StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const
                           " is above the DAC's maximum of " + std::to_string(*options.maxRate) + " points a second";
         return outcome;
     }
-    if (options.target.kind == Kind::Helios)
-        return RunHeliosOverUsb(options, source, stop, hooks);
-    return options.target.kind == Kind::EtherDream ? RunEtherDream(options, source, stop, hooks)
-                                                   : RunIdn(options, source, stop, hooks);
+    switch (options.target.kind) {
+    case Kind::EtherDream: return RunEtherDream(options, source, stop, hooks);
+    case Kind::Idn: return RunIdn(options, source, stop, hooks);
+    case Kind::LaserCube: return RunLaserCube(options, source, stop, hooks);
+    case Kind::Helios: return RunHeliosOverUsb(options, source, stop, hooks);
+    }
+    return outcome;
 }
 
 } // namespace dac

@@ -12,6 +12,7 @@ rtl::Result<std::unique_ptr<Unit>> Open(const EmulatorOptions &options, Tally &t
     switch (options.kind) {
     case dac::Kind::EtherDream: return OpenEtherDream(options, tally);
     case dac::Kind::Idn: return OpenIdn(options, tally);
+    case dac::Kind::LaserCube: return OpenLaserCube(options, tally);
     case dac::Kind::Helios: break; // a USB unit: no network emulator
     }
     return rtl::Fail("no emulator of that kind");

@@ -31,5 +31,6 @@ rtl::Result<Bound> Bind(const EmulatorOptions &options, std::uint16_t ownPort, b
 
 rtl::Result<std::unique_ptr<Unit>> OpenEtherDream(const EmulatorOptions &options, Tally &tally);
 rtl::Result<std::unique_ptr<Unit>> OpenIdn(const EmulatorOptions &options, Tally &tally);
+rtl::Result<std::unique_ptr<Unit>> OpenLaserCube(const EmulatorOptions &options, Tally &tally);
 
 } // namespace emu

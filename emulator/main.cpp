@@ -1,4 +1,4 @@
-// lumivex-dac-emulator: an Ether Dream or an IDN unit on this machine, for
+// lumivex-dac-emulator: an Ether Dream, an IDN unit or a LaserCube on this machine, for
 // checking live output without a laser.
 #include "dac/Net.h"
 #include "emulator/Emulator.h"
@@ -23,22 +23,26 @@
 namespace {
 
 constexpr const char *kHelp =
-    "Usage: lumivex-dac-emulator --kind etherdream|idn [OPTIONS]\n"
+    "Usage: lumivex-dac-emulator --kind etherdream|idn|lasercube [OPTIONS]\n"
     "\n"
     "Plays what a stream sends against its own clock, counts underflows and\n"
     "announces itself, as the DAC would.\n"
     "\n"
     "  --address A       listen on A (default 127.0.0.1)\n"
-    "  --port P          listen on P (default 7765 Ether Dream, 7255 IDN)\n"
+    "  --port P          listen on P (default 7765 Ether Dream, 7255 IDN,\n"
+    "                    45457 LaserCube, its data on the port after)\n"
     "  --name N          the name it answers with\n"
-    "  --capacity C      buffer size in points (Ether Dream; default 1800)\n"
+    "  --capacity C      buffer size in points (default 1800 Ether Dream,\n"
+    "                    6000 LaserCube)\n"
     "  --max-rate R      fastest point rate it takes (default 100000)\n"
     "  --broadcast-to A  where the Ether Dream's broadcast goes each second\n"
     "                    (default 127.0.0.1; 'none' for nowhere)\n"
     "  --record FILE.ild what it received, as an ILDA file, written at the end\n"
-    "                    (a frame per IDN message, per second for Ether Dream)\n"
+    "                    (a frame per IDN message, per second of points played\n"
+    "                    for Ether Dream and LaserCube)\n"
     "  --drop-after S    drop the connection (IDN: fall silent) once, after S s\n"
-    "  --estop-after S   an emergency stop after S s (Ether Dream)\n"
+    "  --estop-after S   an emergency stop after S s (Ether Dream; LaserCube:\n"
+    "                    its output goes off)\n"
     "  --seconds S       end after S seconds (default: at Ctrl+C or SIGTERM)\n";
 
 std::atomic<bool> gStop{false};
@@ -48,6 +52,7 @@ extern "C" void OnStop(int)
 }
 
 constexpr const char *kProgram = "lumivex-dac-emulator";
+constexpr std::uint32_t kLaserCubeCapacity = 6000; // points, as the unit has
 
 int Usage(const std::string &problem)
 {
@@ -72,7 +77,9 @@ void WriteRecording(const std::string &record, dac::Kind kind, const std::vector
     ilda::SectionWriter writer;
     ilda::Header header;
     header.format = ilda::kFormat2dTrueColor;
-    header.name = ilda::NameField(kind == dac::Kind::EtherDream ? "ethdream" : "idn");
+    header.name = ilda::NameField(kind == dac::Kind::EtherDream ? "ethdream"
+                                  : kind == dac::Kind::Idn      ? "idn"
+                                                                : "lasercub");
     header.company = ilda::NameField("Lumivex");
     std::size_t total = 0;
     for (const auto &frame : frames)
@@ -124,7 +131,7 @@ int main(int argc, char **argv)
     if (!parsed.files.empty())
         return Usage("unknown argument " + parsed.files.front());
     emu::EmulatorOptions options;
-    bool kindGiven = false;
+    bool kindGiven = false, capacityGiven = false;
     std::string record;
     double seconds = -1;
     for (const auto &[arg, value] : parsed.options) {
@@ -134,8 +141,10 @@ int main(int argc, char **argv)
                 options.kind = dac::Kind::EtherDream;
             else if (value == "idn")
                 options.kind = dac::Kind::Idn;
+            else if (value == "lasercube")
+                options.kind = dac::Kind::LaserCube;
             else
-                return Usage("--kind is etherdream or idn");
+                return Usage("--kind is etherdream, idn or lasercube");
             kindGiven = true;
         } else if (arg == "--address") {
             options.address = value;
@@ -156,6 +165,7 @@ int main(int argc, char **argv)
             if (number < 1 || number > 65535)
                 return Usage("--capacity wants 1 to 65535 points");
             options.capacity = static_cast<std::uint32_t>(number);
+            capacityGiven = true;
         } else if (arg == "--max-rate") {
             const auto rate = scan::ParsePointRate(arg, value);
             if (!rate)
@@ -170,7 +180,9 @@ int main(int argc, char **argv)
         }
     }
     if (!kindGiven)
-        return Usage("--kind etherdream or --kind idn is needed");
+        return Usage("--kind etherdream, idn or lasercube is needed");
+    if (options.kind == dac::Kind::LaserCube && !capacityGiven)
+        options.capacity = kLaserCubeCapacity;
 
     emu::Emulator emulator(options);
     std::string problem;
@@ -180,8 +192,11 @@ int main(int argc, char **argv)
     }
     std::signal(SIGINT, OnStop);
     std::signal(SIGTERM, OnStop);
-    std::printf("%s emulator '%s' on %s port %u\n", dac::KindName(options.kind), options.name.c_str(),
+    std::printf("%s emulator '%s' on %s port %u", dac::KindName(options.kind), options.name.c_str(),
                 options.address.c_str(), emulator.Port());
+    if (options.kind == dac::Kind::LaserCube)
+        std::printf(" (data on %u)", emulator.Port() + 1u);
+    std::printf("\n");
     std::fflush(stdout);
     const auto start = dac::Clock::now();
     auto lastLine = start;

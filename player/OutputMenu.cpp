@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -53,6 +55,8 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
     dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
     dacGroup_ = new QActionGroup(this);
     menu_->addAction(QStringLiteral("&Find DACs"), this, &OutputMenu::FindDacs);
+    menu_->addAction(QStringLiteral("Find DACs on &This Computer Only"), this, &OutputMenu::FindDacsHere);
+    menu_->addAction(QStringLiteral("&Add DAC by Address..."), this, &OutputMenu::AskForTarget);
     QMenu *profiles = menu_->addMenu(QStringLiteral("&Profile"));
     profileGroup_ = new QActionGroup(this);
     const auto addProfile = [&](const QString &name) {
@@ -181,13 +185,58 @@ void OutputMenu::SetDacs(std::vector<dac::FoundDac> dacs)
 
 void OutputMenu::FindDacs()
 {
+    Find({});
+}
+
+void OutputMenu::FindDacsHere()
+{
+    dac::DiscoveryOptions options;
+    options.broadcast = false;
+    options.addresses = {"127.0.0.1"};
+    options.laserCubeAddresses = {"127.0.0.1"};
+    Find(options);
+}
+
+void OutputMenu::AskForTarget()
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(qobject_cast<QWidget *>(parent()), QStringLiteral("Add DAC"),
+                              QStringLiteral("Target (etherdream:HOST, idn:HOST[:PORT], lasercube:HOST):"),
+                              QLineEdit::Normal, QString(), &ok);
+    if (!ok || text.trimmed().isEmpty())
+        return;
+    lastMessage_ = AddTarget(text.trimmed());
+    UpdateStatus();
+}
+
+QString OutputMenu::AddTarget(const QString &text)
+{
+    std::string problem;
+    const auto target = dac::ParseTarget(text.toStdString(), problem);
+    if (!target)
+        return QString::fromStdString(problem);
+    dac::FoundDac typed;
+    typed.kind = target->kind;
+    typed.name = "typed";
+    typed.address = target->host;
+    typed.port = target->port;
+    auto dacs = dacs_;
+    dacs.push_back(typed);
+    SetDacs(std::move(dacs));
+    dacGroup_->actions().back()->setChecked(true);
+    return {};
+}
+
+void OutputMenu::Find(dac::DiscoveryOptions options)
+{
     if (finder_.joinable())
         return; // a search is under way
     lastMessage_ = QStringLiteral("looking for DACs...");
     UpdateStatus();
-    finder_ = std::thread([this] {
+    finder_ = std::thread([this, options = std::move(options)] {
         std::string problem;
-        auto found = dac::Discover({}, problem);
+        auto found = dac::Discover(options, problem);
         dac::FindUsbDacs(found, problem); // Helios units plugged in
         QMetaObject::invokeMethod(
             this,

@@ -177,4 +177,49 @@ TEST(DacsCommand, ShowsControlCharactersInANameEscaped)
     emulator.Stop();
 }
 
+TEST(LaserCubeCommands, ListedByItsTargetPlayedAndAnUnreadableTargetRefused)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    ilda::SectionWriter writer;
+    ilda::Header header;
+    header.format = ilda::kFormat2dTrueColor;
+    std::vector<ilda::Point> points(20);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        points[i].x = static_cast<std::int16_t>(i * 160);
+        points[i].color = ilda::Rgb(0, 0, 255);
+    }
+    writer.AddFrame(header, points);
+    writer.AddEndMarker(header);
+    writer.SaveToFile((dir.Path() / "show.ild").string());
+
+    emu::EmulatorOptions options;
+    options.kind = dac::Kind::LaserCube;
+    options.name = "cube";
+    options.capacity = 6000;
+    options.anyPort = true;
+    emu::Emulator emulator(options);
+    std::string problem;
+    ASSERT_TRUE(emulator.Start(problem)) << problem;
+    const std::string target = "lasercube:127.0.0.1:" + std::to_string(emulator.Port());
+    const auto listed = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI,
+                                                {"dacs", "--timeout", "0.5", "--no-broadcast", "--dac", target});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_NE(listed.out.find("lasercube   cube "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("  " + target + "  capacity 6000  max rate 100000"), std::string::npos) << listed.out;
+
+    const auto played = testsupport::RunProgram(
+        dir.Path(), LUMIVEX_CLI,
+        {"play", "show.ild", "--dac", target, "--profile", "none", "--loop", "--seconds", "0.5"});
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+    EXPECT_NE(played.out.find("done: 15 frames"), std::string::npos) << played.out;
+    EXPECT_GE(emulator.Figures().pointsPlayed, 15000u);
+
+    for (const char *unreadable : {"lasercub:127.0.0.1", "lasercube:", "idn:127.0.0.1:0"}) {
+        const auto refused = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, {"dacs", "--dac", unreadable});
+        EXPECT_EQ(refused.exitCode, 2) << unreadable;
+        EXPECT_FALSE(refused.err.empty()) << unreadable;
+    }
+    emulator.Stop();
+}
+
 } // namespace

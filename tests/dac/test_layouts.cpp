@@ -159,6 +159,8 @@ TEST(TargetText, KindHostAndPort)
         {"etherdream:10.0.0.5", true, dac::Kind::EtherDream, "10.0.0.5", 7765},
         {"idn:laser.local", true, dac::Kind::Idn, "laser.local", 7255},
         {"idn:127.0.0.1:17255", true, dac::Kind::Idn, "127.0.0.1", 17255},
+        {"lasercube:192.168.1.20", true, dac::Kind::LaserCube, "192.168.1.20", 45457},
+        {"lasercube:", false, {}, "", 0},
         {"etherdream:", false, {}, "", 0},
         {"etherdream:host:0", false, {}, "", 0},
         {"etherdream:host:70000", false, {}, "", 0},

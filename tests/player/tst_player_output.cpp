@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void streamsTheFrameOnShowAndTurnsOffOnLoss();
     void aProjectorsStageReachesTheDac();
+    void findsALaserCubeOnThisComputerAndTakesATypedTarget();
 
 private:
     testsupport::TempDir dir_{"lumivex-player-output"};
@@ -150,6 +151,52 @@ void TestPlayerOutput::aProjectorsStageReachesTheDac()
     QTRY_VERIFY_WITH_TIMEOUT(Received(emulator, corrected), 5000);
     QCOMPARE(emulator.Figures().connections, 1u);
     output.SetOutput(false);
+}
+
+void TestPlayerOutput::findsALaserCubeOnThisComputerAndTakesATypedTarget()
+{
+    emu::EmulatorOptions options;
+    options.kind = dac::Kind::LaserCube;
+    options.name = "desk cube";
+    options.capacity = 6000;
+    options.keep = true;
+    emu::Emulator cube(options); // on its own ports: the search asks 127.0.0.1 at them
+    std::string problem;
+    QVERIFY2(cube.Start(problem), problem.c_str());
+
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    QVERIFY(!output.AddTarget(QStringLiteral("lasercube")).isEmpty());
+    QVERIFY(!output.LaserAction()->isEnabled());
+
+    output.FindDacsHere();
+    QTRY_VERIFY_WITH_TIMEOUT(output.LaserAction()->isEnabled(), 5000);
+    const auto actions = window.findChildren<QAction *>();
+    QVERIFY(std::any_of(actions.begin(), actions.end(), [](const QAction *a) {
+        return a->text().startsWith(QStringLiteral("desk cube")) &&
+               a->text().endsWith(QStringLiteral("lasercube:127.0.0.1"));
+    }));
+
+    // A typed target is added and chosen.
+    QVERIFY(output.AddTarget(QStringLiteral("lasercube:127.0.0.1:45457")).isEmpty());
+    const auto menu = window.findChildren<QAction *>();
+    QCOMPARE(std::count_if(menu.begin(), menu.end(),
+                           [](const QAction *a) { return a->isChecked() && a->text().startsWith("typed"); }),
+             1);
+    auto frame = std::make_shared<std::vector<ilda::Point>>(40);
+    for (std::size_t i = 0; i < frame->size(); ++i) {
+        (*frame)[i].x = static_cast<std::int16_t>(i * 320);
+        (*frame)[i].color = ilda::Rgb(255, 0, 0);
+    }
+    output.SetFrame(frame);
+    output.LaserAction()->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(cube.Figures().pointsPlayed > 3000, 5000);
+    QVERIFY(output.StatusText().startsWith(QStringLiteral("lasercube:127.0.0.1  ")));
+    const auto recording = cube.Recording();
+    QVERIFY(std::any_of(recording.front().begin(), recording.front().end(),
+                        [](const ilda::Point &p) { return p.x > 0 && p.color == ilda::Rgb(255, 0, 0); }));
+    output.SetOutput(false);
+    QVERIFY(!output.OutputOn());
 }
 
 QTEST_MAIN(TestPlayerOutput)

@@ -1,6 +1,6 @@
 // Finding DACs: Ether Dream units by the broadcast each sends every second,
-// IDN units by a scan sent to each interface's broadcast address and to
-// the addresses given.
+// IDN units and LaserCubes by a request sent to each interface's broadcast
+// address and to the addresses given.
 #pragma once
 
 #include "dac/Stream.h"
@@ -23,7 +23,8 @@ struct FoundDac {
     std::optional<std::uint32_t> maxRate;  // points a second; IDN units report none
     std::array<std::uint8_t, 16> unitId{}; // IDN: the one unit however many ports it answers from
     std::size_t unit = 0;                  // a USB unit's number (helios:N)
-    // "etherdream:HOST:PORT" or "helios:N", as --dac takes it.
+    // "etherdream:HOST:PORT" or "helios:N", as --dac takes it; a LaserCube
+    // on its usual port is "lasercube:HOST".
     std::string Target() const;
 };
 
@@ -33,12 +34,17 @@ struct DiscoveryOptions {
     bool broadcast = true;              // scan each interface's broadcast address
     std::uint16_t etherDreamPort = 7654;
     std::uint16_t idnPort = 7255;
+    std::vector<std::string> laserCubeAddresses; // HOST or HOST:PORT (its command port)
+    std::uint16_t laserCubePort = 45457;
 };
 
 // The DACs that answered within the timeout, each once, in the order heard.
 // problem tells when a socket could not be opened (the search goes on with
 // what it has).
 std::vector<FoundDac> Discover(const DiscoveryOptions &options, std::string &problem);
+// LaserCubes alone: a full-info request to each interface's broadcast
+// address (when options.broadcast) and to laserCubeAddresses.
+std::vector<FoundDac> DiscoverLaserCubes(const DiscoveryOptions &options, std::string &problem);
 
 // The Helios units plugged in, appended to found; problem tells when the
 // USB devices could not be listed.

@@ -15,9 +15,10 @@
 
 namespace dac {
 
-enum class Kind { EtherDream, Idn, Helios };
+enum class Kind { EtherDream, Idn, LaserCube, Helios };
 
-// "etherdream:HOST[:PORT]", "idn:HOST[:PORT]" or "helios[:N]".
+// "etherdream:HOST[:PORT]", "idn:HOST[:PORT]", "lasercube:HOST[:PORT]" (a
+// LaserCube's command port; its data go to the next) or "helios[:N]".
 struct Target {
     Kind kind = Kind::EtherDream;
     std::string host;

@@ -14,6 +14,7 @@ struct EmulatorOptions {
     dac::Kind kind = dac::Kind::EtherDream;
     std::string address = "127.0.0.1";
     std::uint16_t port = 0; // 0: the protocol's own
+    bool anyPort = false;   // LaserCube: any free pair of ports instead (tests on a shared machine)
     std::string name = "lumivex-emulator";
     std::uint32_t capacity = 1800; // points (Ether Dream)
     std::uint32_t maxRate = 100000;

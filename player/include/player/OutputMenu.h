@@ -1,4 +1,5 @@
-// The player's Output menu: the DACs found, a scanner profile, and the
+// The player's Output menu: the DACs found (on the network, or on this
+// computer only, which sends no broadcast) or typed, a scanner profile, and the
 // "Laser output" switch. While it is on, the frame on show (playing or
 // paused) streams to the chosen DAC from a thread of its own; any loss of
 // the connection or emergency stop turns it off. A label in the status bar
@@ -39,6 +40,9 @@ public:
     void SetFrame(FramePoints points);
     // The DACs offered (what Find DACs found); the first is chosen.
     void SetDacs(std::vector<dac::FoundDac> dacs);
+    // A DAC by its target ("lasercube:HOST", as lumivex dacs prints it),
+    // added and chosen; the problem when text is no target.
+    QString AddTarget(const QString &text);
     // Turns output on or off; on needs a DAC.
     void SetOutput(bool on);
     bool OutputOn() const;
@@ -55,12 +59,16 @@ public:
 
 public slots:
     void FindDacs();
+    // Asks 127.0.0.1 only: no broadcast leaves the computer.
+    void FindDacsHere();
+    void AskForTarget();
 
 signals:
     void OutputChanged(bool on);
 
 private:
     class LiveSource;
+    void Find(dac::DiscoveryOptions options);
     void StreamEnded(int end, const QString &message);
     void UpdateStatus();
     std::optional<scan::Profile> ChosenProfile() const;
