@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <utility>
 #include <variant>
 
 namespace cli {
@@ -134,7 +135,16 @@ struct Summary {
     double coverageBefore = 100, coverageAfter = 100; // lowest
     double strayBefore = 0, strayAfter = 0;           // highest
     double hzBefore = 0, hzAfter = 0;                 // lowest
-    std::size_t slowFrames = 0;                       // below kSteadyHz once prepared
+    // Frames below kSteadyHz once prepared, as runs of indices.
+    std::vector<std::pair<std::size_t, std::size_t>> slowFrames;
+
+    void AddSlow(std::size_t index)
+    {
+        if (!slowFrames.empty() && slowFrames.back().second + 1 == index)
+            slowFrames.back().second = index;
+        else
+            slowFrames.push_back({index, index});
+    }
 
     void Add(const scan::Figures &before, const scan::Figures &after)
     {
@@ -233,7 +243,8 @@ public:
             summary_.Add(scan::Measure(drawing, drawing, options_.profile),
                          scan::Measure(prepared, drawing, options_.profile));
         ++summary_.frames;
-        summary_.slowFrames += options_.profile.rate < kSteadyHz * double(prepared.size());
+        if (options_.profile.rate < kSteadyHz * double(prepared.size()))
+            summary_.AddSlow(frame.index);
         summary_.pointsBefore += points.size();
         summary_.pointsAfter += prepared.size();
     }
@@ -338,10 +349,15 @@ private:
 // Frames that flicker without a floor are told once, with the way out.
 void TellSlowFrames(const std::string &input, const Summary &summary, const OptimizeOptions &options)
 {
-    if (summary.slowFrames == 0 || options.profile.PointBudget())
+    if (summary.slowFrames.empty() || options.profile.PointBudget())
         return;
-    std::fprintf(stderr, "%s: %zu frame%s below %.0f a second once prepared; --min-hz %.0f holds them to it\n",
-                 input.c_str(), summary.slowFrames, summary.slowFrames == 1 ? "" : "s", kSteadyHz, kSteadyHz);
+    std::string frames;
+    for (const auto &[first, last] : summary.slowFrames)
+        frames += (frames.empty() ? "" : ",") + std::to_string(first) +
+                  (last > first ? "-" + std::to_string(last) : std::string());
+    const bool one = summary.slowFrames.size() == 1 && summary.slowFrames[0].first == summary.slowFrames[0].second;
+    std::fprintf(stderr, "%s: frame%s %s below %.0f a second once prepared (lowest %.1f); --min-hz %.0f sets a floor\n",
+                 input.c_str(), one ? "" : "s", frames.c_str(), kSteadyHz, summary.hzAfter, kSteadyHz);
 }
 
 int optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)

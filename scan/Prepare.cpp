@@ -67,8 +67,11 @@ rtl::Result<std::vector<ilda::Point>> PrepareWithinBudget(std::span<const ilda::
     std::vector<detail::Stroke> strokes = detail::ExtractStrokes(frame, kMerge * tolerance);
     if (strokes.empty())
         return Finished(DarkFrame(frame));
+    // Dashes as the file lists them, then any the order brings together.
+    const double gap = kDashGapSteps * Units(profile.litStep);
+    detail::JoinDashes(strokes, kMerge * tolerance, gap);
     detail::OrderStrokes(strokes);
-    detail::JoinDashes(strokes, kMerge * tolerance, kDashGapSteps * Units(profile.litStep));
+    detail::JoinDashes(strokes, kMerge * tolerance, gap);
     std::vector<ilda::Point> out = detail::PlanStrokes(strokes, profile, kTries);
     const auto budget = profile.PointBudget();
     if (!budget || out.size() <= *budget)

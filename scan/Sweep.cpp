@@ -133,7 +133,26 @@ std::vector<Sample> PlanSweep(const Stroke &stroke, const Line &line, const Pace
 // tenths: one of them may bring the mirror onto more of the edges and save
 // the points that stop there.
 constexpr int kSlowerPaces = 30;
-constexpr int kPhases = 10;
+constexpr int kPhases = 20;
+
+// The paces tried: the full one and a little below, and those that fit a
+// whole number of points into the dashes' usual period.
+std::vector<double> Paces(const Line &line, double step)
+{
+    std::vector<double> paces;
+    for (int k = 0; k <= kSlowerPaces; ++k)
+        paces.push_back(step * (1 - 0.01 * k));
+    std::vector<double> periods;
+    for (std::size_t k = 2; k < line.edges.size(); k += 2)
+        periods.push_back(line.edges[k] - line.edges[k - 2]);
+    if (periods.empty())
+        return paces;
+    std::nth_element(periods.begin(), periods.begin() + std::ptrdiff_t(periods.size() / 2), periods.end());
+    const double period = periods[periods.size() / 2];
+    for (int n = std::max(1, int(std::ceil(period / step))); n <= std::ceil(period / step) + 1; ++n)
+        paces.push_back(period / n);
+    return paces;
+}
 
 } // namespace
 
@@ -144,10 +163,9 @@ void Planner::Sweep(const Stroke &stroke)
     const Pace pace{share_, litStep_, margins_.deviation, margins_.end};
     const double pos = line.At({last_.x, last_.y});
     std::vector<Sample> best;
-    for (int k = 0; k <= kSlowerPaces; ++k)
+    for (const double v : Paces(line, litStep_))
         for (int phase = 1; phase <= kPhases; ++phase) {
-            std::vector<Sample> samples =
-                PlanSweep(stroke, line, pace, litStep_ * (1 - 0.01 * k), double(phase) / kPhases, mirror_, pos);
+            std::vector<Sample> samples = PlanSweep(stroke, line, pace, v, double(phase) / kPhases, mirror_, pos);
             if (!samples.empty() && (best.empty() || samples.size() < best.size()))
                 best = std::move(samples);
         }

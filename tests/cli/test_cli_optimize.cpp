@@ -206,7 +206,8 @@ TEST_F(Optimize, RefreshFloorEndToEnd)
     Put("crowd.ild", Crowded());
     const auto free = Run({"optimize", "-o", "free.ild", "crowd.ild"});
     ASSERT_EQ(free.exitCode, 0) << free.err;
-    EXPECT_NE(free.err.find("--min-hz"), std::string::npos) << free.err;
+    EXPECT_NE(free.err.find("crowd.ild: frame 0 below 30 a second"), std::string::npos) << free.err;
+    EXPECT_NE(free.err.find("--min-hz 30"), std::string::npos) << free.err;
 
     const auto floored = Run({"optimize", "--min-hz", "50", "-o", "floor.ild", "crowd.ild"});
     ASSERT_EQ(floored.exitCode, 0) << floored.err;
