@@ -169,9 +169,11 @@ void Planner::Sweep(const Stroke &stroke)
             if (!samples.empty() && (best.empty() || samples.size() < best.size()))
                 best = std::move(samples);
         }
+    // A mirror that never settles at the end: drawn as any stroke is, the
+    // gaps dark.
     if (best.empty()) {
-        held_ = false;
-        best = {{line.length, true, stroke.at.size() - 1}};
+        Draw(stroke);
+        return;
     }
     for (const Sample &sample : best) {
         const double f = std::clamp(sample.at / line.length, 0.0, 1.0);

@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <random>
+#include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -155,5 +158,41 @@ TEST_P(DashedLines, NoMorePointsThanTheRecipeDrawingItWholeAndGapsStayDark)
 INSTANTIATE_TEST_SUITE_P(Kinds, DashedLines,
                          ::testing::Values(DashCase{0, 2000, 1200, 16}, DashCase{0.7, 1500, 1500, 20},
                                            DashCase{2.0, 3000, 1000, 10}, DashCase{-1.2, 900, 900, 30}));
+
+} // namespace
+
+namespace {
+
+struct FloorCase {
+    const char *minHz, *maxPoints;
+    std::optional<std::size_t> budget; // unset: refused
+};
+
+class FloorOptions : public ::testing::TestWithParam<FloorCase> {};
+
+TEST_P(FloorOptions, ReadOnceForEveryCommand)
+{
+    const FloorCase c = GetParam();
+    scan::ProfileChoice choice;
+    if (c.minHz)
+        choice.minHz = c.minHz;
+    if (c.maxPoints)
+        choice.maxPoints = c.maxPoints;
+    const auto resolved = scan::ResolveProfile(choice);
+    if (!c.budget) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(resolved));
+        return;
+    }
+    ASSERT_TRUE(std::holds_alternative<scan::Profile>(resolved)) << std::get<std::string>(resolved);
+    EXPECT_EQ(std::get<scan::Profile>(resolved).PointBudget(), c.budget);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FloorOptions,
+                         ::testing::Values(FloorCase{"30", nullptr, 1000}, FloorCase{nullptr, "640", 640},
+                                           FloorCase{"60", "640", 500}, FloorCase{"0.1", nullptr, 65535},
+                                           FloorCase{"0", nullptr, {}}, FloorCase{"-5", nullptr, {}},
+                                           FloorCase{"40000", nullptr, {}}, FloorCase{"nan", nullptr, {}},
+                                           FloorCase{nullptr, "0", {}}, FloorCase{nullptr, "2.5", {}},
+                                           FloorCase{nullptr, "70000", {}}, FloorCase{nullptr, "12x", {}}));
 
 } // namespace
