@@ -172,7 +172,37 @@ std::vector<ilda::Point> ManyStrokes(Random &random)
     return Raw(outlines, kColors);
 }
 
+// A few parallel dashed lines across the frame.
+DashedLines Dashed(Random &random)
+{
+    DashedLines lines{{"dashes", {}}, {}};
+    const double angle = random.Between(0, std::numbers::pi), dash = random.Between(900, 4000);
+    const double gap = random.Between(700, 3000), length = random.Between(20000, 55000);
+    const double dx = std::cos(angle), dy = std::sin(angle);
+    const int count = 1 + random.Below(4);
+    for (int l = 0; l < count; ++l) {
+        const double x0 = -length / 2 * dx - (l * 6000 - 9000) * dy, y0 = -length / 2 * dy + (l * 6000 - 9000) * dx;
+        auto at = [&](double s, bool lit) { return Make(x0 + s * dx, y0 + s * dy, lit, kColors[4]); };
+        for (double s = 0; s + dash <= length; s += dash + gap) {
+            lines.dashed.points.push_back(at(s, false));
+            lines.dashed.points.push_back(at(s + dash, true));
+        }
+        lines.whole.push_back(at(0, false));
+        lines.whole.push_back(lines.dashed.points.back());
+    }
+    return lines;
+}
+
 } // namespace
+
+std::vector<DashedLines> MakeDashedLines(int count, unsigned seed)
+{
+    Random random(seed);
+    std::vector<DashedLines> lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back(Dashed(random));
+    return lines;
+}
 
 std::vector<Drawing> MakeDrawings(int count, unsigned seed)
 {

@@ -19,4 +19,12 @@ struct Drawing {
 // output of the others), the same for the same seed.
 std::vector<Drawing> MakeDrawings(int count, unsigned seed = 7);
 
+// Dashed and dotted lines of random angle, length, dash and gap, each
+// dash a blanked jump and one lit point, with the same lines drawn whole.
+struct DashedLines {
+    Drawing dashed; // kind "dashes"
+    std::vector<ilda::Point> whole;
+};
+std::vector<DashedLines> MakeDashedLines(int count, unsigned seed = 7);
+
 } // namespace bench

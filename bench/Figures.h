@@ -64,6 +64,10 @@ bool Holds(const scan::Figures &figures, const scan::Profile &profile);
 // The colour delay table: frames prepared for 0 to 300 µs of lag against
 // frames prepared for none, drawn under it.
 bool DelayFigures(bool quick);
+
+// Frames held to a refresh floor against the fixed recipe's output thinned
+// to the same points, and dashed lines against the recipe's whole lines.
+bool BudgetFigures(bool quick);
 // The scanner view of the first frame of path in window (shown), and the
 // figures beside it; false when the frame cannot be read.
 bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, bool quick);

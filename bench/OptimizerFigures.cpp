@@ -85,7 +85,7 @@ bool OptimizerFigures(bool quick)
                   << " above the recipe's points\n";
         return false;
     }
-    return true;
+    return BudgetFigures(quick);
 }
 
 } // namespace bench

@@ -22,11 +22,23 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <stdexcept>
+#include <utility>
 #include <variant>
 
 namespace cli {
 
 namespace {
+
+// A frame the refresh floor leaves no room for: the command's arguments
+// ask the impossible, so nothing is written.
+class BudgetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Below this many frames a second a frame flickers to the eye.
+constexpr double kSteadyHz = 30;
 
 struct OptimizeOptions {
     scan::Profile profile;
@@ -123,6 +135,16 @@ struct Summary {
     double coverageBefore = 100, coverageAfter = 100; // lowest
     double strayBefore = 0, strayAfter = 0;           // highest
     double hzBefore = 0, hzAfter = 0;                 // lowest
+    // Frames below kSteadyHz once prepared, as runs of indices.
+    std::vector<std::pair<std::size_t, std::size_t>> slowFrames;
+
+    void AddSlow(std::size_t index)
+    {
+        if (!slowFrames.empty() && slowFrames.back().second + 1 == index)
+            slowFrames.back().second = index;
+        else
+            slowFrames.push_back({index, index});
+    }
 
     void Add(const scan::Figures &before, const scan::Figures &after)
     {
@@ -205,7 +227,7 @@ public:
             placed = options_.projector->Place(points);
         const std::span<const ilda::Point> drawing = options_.projector ? std::span(placed) : points;
         std::vector<ilda::Point> prepared =
-            options_.projector ? options_.projector->Prepare(placed) : scan::PrepareFrame(points, options_.profile);
+            options_.projector ? options_.projector->Prepare(placed) : Prepare(frame.index, points);
         if (options_.projector)
             options_.projector->Finish(prepared);
         if (prepared.size() > 65535)
@@ -221,6 +243,8 @@ public:
             summary_.Add(scan::Measure(drawing, drawing, options_.profile),
                          scan::Measure(prepared, drawing, options_.profile));
         ++summary_.frames;
+        if (options_.profile.rate < kSteadyHz * double(prepared.size()))
+            summary_.AddSlow(frame.index);
         summary_.pointsBefore += points.size();
         summary_.pointsAfter += prepared.size();
     }
@@ -245,6 +269,14 @@ public:
     const frames::RepairCounts &Repairs() const { return repairs_; }
 
 private:
+    std::vector<ilda::Point> Prepare(std::size_t index, std::span<const ilda::Point> points) const
+    {
+        auto prepared = scan::PrepareWithinBudget(points, options_.profile);
+        if (!prepared)
+            throw BudgetError("frame " + std::to_string(index) + " " + prepared.message());
+        return std::move(prepared).value();
+    }
+
     // Indexed output keeps a frame's own indices under its own palette, or
     // matches its colours to the one palette built for the file.
     void Colour(const ilda::FrameInfo &frame, std::uint8_t format, std::vector<ilda::Point> &points)
@@ -314,17 +346,31 @@ private:
     frames::RepairCounts repairs_;
 };
 
-bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)
+// Frames that flicker without a floor are told once, with the way out.
+void TellSlowFrames(const std::string &input, const Summary &summary, const OptimizeOptions &options)
+{
+    if (summary.slowFrames.empty() || options.profile.PointBudget())
+        return;
+    std::string frames;
+    for (const auto &[first, last] : summary.slowFrames)
+        frames += (frames.empty() ? "" : ",") + std::to_string(first) +
+                  (last > first ? "-" + std::to_string(last) : std::string());
+    const bool one = summary.slowFrames.size() == 1 && summary.slowFrames[0].first == summary.slowFrames[0].second;
+    std::fprintf(stderr, "%s: frame%s %s below %.0f a second once prepared (lowest %.1f); --min-hz %.0f sets a floor\n",
+                 input.c_str(), one ? "" : "s", frames.c_str(), kSteadyHz, summary.hzAfter, kSteadyHz);
+}
+
+int optimizeOne(const std::string &input, const OptimizeOptions &options, std::set<std::string> &written)
 {
     const std::string output = outputName(input, options);
     if (const auto problem = OutputProblem(input, output, options.force, written)) {
         std::fprintf(stderr, "%s: %s\n", input.c_str(), problem->c_str());
-        return false;
+        return kExitFailed;
     }
     auto opened = OpenSource(input);
     if (!opened) {
         std::fprintf(stderr, "%s\n", opened.message().c_str());
-        return false;
+        return kExitFailed;
     }
     const std::unique_ptr<rtl::TStream> stream = std::move(opened).value();
     const std::string target = output == "-" ? "/dev/stdout" : output;
@@ -333,19 +379,23 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
     OptimizedFile file(*stream, options, summary);
     try {
         file.SaveToFile(target, output == "-" ? "standard output" : output, ExistingRule(output, options.force));
+    } catch (const BudgetError &error) {
+        std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
+        return kExitUsage;
     } catch (const rtl::EFileExistsError &error) {
         std::fprintf(stderr, "%s: %s%s\n", input.c_str(), error.what(), kUseForce);
-        return false;
+        return kExitFailed;
     } catch (const rtl::EFCreateError &error) {
         std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), CreateFailureText(error, output).c_str());
-        return false;
+        return kExitFailed;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s: %s; not optimised.\n", input.c_str(), error.what());
-        return false;
+        return kExitFailed;
     }
     written.insert(OutputKey(output));
     if (options.quiet)
-        return true;
+        return kExitOk;
+    TellSlowFrames(input, summary, options);
     for (const std::string &line : frames::RepairLines(file.Repairs()))
         std::fprintf(stderr, "%s: %s\n", input.c_str(), line.c_str());
     std::fprintf(toStdout ? stderr : stdout,
@@ -355,7 +405,7 @@ bool optimizeOne(const std::string &input, const OptimizeOptions &options, std::
                  summary.frames == 1 ? "" : "s", summary.pointsBefore, summary.pointsAfter, summary.hzBefore,
                  summary.hzAfter, summary.coverageBefore, summary.coverageAfter, summary.strayBefore,
                  summary.strayAfter);
-    return true;
+    return kExitOk;
 }
 
 } // namespace
@@ -369,12 +419,12 @@ int RunOptimize(const Args &args)
         std::fprintf(stderr, "lumivex: %s.\n", problem->c_str());
         return kExitFailed;
     }
-    bool all = true;
+    int status = kExitOk;
     std::set<std::string> written;
     for (const std::string &input : options.inputs)
-        all = optimizeOne(input, options, written) && all;
+        status = std::max(status, optimizeOne(input, options, written));
     std::fflush(stdout);
-    return all ? kExitOk : kExitFailed;
+    return status;
 }
 
 } // namespace cli

@@ -7,7 +7,7 @@ namespace cli {
 
 namespace {
 
-constexpr std::array<KnownOption, 7> kOptions{{
+constexpr std::array<KnownOption, 9> kOptions{{
     {"--profile", true},
     {"--rate", true},
     {"--cutoff", true},
@@ -15,13 +15,15 @@ constexpr std::array<KnownOption, 7> kOptions{{
     {"--blank-step", true},
     {"--tolerance", true},
     {"--color-delay", true},
+    {"--min-hz", true},
+    {"--max-points", true},
 }};
 
 // Where each option's value goes, in the table's order.
 std::optional<std::string> scan::ProfileChoice::*const kFields[] = {
     &scan::ProfileChoice::name,       &scan::ProfileChoice::rate,      &scan::ProfileChoice::cutoff,
     &scan::ProfileChoice::litStep,    &scan::ProfileChoice::blankStep, &scan::ProfileChoice::tolerance,
-    &scan::ProfileChoice::colorDelay,
+    &scan::ProfileChoice::colorDelay, &scan::ProfileChoice::minHz,     &scan::ProfileChoice::maxPoints,
 };
 
 } // namespace

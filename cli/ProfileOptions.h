@@ -1,6 +1,6 @@
 // The options that choose a scanner profile: --profile NAME, or a scanner
 // described by --rate, --cutoff, --lit-step, --blank-step and --tolerance,
-// and the lasers' lag, --color-delay.
+// the lasers' lag, --color-delay, and a refresh floor, --min-hz and --max-points.
 // One table for every command that measures or prepares frames for a
 // scanner.
 #pragma once
@@ -35,6 +35,6 @@ std::variant<scan::Profile, std::string> ProfileFromOptions(const ParsedArgs &pa
 // The help text's line for them.
 constexpr const char *kProfileUsage =
     "[--profile ilda-30k|ilda-12k | --rate R --cutoff F --lit-step P --blank-step P --tolerance T] "
-    "[--color-delay US|R,G,B]";
+    "[--color-delay US|R,G,B] [--min-hz F] [--max-points N]";
 
 } // namespace cli

@@ -16,11 +16,7 @@ namespace scan::detail {
 namespace {
 
 constexpr int kCornerSteps = 60; // the corner table's angles, 3 degrees apart
-constexpr int kMaxDwell = 64;    // samples the mirror is ever waited for
 constexpr int kMaxFixes = 8;     // times a stroke's segment is slowed before it is taken as it is
-// Far beyond what a frame holds (65,535): a plan this long is given up, so
-// that an absurd profile or frame cannot take all memory.
-constexpr std::size_t kMostPoints = std::size_t{1} << 18;
 
 double Length(double x, double y)
 {
@@ -352,12 +348,13 @@ void Planner::Draw(const Stroke &stroke)
         for (int t = 1; t <= steps && !strayed; ++t) {
             const double f = double(t) / steps;
             const Vec2 from = mirror_;
-            Emit({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z)}, stroke.look[j], true);
+            Emit({a.x + f * (b.x - a.x), a.y + f * (b.y - a.y), a.z + f * (b.z - a.z)}, stroke.look[j],
+                 IsLit(stroke.look[j]));
             strayed = Strays(from, mirror_, stroke, j, arc);
         }
         for (int k = 0; !strayed && k < kMaxDwell && Length(mirror_.x - b.x, mirror_.y - b.y) > lag[j]; ++k) {
             const Vec2 from = mirror_;
-            Emit(b, stroke.look[j], true);
+            Emit(b, stroke.look[j], IsLit(stroke.look[j]));
             strayed = Strays(from, mirror_, stroke, j, arc);
         }
         if (!strayed && j + 1 == n && Length(mirror_.x - b.x, mirror_.y - b.y) > lag[j])
@@ -396,7 +393,10 @@ bool Planner::Plan(const std::vector<Stroke> &strokes, std::vector<ilda::Point> 
         if (out.size() > kMostPoints)
             return false;
         Travel(stroke.at.front(), stroke.look.front());
-        Draw(stroke);
+        if (stroke.sweep)
+            Sweep(stroke);
+        else
+            Draw(stroke);
     }
     return held_;
 }

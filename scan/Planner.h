@@ -9,9 +9,15 @@
 #include "scan/Profile.h"
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace scan::detail {
+
+constexpr int kMaxDwell = 64; // samples the mirror is ever waited for
+// Far beyond what a frame holds (65,535): a plan this long is given up, so
+// that an absurd profile or frame cannot take all memory.
+constexpr std::size_t kMostPoints = std::size_t{1} << 18;
 
 // How close to the drawing the planned path is held, in ILDA units.
 struct Margins {
@@ -19,6 +25,16 @@ struct Margins {
     double settle = 0;    // the mirror from a stroke's start when the beam comes on
     double end = 0;       // the mirror from a stroke's end when the beam goes off
 };
+
+// The margins as shares of the tolerance.
+struct Try {
+    double deviation, settle, end;
+};
+
+// The strokes planned with the first try whose margins hold (the last
+// try's plan when none does), ready to send: colour delay compensated.
+std::vector<ilda::Point> PlanStrokes(const std::vector<Stroke> &strokes, const Profile &profile,
+                                     std::span<const Try> tries);
 
 class Planner {
 public:
@@ -34,6 +50,8 @@ private:
     void Travel(const Place &to, const ilda::Point &look);
     void HoldForLead(const Place &to, const ilda::Point &look);
     void Draw(const Stroke &stroke);
+    // A straight sweep at full pace, the light switched by where the mirror is.
+    void Sweep(const Stroke &stroke);
     // How far the mirror may still lag behind a corner turning by angle
     // (radians) when the beam moves on.
     double CornerLag(double angle) const;

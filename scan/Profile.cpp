@@ -1,5 +1,6 @@
 #include "scan/Profile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -23,6 +24,17 @@ std::array<long, 3> Profile::ColorDelayPoints() const
         points[c] = whole >= -kMost && whole <= kMost ? std::lround(whole) : 0;
     }
     return points;
+}
+
+std::optional<std::size_t> Profile::PointBudget() const
+{
+    std::optional<std::size_t> budget = maxPoints;
+    if (minHz) {
+        const double most = std::floor(rate / *minHz);
+        const auto points = most >= 65535 ? std::size_t{65535} : std::size_t(std::max(most, 0.0));
+        budget = budget ? std::min(*budget, points) : points;
+    }
+    return budget;
 }
 
 const std::vector<Profile> &BuiltInProfiles()
@@ -116,6 +128,27 @@ std::variant<Profile, std::string> NamedProfile(const std::optional<std::string>
     return "unknown profile " + *name + " (" + known + ")";
 }
 
+// --min-hz and --max-points; a floor that leaves no point is refused.
+std::optional<std::string> TakeFloor(const ProfileChoice &choice, Profile &profile)
+{
+    if (choice.minHz) {
+        const auto hz = PositiveNumber(*choice.minHz);
+        if (!hz)
+            return "--min-hz takes frames a second above 0, not " + *choice.minHz;
+        profile.minHz = *hz;
+    }
+    if (choice.maxPoints) {
+        const auto points = PositiveNumber(*choice.maxPoints);
+        if (!points || *points != std::floor(*points) || *points > 65535)
+            return "--max-points takes a whole number of points from 1 to 65535, not " + *choice.maxPoints;
+        profile.maxPoints = std::size_t(*points);
+    }
+    if (profile.PointBudget() == std::size_t{0})
+        return "--min-hz " + *choice.minHz + " leaves no point for a frame at " + std::to_string(long(profile.rate)) +
+               " points a second";
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
@@ -160,6 +193,8 @@ std::variant<Profile, std::string> ResolveProfile(const ProfileChoice &choice)
             return ColorDelayProblem(*choice.colorDelay);
         profile.colorDelay = *delay;
     }
+    if (const auto problem = TakeFloor(choice, profile))
+        return *problem;
     return profile;
 }
 

@@ -176,3 +176,58 @@ TEST_F(Optimize, ConvertWritesTheOutlinePrepared)
 }
 
 } // namespace
+
+namespace {
+
+// Eighty short strokes scattered: far more than a frame at 30 a second holds
+// once each has its travel and dwell.
+std::vector<std::uint8_t> Crowded()
+{
+    std::vector<ilda::Point> points;
+    for (int k = 0; k < 80; ++k) {
+        const int x = -30000 + (k % 10) * 6500, y = -30000 + (k / 10) * 8000;
+        points.push_back(At(x, y, false, 0, 0));
+        points.push_back(At(x + 2500, y + 1500 * (k % 3), true, 0, ilda::Rgb(255, 255, 255)));
+        points.push_back(At(x + 500, y + 3000, true, 0, ilda::Rgb(255, 255, 255)));
+    }
+    points.back().status |= ilda::kLastPointBit;
+    ilda::SectionWriter file;
+    file.AddFrame(Named(ilda::kFormat3dTrueColor, "crowd", 0), points);
+    file.AddEndMarker(Named(ilda::kFormat3dTrueColor, "crowd", 0));
+    return file.Bytes();
+}
+
+} // namespace
+
+// The refresh floor: without it the slow frame is told; with it the frame
+// keeps to it within the limits; a floor nothing fits is a usage error.
+TEST_F(Optimize, RefreshFloorEndToEnd)
+{
+    Put("crowd.ild", Crowded());
+    const auto free = Run({"optimize", "-o", "free.ild", "crowd.ild"});
+    ASSERT_EQ(free.exitCode, 0) << free.err;
+    EXPECT_NE(free.err.find("crowd.ild: frame 0 below 30 a second"), std::string::npos) << free.err;
+    EXPECT_NE(free.err.find("--min-hz 30"), std::string::npos) << free.err;
+
+    const auto floored = Run({"optimize", "--min-hz", "50", "-o", "floor.ild", "crowd.ild"});
+    ASSERT_EQ(floored.exitCode, 0) << floored.err;
+    EXPECT_EQ(floored.err.find("--min-hz"), std::string::npos) << floored.err;
+    EXPECT_EQ(Run({"ilda", "--check", "floor.ild"}).exitCode, 0);
+    rtl::TMemoryStream in(Crowded()), out(ReadBytes(Dir() / "floor.ild"));
+    const ilda::Contents before = ilda::ReadAll(in), after = ilda::ReadAll(out);
+    ASSERT_EQ(after.frames.size(), 1u);
+    const auto &points = after.frames[0].points;
+    EXPECT_LE(points.size(), 600u);
+    const scan::Figures figures = scan::Measure(points, before.frames[0].points, scan::DefaultProfile());
+    EXPECT_LE(figures.litStepMax, 1.6);
+    EXPECT_LE(figures.blankStepMax, 8.0);
+    EXPECT_LE(figures.stray, 0.6);
+    EXPECT_GT(figures.coverage, 40.0);
+
+    const auto refused = Run({"optimize", "--max-points", "5", "-o", "none.ild", "crowd.ild"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("frame 0 needs at least"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "none.ild"));
+    EXPECT_EQ(Run({"optimize", "--min-hz", "0", "-o", "bad.ild", "crowd.ild"}).exitCode, 2);
+    EXPECT_EQ(Run({"optimize", "--max-points", "1.5", "-o", "bad.ild", "crowd.ild"}).exitCode, 2);
+}

@@ -7,6 +7,7 @@
 #include "rtl/Result.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,11 +32,16 @@ struct Profile {
     double tolerance = 0.5; // %
     std::array<double, 3> colorDelay{
         0, 0, 0}; // µs, red, green, blue: how much later each laser switches than the mirrors move
+    // A refresh floor: no prepared frame longer than rate / minHz points, nor maxPoints.
+    std::optional<double> minHz{};
+    std::optional<std::size_t> maxPoints{};
 
     // The share of the way to its target that the mirror moves each sample.
     double MirrorShare() const;
     // colorDelay in whole points at the profile's rate, red, green, blue.
     std::array<long, 3> ColorDelayPoints() const;
+    // The most points a prepared frame may have, when the profile sets a floor.
+    std::optional<std::size_t> PointBudget() const;
     bool operator==(const Profile &) const = default;
 };
 
@@ -50,6 +56,7 @@ struct ProfileChoice {
     std::optional<std::string> name;
     std::optional<std::string> rate, cutoff, litStep, blankStep, tolerance;
     std::optional<std::string> colorDelay; // one value for all lasers, or "R,G,B"
+    std::optional<std::string> minHz, maxPoints;
 };
 
 // The largest colour delay taken, µs: far beyond any projector's, and it
