@@ -7,6 +7,7 @@
 
 #include "dac/Discovery.h"
 #include "dac/FileShow.h"
+#include "dac/MultiShow.h"
 #include "dac/Net.h"
 #include "rtl/Result.h"
 #include "scan/Prepare.h"
@@ -14,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace cli {
@@ -82,7 +85,7 @@ void PrintStatus(const dac::StreamStatus &s)
 }
 
 // A DAC lost or back, told whatever stdout is. (was: never answered yet.)
-void TellConnection(std::optional<bool> &was, bool now)
+void TellConnection(std::optional<bool> &was, bool now, const std::string &who = "the DAC")
 {
     if (!was) {
         if (now)
@@ -92,9 +95,9 @@ void TellConnection(std::optional<bool> &was, bool now)
     if (now == std::exchange(*was, now))
         return;
     if (now)
-        std::fprintf(stderr, "lumivex: the DAC answers again; the show goes on\n");
+        std::fprintf(stderr, "lumivex: %s answers again; the show goes on\n", who.c_str());
     else
-        std::fprintf(stderr, "lumivex: the DAC does not answer; only blanked points until it answers again\n");
+        std::fprintf(stderr, "lumivex: %s does not answer; only blanked points until it answers again\n", who.c_str());
 }
 
 } // namespace
@@ -157,6 +160,7 @@ namespace {
 struct PlayRequest {
     dac::StreamOptions options;
     std::optional<dac::Target> target;
+    std::vector<dac::Target> targets; // each --dac, in order
     scan::ProfileChoice choice;
     std::optional<scan::Profile> profile;
     std::optional<std::string> frames;
@@ -196,6 +200,7 @@ rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, cons
         request.target = dac::ParseTarget(value, problem);
         if (!request.target)
             return PlayUsage(problem);
+        request.targets.push_back(*request.target);
     } else if (name == "--profile") {
         request.choice.name = value;
     } else if (name == "--rate") {
@@ -318,28 +323,28 @@ void ListenToTheDac(dac::StreamOptions &options)
 }
 
 // The line that sums the show up, and the exit status.
-int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate)
+int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate, const std::string &who = "")
 {
     const dac::StreamStatus &s = outcome.status;
     const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
     std::printf(
-        "%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
+        "%s%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
         "reconnections\n",
-        how, static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.skipped),
-        static_cast<unsigned long long>(s.pointsSent), rate, static_cast<unsigned long long>(s.underflows),
-        static_cast<unsigned long long>(s.reconnects));
+        who.empty() ? "" : (who + " ").c_str(), how, static_cast<unsigned long long>(shown),
+        static_cast<unsigned long long>(s.skipped), static_cast<unsigned long long>(s.pointsSent), rate,
+        static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
         std::fprintf(stderr,
-                     "lumivex: %s; nothing more is sent. Clear it at the DAC, or run again with "
+                     "lumivex: %s%s; nothing more is sent. Clear it at the DAC, or run again with "
                      "--clear-estop.\n",
-                     outcome.message.c_str());
+                     who.empty() ? "" : (who + ": ").c_str(), outcome.message.c_str());
         return kExitFailed;
     }
     if (outcome.end == dac::StreamEnd::Failed || outcome.end == dac::StreamEnd::Lost) {
-        std::fprintf(stderr, "lumivex: %s\n", outcome.message.c_str());
+        std::fprintf(stderr, "lumivex: %s%s\n", who.empty() ? "" : (who + ": ").c_str(), outcome.message.c_str());
         return kExitFailed;
     }
     return kExitOk;
@@ -353,6 +358,62 @@ int PlayFailed(const rtl::Failure &failure)
     return failure.code;
 }
 
+std::string TargetText(const dac::Target &target)
+{
+    return std::string(dac::KindName(target.kind)) + ":" + target.host + ":" + std::to_string(target.port);
+}
+
+// Each --dac's own show and options: the file opened for each, so that
+// each output reads and prepares its frames on its own thread.
+rtl::Result<std::vector<dac::ShowOutput>> PlayOutputs(PlayRequest &request)
+{
+    std::vector<dac::ShowOutput> outputs;
+    for (const dac::Target &target : request.targets) {
+        auto show = PlayShow(request);
+        if (!show)
+            return show.failure();
+        dac::ShowOutput output{request.options, std::move(*show)};
+        output.options.target = target;
+        outputs.push_back(std::move(output));
+    }
+    std::vector<std::thread> listeners; // each listens a second: all at once
+    for (dac::ShowOutput &output : outputs)
+        listeners.emplace_back([&output] { ListenToTheDac(output.options); });
+    for (std::thread &listener : listeners)
+        listener.join();
+    return outputs;
+}
+
+// One show to several DACs in step: a line each at the end, status 1 when
+// any ended badly.
+int PlayTogether(PlayRequest &request)
+{
+    auto outputs = PlayOutputs(request);
+    if (!outputs)
+        return PlayFailed(outputs.failure());
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    const std::size_t count = outputs->size();
+    std::vector<std::uint64_t> shown(count, 0);
+    std::vector<std::optional<bool>> connected(count);
+    std::vector<std::string> names;
+    for (const dac::Target &target : request.targets)
+        names.push_back(TargetText(target));
+    dac::MultiShowHooks hooks;
+    hooks.onFrameSent = [&shown](std::size_t i, std::uint64_t) { ++shown[i]; };
+    hooks.onStatus = [&](std::size_t i, const dac::StreamStatus &s) {
+        TellConnection(connected[i], s.connected, names[i]);
+    };
+    const auto outcomes = dac::RunMultiShow(*outputs, gStop, hooks);
+    int status = kExitOk;
+    for (std::size_t i = 0; i < count; ++i)
+        status = std::max(status, PlaySummary(outcomes[i], shown[i], (*outputs)[i].options.rate, names[i]));
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const dac::StreamOutcome &o) { return o.end == dac::StreamEnd::EmergencyStop; }))
+        std::fprintf(stderr, "lumivex: every DAC was stopped, as one reported an emergency stop\n");
+    return status;
+}
+
 } // namespace
 
 int RunPlay(const Args &args)
@@ -363,6 +424,8 @@ int RunPlay(const Args &args)
     auto show = PlayShow(*request);
     if (!show)
         return PlayFailed(show.failure());
+    if (request->targets.size() > 1)
+        return PlayTogether(*request);
     dac::StreamOptions &options = request->options;
     ListenToTheDac(options);
     std::signal(SIGINT, OnStopSignal);

@@ -22,6 +22,7 @@ using namespace std::chrono_literals;
 constexpr std::size_t kMostKept = 20'000'000;    // points kept for the recording
 constexpr std::size_t kMostPerFrame = 65535;     // an ILDA frame's limit
 constexpr std::size_t kMostFrameBytes = 1 << 24; // one IDN frame's, however many sequels come
+constexpr std::size_t kMostStarts = 100'000;
 
 double Seconds(Clock::duration d)
 {
@@ -37,6 +38,17 @@ void Emulator::Log(char letter)
         figures_.log.push_back(letter);
 }
 
+void Emulator::NoteStart(const ilda::Point &first, Clock::time_point at)
+{
+    auto &starts = figures_.frameStarts;
+    if (first.Blanked() || first.x != -32768 || starts.size() >= kMostStarts)
+        return;
+    // An Ether Dream shows no frame boundaries: a frame repeated is one start.
+    if (!starts.empty() && starts.back().second == first.y)
+        return;
+    starts.emplace_back(std::chrono::duration<double>(at.time_since_epoch()).count(), first.y);
+}
+
 Emulator::Emulator(EmulatorOptions options) : options_(std::move(options)) {}
 
 Emulator::~Emulator()
@@ -47,7 +59,10 @@ Emulator::~Emulator()
 bool Emulator::Start(std::string &problem)
 {
     const bool etherDream = options_.kind == Kind::EtherDream;
-    const std::uint16_t port = options_.port ? options_.port : etherDream ? ed::kCommandPort : idn::kPort;
+    const std::uint16_t port = options_.anyPort ? 0
+                               : options_.port  ? options_.port
+                               : etherDream     ? ed::kCommandPort
+                                                : idn::kPort;
     const auto address = Resolve(options_.address, port);
     if (!address) {
         problem = "cannot use the address " + options_.address;
@@ -212,6 +227,7 @@ void Emulator::RunEtherDream()
             return;
         owed += status.pointRate * dt;
         std::vector<ilda::Point> played;
+        std::vector<std::pair<std::uint64_t, ilda::Point>> marks; // by the count played before
         std::uint64_t count = 0;
         while (owed >= 1) {
             if (buffer.empty()) {
@@ -235,12 +251,20 @@ void Emulator::RunEtherDream()
                 figures_.rateChanges.emplace_back(status.pointCount, status.pointRate);
             }
             ++status.pointCount;
+            if (point.x == -32768 && (point.r | point.g | point.b))
+                marks.emplace_back(count, ed::ToIlda(point));
             ++count;
             if (options_.keep)
                 played.push_back(ed::ToIlda(point));
         }
         std::lock_guard lock(mutex_);
         figures_.pointsPlayed += count;
+        for (const auto &[before, point] : marks) {
+            // This tick's points were due between the last tick and now.
+            const double after = owed + static_cast<double>(count - before - 1);
+            NoteStart(point, now - std::chrono::duration_cast<Clock::duration>(
+                                       std::chrono::duration<double>(after / status.pointRate)));
+        }
         for (const ilda::Point &point : played) {
             if (keptPoints >= kMostKept)
                 break;
@@ -340,6 +364,8 @@ void Emulator::RunIdn()
         if (!firstFrame)
             firstFrame = now;
         figures_.frameArrivals.push_back(Seconds(now - *firstFrame));
+        if (!samples.empty())
+            NoteStart(idn::ToIlda(samples.front()), now);
         ++figures_.messages;
         figures_.pointsReceived += samples.size();
         frameRate = duration > 0 ? samples.size() * 1e6 / duration : 0;

@@ -32,6 +32,14 @@ void PointFeed::Finish()
     }
 }
 
+void PointFeed::LeadIn(double seconds)
+{
+    if (phase_ != Phase::LeadIn || leadLeft_ != leadPoints_)
+        return;
+    leadPoints_ = static_cast<std::size_t>(std::ceil(rate_ * std::max(seconds, leadSeconds_)));
+    leadLeft_ = leadPoints_;
+}
+
 void PointFeed::Resume(double seconds)
 {
     if (Ending())

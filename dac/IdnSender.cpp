@@ -258,8 +258,8 @@ StreamOutcome IdnRun::Run()
     out_.status.connected = true;
     Report(true);
     SendBlank(LeadPoints());
-    showStart_ =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
+    showStart_ = options_.showStart.value_or(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                                std::chrono::duration<double>(options_.leadSeconds)));
     if (StreamOutcome *ended = Show())
         return *ended;
     // The end blanked, then the channel closed.

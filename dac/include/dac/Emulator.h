@@ -23,6 +23,7 @@ struct EmulatorOptions {
     Kind kind = Kind::EtherDream;
     std::string address = "127.0.0.1";
     std::uint16_t port = 0; // 0: the protocol's own
+    bool anyPort = false;   // a free port the system picks, told by Port()
     std::string name = "lumivex-emulator";
     std::uint32_t capacity = 1800; // points (Ether Dream)
     std::uint32_t maxRate = 100000;
@@ -52,6 +53,10 @@ struct EmulatorFigures {
     std::string log;
     // Seconds after the first frame message at which each IDN frame arrived.
     std::vector<double> frameArrivals;
+    // When marked frames began to play, by this machine's steady clock
+    // (first 100,000): a frame is marked by a lit first point at x = -32768,
+    // and its y names it; a marked frame repeated counts once.
+    std::vector<std::pair<double, std::int16_t>> frameStarts;
     // Ether Dream: where a queued rate began (the number of the point that
     // said so, counted from the last prepare) and the rate.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> rateChanges;
@@ -75,6 +80,8 @@ private:
     void RunIdn();
     void Announce(int fd, const sockaddr_in &to);
     void Log(char letter);
+    // Notes a marked frame's start, with the lock held.
+    void NoteStart(const ilda::Point &first, Clock::time_point at);
 
     EmulatorOptions options_;
     std::uint16_t port_ = 0;

@@ -7,6 +7,7 @@
 #include "ilda/Codec.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -52,6 +53,9 @@ struct StreamOptions {
     // Ether Dream: queue the rate before the first points, so that a DAC
     // whose maximum is not known refuses a rate above it before any is sent.
     bool askRate = false;
+    // When slot 0 starts at the DAC's output, for several senders playing
+    // one show in step; none: as soon as the DAC is ready.
+    std::optional<std::chrono::steady_clock::time_point> showStart;
 };
 
 struct StreamStatus {
@@ -102,6 +106,8 @@ public:
     bool Ending() const { return phase_ == Phase::LeadOut || phase_ == Phase::Done; }
     // From here on only the lead-out.
     void Finish();
+    // Before any point is taken: a lead-in lasting seconds instead.
+    void LeadIn(double seconds);
     // After a reconnection: the lead-in again, then the show at time
     // seconds after its start.
     void Resume(double seconds);
