@@ -56,5 +56,7 @@ bool ScannerViewFigures(player::PlayerWindow &window, const std::string &path, b
 // Live output to each DAC emulator on loopback (2 s with quick, else 60 s)
 // and discovery of each. False when a stream failed.
 bool LiveOutputFigures(bool quick);
+// One show to two and four emulators in step: how far apart frames start.
+bool MultiShowFigures(bool quick);
 
 } // namespace bench

@@ -183,5 +183,5 @@ bool bench::LiveOutputFigures(bool quick)
     const double seconds = quick ? 2 : 60;
     DiscoveryFigures();
     return StreamFigures(dac::Kind::EtherDream, seconds) && StreamFigures(dac::Kind::Idn, seconds) &&
-           KeepTimeFigures(quick ? 2 : 10);
+           KeepTimeFigures(quick ? 2 : 10) && bench::MultiShowFigures(quick);
 }

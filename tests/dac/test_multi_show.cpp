@@ -110,6 +110,20 @@ TEST(EmulatorFrameStarts, AnEtherDreamTellsWhenEachMarkedFramePlayedByItsClock)
     }
 }
 
+TEST(IdnStream, FramesKeepTheirSlotsWhateverTheWakeUps)
+{
+    Rig rig;
+    rig.Add(dac::Kind::Idn, 90);
+    std::atomic<bool> stop{false};
+    const auto outcome = rig.Run(stop).front();
+    ASSERT_EQ(outcome.end, dac::StreamEnd::Done);
+    const auto starts = rig.emulators.front()->Figures().frameStarts;
+    ASSERT_GE(starts.size(), 88u);
+    // Late sends must not add up: frame k arrives k/30 s after frame 0.
+    for (const auto &[at, frame] : starts)
+        EXPECT_NEAR(at - starts.front().first, frame / kFps, 0.015) << frame;
+}
+
 class InStep : public testing::TestWithParam<std::vector<dac::Kind>> {};
 
 TEST_P(InStep, EveryFrameStartsOnEveryDacTogether)
