@@ -200,6 +200,11 @@ rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, cons
         request.target = dac::ParseTarget(value, problem);
         if (!request.target)
             return PlayUsage(problem);
+        const auto same = [&](const dac::Target &t) {
+            return t.kind == request.target->kind && t.host == request.target->host && t.port == request.target->port;
+        };
+        if (std::any_of(request.targets.begin(), request.targets.end(), same))
+            return PlayUsage("--dac " + value + " is given twice");
         request.targets.push_back(*request.target);
     } else if (name == "--profile") {
         request.choice.name = value;

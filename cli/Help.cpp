@@ -61,6 +61,7 @@ constexpr const char *kUsage =
     "          [--rate R] [--fps N] [--frames LIST] [--loop] [--seconds S] [--clear-estop]\n"
     "          [--timing keep|every]\n"
     "                   stream FILE's frames to a DAC, prepared for the profile;\n"
+    "                   another --dac plays the show on that DAC too, in step\n"
     "                   keep: a frame longer than its slot is shown once whole\n"
     "                   and the frames whose time passed are skipped (the\n"
     "                   default); every: every frame is shown, the show slows\n"

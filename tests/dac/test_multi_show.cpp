@@ -243,4 +243,15 @@ TEST(PlayCommand, PlaysToSeveralDacsInStepAndStopsAllOnAnEmergencyStop)
     EXPECT_NE(stopped.err.find("every DAC was stopped"), std::string::npos) << stopped.err;
 }
 
+TEST(PlayCommand, RefusesOneDacGivenTwice)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    WriteMarkedFile(dir.Path() / "show.ild", 1);
+    const auto twice = testsupport::RunProgram(
+        dir.Path(), LUMIVEX_CLI,
+        {"play", "show.ild", "--dac", "idn:127.0.0.1:9", "--dac", "idn:127.0.0.1:9", "--profile", "none"});
+    EXPECT_EQ(twice.exitCode, 2);
+    EXPECT_NE(twice.err.find("--dac idn:127.0.0.1:9 is given twice"), std::string::npos) << twice.err;
+}
+
 } // namespace
