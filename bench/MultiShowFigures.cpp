@@ -78,10 +78,14 @@ bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, const std:
     }
     std::atomic<bool> stop{false};
     const auto outcomes = dac::RunMultiShow(outputs, stop);
-    std::map<std::int16_t, std::vector<double>> starts; // y wraps after 32,767 slots: 18 min at 30 fps
+    // Each frame's first start on each DAC (y wraps after 32,767 slots: 18 min at 30 fps).
+    std::map<std::int16_t, std::vector<double>> starts;
     for (auto &emulator : emulators) {
         emulator->Stop();
+        std::map<std::int16_t, double> first;
         for (const auto &[at, frame] : emulator->Figures().frameStarts)
+            first.emplace(frame, at);
+        for (const auto &[frame, at] : first)
             starts[frame].push_back(at);
     }
     for (const auto &outcome : outcomes)
@@ -89,6 +93,10 @@ bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, const std:
             std::fprintf(stderr, "lumivex-bench: %s stream ended early: %s\n", name.c_str(), outcome.message.c_str());
             return false;
         }
+    double underflows = 0;
+    for (const auto &outcome : outcomes)
+        underflows += static_cast<double>(outcome.status.underflows);
+    bench::Figure(name + "_underflows", underflows, "");
     std::vector<double> spreads;
     for (const auto &[frame, at] : starts)
         if (at.size() == kinds.size())

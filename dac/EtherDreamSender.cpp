@@ -348,6 +348,8 @@ EtherDreamRun::Step EtherDreamRun::Begin()
     model_ = Model(Clock::now());
     modelAt_ = Clock::now();
     began_ = true;
+    if (options_.showStart && !out_.status.reconnects && !out_.status.underflows)
+        feed_.LeadIn(-ShowSeconds()); // the first point plays now: the show starts on time, however long this took
     return Step::Go;
 }
 

@@ -74,9 +74,13 @@ struct Rig {
 std::map<std::int16_t, std::vector<double>> StartsByFrame(const Rig &rig)
 {
     std::map<std::int16_t, std::vector<double>> starts;
-    for (const auto &emulator : rig.emulators)
+    for (const auto &emulator : rig.emulators) {
+        std::map<std::int16_t, double> first; // a frame shown again after a loss counts at its first start
         for (const auto &[at, frame] : emulator->Figures().frameStarts)
+            first.emplace(frame, at);
+        for (const auto &[frame, at] : first)
             starts[frame].push_back(at);
+    }
     return starts;
 }
 
@@ -180,24 +184,30 @@ TEST(MultiShow, AnEmergencyStopOnOneStopsThemAll)
     EXPECT_EQ(outcomes[2].end, dac::StreamEnd::Stopped);
 }
 
-TEST(PointFeed, ALongerLeadInOnlyBeforeThePointsAreTaken)
+// The lead-in's length in all, set after taking some of it: where the first frame begins.
+class LeadIn : public testing::TestWithParam<std::tuple<double, std::size_t, double, std::size_t>> {};
+
+TEST_P(LeadIn, LastsWhatItIsToldAtLeastWhatWasTaken)
 {
+    const auto [first, taken, then, frameAt] = GetParam();
     dac::ShowSource source(MarkedFrames(1), false);
     dac::PointFeed feed(source, 1000, kFps, 0.010);
-    feed.LeadIn(0.25);
+    feed.LeadIn(first);
     std::vector<ilda::Point> points;
-    feed.Take(300, points);
-    ASSERT_EQ(points.size(), 300u);
-    EXPECT_TRUE(points[249].Blanked());
-    EXPECT_EQ(points[250].x, -32768);
-
-    dac::PointFeed started(source, 1000, kFps, 0.010);
-    points.clear();
-    started.Take(5, points);
-    started.LeadIn(0.25); // too late: the points already went
-    started.Take(10, points);
-    EXPECT_EQ(points[10].x, -32768);
+    feed.Take(taken, points);
+    feed.LeadIn(then);
+    feed.Take(400 - taken, points);
+    ASSERT_EQ(points.size(), 400u);
+    EXPECT_TRUE(points[frameAt - 1].Blanked());
+    EXPECT_EQ(points[frameAt].x, -32768);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lengths, LeadIn,
+                         testing::Values(std::tuple{0.25, 0u, 0.25, 250u},  // before any point
+                                         std::tuple{0.0, 5u, 0.1, 100u},    // longer once begun
+                                         std::tuple{0.25, 50u, 0.02, 50u},  // never shorter than taken
+                                         std::tuple{0.25, 5u, 0.0, 10u},    // never below its own 10 ms
+                                         std::tuple{0.0, 20u, 0.25, 10u})); // too late: the frame began
 
 // Frames of one slot each, marked, for play.
 void WriteMarkedFile(const std::filesystem::path &file, int frames)

@@ -106,7 +106,8 @@ public:
     bool Ending() const { return phase_ == Phase::LeadOut || phase_ == Phase::Done; }
     // From here on only the lead-out.
     void Finish();
-    // Before any point is taken: a lead-in lasting seconds instead.
+    // While in the lead-in: it lasts seconds in all (at least its own
+    // time, and what was taken of it already).
     void LeadIn(double seconds);
     // After a reconnection: the lead-in again, then the show at time
     // seconds after its start.
