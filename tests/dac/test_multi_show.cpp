@@ -169,6 +169,21 @@ TEST(MultiShow, ADacLostIsResumedInStepWhileTheOthersPlayOn)
     EXPECT_LT(spread, kMostSpread);
 }
 
+TEST(MultiShow, ADacThatAnswersLateJoinsWhereTheOthersAre)
+{
+    Rig rig;
+    rig.Add(dac::Kind::Idn, 75);
+    rig.Add(dac::Kind::EtherDream, 75, 0.0); // hangs up on everyone for its first second
+    std::atomic<bool> stop{false};
+    const auto outcomes = rig.Run(stop);
+    for (const auto &outcome : outcomes)
+        EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    EXPECT_GT(outcomes[1].status.skipped, 5u); // the show's time went on without it
+    const auto [spread, frames] = Spread(rig, 45);
+    EXPECT_GE(frames, 25u);
+    EXPECT_LT(spread, kMostSpread);
+}
+
 TEST(MultiShow, AnEmergencyStopOnOneStopsThemAll)
 {
     Rig rig;
