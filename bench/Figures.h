@@ -79,4 +79,7 @@ bool LiveOutputFigures(bool quick);
 // False when the beam was lit inside one.
 bool ProjectorFigures(bool quick);
 
+// One show to two and four emulators in step: how far apart frames start.
+bool MultiShowFigures(bool quick);
+
 } // namespace bench

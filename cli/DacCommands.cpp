@@ -8,6 +8,7 @@
 
 #include "dac/Discovery.h"
 #include "dac/FileShow.h"
+#include "dac/MultiShow.h"
 #include "dac/Net.h"
 #include "frames/Select.h"
 #include "rtl/Result.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace cli {
@@ -51,7 +53,7 @@ void PrintStatus(const dac::StreamStatus &s)
 }
 
 // A DAC lost or back, told whatever stdout is. (was: never answered yet.)
-void TellConnection(std::optional<bool> &was, bool now)
+void TellConnection(std::optional<bool> &was, bool now, const std::string &who = "the DAC")
 {
     if (!was) {
         if (now)
@@ -61,9 +63,9 @@ void TellConnection(std::optional<bool> &was, bool now)
     if (now == std::exchange(*was, now))
         return;
     if (now)
-        std::fprintf(stderr, "lumivex: the DAC answers again; the show goes on\n");
+        std::fprintf(stderr, "lumivex: %s answers again; the show goes on\n", who.c_str());
     else
-        std::fprintf(stderr, "lumivex: the DAC does not answer; only blanked points until it answers again\n");
+        std::fprintf(stderr, "lumivex: %s does not answer; only blanked points until it answers again\n", who.c_str());
 }
 
 // Said once when no Helios is plugged in, so a missing one is not a mystery.
@@ -158,9 +160,18 @@ int RunDacs(const Args &args)
 namespace {
 
 // What play was asked to do.
+// One DAC of a show, and the projector it goes through.
+struct PlayOutput {
+    std::optional<dac::Target> target; // unset: the projector file's dac
+    ProjectorStage stage;
+};
+
 struct PlayRequest {
     dac::StreamOptions options;
     std::optional<dac::Target> target;
+    // Each --dac in order; a --projector goes with the --dac before it (or,
+    // given first, with the next).
+    std::vector<PlayOutput> outputs;
     scan::ProfileChoice choice;
     std::optional<scan::Profile> profile;
     ProjectorStage stage; // its scanner, and its DAC unless --dac names one
@@ -201,11 +212,22 @@ rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, cons
         auto loaded = LoadProjector(value);
         if (const auto *text = std::get_if<std::string>(&loaded))
             return PlayUsage(*text);
-        request.stage = std::get<ProjectorStage>(loaded);
+        if (request.outputs.empty() || request.outputs.back().stage)
+            request.outputs.emplace_back();
+        request.outputs.back().stage = std::get<ProjectorStage>(loaded);
     } else if (name == "--dac") {
-        request.target = dac::ParseTarget(value, problem);
-        if (!request.target)
+        const auto target = dac::ParseTarget(value, problem);
+        if (!target)
             return PlayUsage(problem);
+        const auto same = [&](const PlayOutput &o) {
+            return o.target && o.target->kind == target->kind && o.target->host == target->host &&
+                   o.target->port == target->port;
+        };
+        if (std::any_of(request.outputs.begin(), request.outputs.end(), same))
+            return PlayUsage("--dac " + value + " is given twice");
+        if (request.outputs.empty() || request.outputs.back().target)
+            request.outputs.emplace_back();
+        request.outputs.back().target = target;
     } else if (name == "--profile") {
         request.choice.name = value;
     } else if (name == "--rate") {
@@ -273,14 +295,20 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
     for (const auto &[name, value] : parsed.options)
         if (auto done = PlayOption(request, name, value); !done)
             return done.failure();
+    for (PlayOutput &output : request.outputs)
+        if (!output.target && output.stage->GetSetup().dac) {
+            std::string problem;
+            output.target = dac::ParseTarget(*output.stage->GetSetup().dac, problem);
+        }
+    const auto untargeted = [](const PlayOutput &o) { return !o.target; };
+    if (request.outputs.empty() || std::any_of(request.outputs.begin(), request.outputs.end(), untargeted))
+        return PlayUsage("play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or "
+                         "helios[:N]");
+    request.target = request.outputs.front().target;
+    if (request.outputs.size() == 1)
+        request.stage = request.outputs.front().stage;
     if (request.stage && (request.choice.name || request.choice.rate))
         return PlayUsage(kProjectorOrProfile);
-    if (request.stage && !request.target && request.stage->GetSetup().dac) {
-        std::string problem;
-        request.target = dac::ParseTarget(*request.stage->GetSetup().dac, problem);
-    }
-    if (!request.target)
-        return PlayUsage("play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT] or helios[:N]");
     request.options.target = *request.target;
     if (auto done = PlayProfile(request); !done)
         return done.failure();
@@ -343,28 +371,28 @@ void ListenToTheDac(dac::StreamOptions &options)
 }
 
 // The line that sums the show up, and the exit status.
-int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate)
+int PlaySummary(const dac::StreamOutcome &outcome, std::uint64_t shown, double rate, const std::string &who = "")
 {
     const dac::StreamStatus &s = outcome.status;
     const char *how = outcome.end == dac::StreamEnd::Done      ? "done"
                       : outcome.end == dac::StreamEnd::Stopped ? "stopped"
                                                                : "ended";
     std::printf(
-        "%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
+        "%s%s: %llu frames, %llu skipped, %llu points at %.0f points a second, %llu underflows, %llu "
         "reconnections\n",
-        how, static_cast<unsigned long long>(shown), static_cast<unsigned long long>(s.skipped),
-        static_cast<unsigned long long>(s.pointsSent), rate, static_cast<unsigned long long>(s.underflows),
-        static_cast<unsigned long long>(s.reconnects));
+        who.empty() ? "" : (who + " ").c_str(), how, static_cast<unsigned long long>(shown),
+        static_cast<unsigned long long>(s.skipped), static_cast<unsigned long long>(s.pointsSent), rate,
+        static_cast<unsigned long long>(s.underflows), static_cast<unsigned long long>(s.reconnects));
     std::fflush(stdout);
     if (outcome.end == dac::StreamEnd::EmergencyStop) {
         std::fprintf(stderr,
-                     "lumivex: %s; nothing more is sent. Clear it at the DAC, or run again with "
+                     "lumivex: %s%s; nothing more is sent. Clear it at the DAC, or run again with "
                      "--clear-estop.\n",
-                     outcome.message.c_str());
+                     who.empty() ? "" : (who + ": ").c_str(), outcome.message.c_str());
         return kExitFailed;
     }
     if (outcome.end == dac::StreamEnd::Failed || outcome.end == dac::StreamEnd::Lost) {
-        std::fprintf(stderr, "lumivex: %s\n", outcome.message.c_str());
+        std::fprintf(stderr, "lumivex: %s%s\n", who.empty() ? "" : (who + ": ").c_str(), outcome.message.c_str());
         return kExitFailed;
     }
     return kExitOk;
@@ -378,6 +406,66 @@ int PlayFailed(const rtl::Failure &failure)
     return failure.code;
 }
 
+std::string TargetText(const dac::Target &target)
+{
+    return std::string(dac::KindName(target.kind)) + ":" + target.host + ":" + std::to_string(target.port);
+}
+
+// Each --dac's own show and options: the file opened for each, so that
+// each output reads and prepares its frames on its own thread.
+rtl::Result<std::vector<dac::ShowOutput>> PlayOutputs(PlayRequest &request)
+{
+    std::vector<dac::ShowOutput> outputs;
+    for (const PlayOutput &each : request.outputs) {
+        PlayRequest own = request; // its projector's scanner and stage, else the profile
+        own.stage = each.stage;
+        if (own.stage)
+            own.options.rate = own.stage->GetSetup().scanner.rate;
+        auto show = PlayShow(own);
+        if (!show)
+            return show.failure();
+        dac::ShowOutput output{own.options, std::move(*show)};
+        output.options.target = *each.target;
+        outputs.push_back(std::move(output));
+    }
+    std::vector<std::thread> listeners; // each listens a second: all at once
+    for (dac::ShowOutput &output : outputs)
+        listeners.emplace_back([&output] { ListenToTheDac(output.options); });
+    for (std::thread &listener : listeners)
+        listener.join();
+    return outputs;
+}
+
+// One show to several DACs in step: a line each at the end, status 1 when
+// any ended badly.
+int PlayTogether(PlayRequest &request)
+{
+    auto outputs = PlayOutputs(request);
+    if (!outputs)
+        return PlayFailed(outputs.failure());
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    const std::size_t count = outputs->size();
+    std::vector<std::uint64_t> shown(count, 0);
+    std::vector<std::optional<bool>> connected(count);
+    std::vector<std::string> names;
+    for (const PlayOutput &output : request.outputs)
+        names.push_back(TargetText(*output.target));
+    dac::MultiShowHooks hooks;
+    hooks.onFrameSent = [&shown](std::size_t i, std::uint64_t) { ++shown[i]; };
+    hooks.onStatus = [&](std::size_t i, const dac::StreamStatus &s) {
+        TellConnection(connected[i], s.connected, names[i]);
+    };
+    const auto outcomes = dac::RunMultiShow(*outputs, gStop, hooks);
+    int status = kExitOk;
+    for (std::size_t i = 0; i < count; ++i)
+        status = std::max(status, PlaySummary(outcomes[i], shown[i], (*outputs)[i].options.rate, names[i]));
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const dac::StreamOutcome &o) { return o.end == dac::StreamEnd::EmergencyStop; }))
+        std::fprintf(stderr, "lumivex: every DAC was stopped, as one reported an emergency stop\n");
+    return status;
+}
+
 } // namespace
 
 int RunPlay(const Args &args)
@@ -388,6 +476,8 @@ int RunPlay(const Args &args)
     auto show = PlayShow(*request);
     if (!show)
         return PlayFailed(show.failure());
+    if (request->outputs.size() > 1)
+        return PlayTogether(*request);
     dac::StreamOptions &options = request->options;
     ListenToTheDac(options);
     std::signal(SIGINT, OnStopSignal);

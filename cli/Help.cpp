@@ -82,6 +82,7 @@ constexpr const char *kUsage =
     "          [--projector P.json] [--timing keep|every]\n"
     "                   stream FILE's frames to a DAC, prepared for the profile\n"
     "                   or corrected for the projector (its DAC unless --dac);\n"
+    "                   another --dac plays the show on that DAC too, in step\n"
     "                   keep: a frame longer than its slot is shown once whole\n"
     "                   and the frames whose time passed are skipped (the\n"
     "                   default); every: every frame is shown, the show slows\n"

@@ -68,6 +68,8 @@ private:
     void Compare(Clock::time_point now);
     std::size_t Estimated(Clock::time_point now) const;
     bool WaitToConnect();
+    // The show's clock starts now, or at the shared start after a lead-in.
+    void StartShow();
     double ShowSeconds() const { return std::chrono::duration<double>(Clock::now() - showStart_).count(); }
     void Report(bool force);
     Step End(StreamEnd end, std::string message)
@@ -301,12 +303,13 @@ EtherDreamRun::Step EtherDreamRun::Connected()
     rateQueued_ = false;
     if (everConnected_) {
         ++out_.status.reconnects;
-        feed_.Resume(ShowSeconds());
+        // In step with other senders, the show comes back where they are
+        // once the lead-in has played.
+        feed_.Resume(ShowSeconds() + (options_.showStart ? options_.leadSeconds : 0));
         rate_ = static_cast<std::uint32_t>(std::lround(feed_.Rate()));
         Aim();
     } else {
-        showStart_ = Clock::now();
-        everConnected_ = true;
+        StartShow();
     }
     beginRate_ = rate_;
     if (options_.askRate) {
@@ -325,6 +328,19 @@ EtherDreamRun::Step EtherDreamRun::Connected()
     return Step::Go;
 }
 
+void EtherDreamRun::StartShow()
+{
+    everConnected_ = true;
+    showStart_ = options_.showStart.value_or(Clock::now());
+    if (!options_.showStart)
+        return;
+    const double until = -ShowSeconds();
+    if (until >= options_.leadSeconds)
+        feed_.LeadIn(until);
+    else // connected late: join the others where they are
+        feed_.Resume(-until + options_.leadSeconds);
+}
+
 EtherDreamRun::Step EtherDreamRun::Begin()
 {
     if (const Step s = Check(Command(ed::BeginCommand(0, beginRate_)), "begin"); s != Step::Go)
@@ -332,6 +348,8 @@ EtherDreamRun::Step EtherDreamRun::Begin()
     model_ = Model(Clock::now());
     modelAt_ = Clock::now();
     began_ = true;
+    if (options_.showStart && !out_.status.reconnects && !out_.status.underflows)
+        feed_.LeadIn(-ShowSeconds()); // the first point plays now: the show starts on time, however long this took
     return Step::Go;
 }
 

@@ -32,6 +32,15 @@ void PointFeed::Finish()
     }
 }
 
+void PointFeed::LeadIn(double seconds)
+{
+    if (phase_ != Phase::LeadIn)
+        return;
+    const std::size_t taken = leadPoints_ - leadLeft_;
+    leadPoints_ = std::max(taken, static_cast<std::size_t>(std::ceil(rate_ * std::max(seconds, leadSeconds_))));
+    leadLeft_ = leadPoints_ - taken;
+}
+
 void PointFeed::Resume(double seconds)
 {
     if (Ending())

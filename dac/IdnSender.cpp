@@ -55,7 +55,8 @@ private:
     Clock::duration SendFrame(const std::vector<ilda::Point> &frame);
     // The show until it ends (null), or the outcome when nothing more may be sent.
     StreamOutcome *Show();
-    bool ShowSlot(std::uint64_t slot, Clock::time_point now);
+    // due: when the slot began by the show's clock.
+    bool ShowSlot(std::uint64_t slot, Clock::time_point due);
     // Whether the unit answers, told when it changes; true to go on.
     bool Watch(Clock::time_point now);
     void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
@@ -177,7 +178,7 @@ bool IdnRun::Watch(Clock::time_point now)
 
 // Slot's frame out, or blanked points while the unit is silent; false at
 // the show's end.
-bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point now)
+bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point due)
 {
     const std::vector<ilda::Point> *frame = source_.Frame(slot);
     if (!frame) {
@@ -191,7 +192,9 @@ bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point now)
     if (const double rate = source_.FrameRate(); rate > 0)
         out_.status.rate = rate_ = rate;
     if (out_.status.connected) {
-        frameEnds_ = now + SendFrame(*frame);
+        // Played from its slot's start, or after the frame before: a late
+        // wake-up does not push the rest of the show later.
+        frameEnds_ = std::max(due, frameEnds_) + SendFrame(*frame);
         if (hooks_.onFrameSent)
             hooks_.onFrameSent(slot);
     } else {
@@ -218,7 +221,9 @@ StreamOutcome *IdnRun::Show()
         // A frame goes once it has played whole and its slot is over.
         if (now >= showStart_ && now >= frameEnds_) {
             const std::uint64_t slot = lastSlot ? clock.Next() : clock.Slot();
-            if (slot != lastSlot && !ShowSlot(slot, now))
+            const auto due = showStart_ + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(clock.SlotEnd() - 1 / options_.fps));
+            if (slot != lastSlot && !ShowSlot(slot, std::min(due, now)))
                 return nullptr;
             lastSlot = slot;
             out_.status.skipped = clock.Skipped() + silentSlots_;
@@ -258,8 +263,8 @@ StreamOutcome IdnRun::Run()
     out_.status.connected = true;
     Report(true);
     SendBlank(LeadPoints());
-    showStart_ =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
+    showStart_ = options_.showStart.value_or(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                                std::chrono::duration<double>(options_.leadSeconds)));
     if (StreamOutcome *ended = Show())
         return *ended;
     // The end blanked, then the channel closed.

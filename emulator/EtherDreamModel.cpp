@@ -200,10 +200,17 @@ void EtherDreamModel::Play(dac::Clock::time_point now)
         return;
     owed_ += status_.pointRate * dt;
     std::vector<ilda::Point> played;
+    std::vector<std::pair<std::uint64_t, ilda::Point>> marks; // by the count played before
     std::uint64_t count = 0;
-    while (owed_ >= 1 && PlayOne(played))
+    while (owed_ >= 1 && PlayOne(played, marks, count))
         ++count;
     const double rate = status_.pointRate;
+    for (const auto &[before, point] : marks) {
+        // This tick's points were due between the last tick and now.
+        const double after = owed_ + static_cast<double>(count - before - 1);
+        tally_.FrameStart(point, now - std::chrono::duration_cast<dac::Clock::duration>(
+                                           std::chrono::duration<double>(after / rate)));
+    }
     tally_.Update([&](EmulatorFigures &f) {
         f.pointsPlayed += count;
         f.rate = rate;
@@ -213,7 +220,8 @@ void EtherDreamModel::Play(dac::Clock::time_point now)
 }
 
 // Plays the buffer's first point; false when there was none.
-bool EtherDreamModel::PlayOne(std::vector<ilda::Point> &played)
+bool EtherDreamModel::PlayOne(std::vector<ilda::Point> &played,
+                              std::vector<std::pair<std::uint64_t, ilda::Point>> &marks, std::uint64_t count)
 {
     if (buffer_.empty()) {
         // Ran dry: the DAC goes idle and says so.
@@ -234,6 +242,8 @@ bool EtherDreamModel::PlayOne(std::vector<ilda::Point> &played)
         tally_.RateChange(status_.pointCount, status_.pointRate);
     }
     ++status_.pointCount;
+    if (point.x == -32768 && (point.r | point.g | point.b))
+        marks.emplace_back(count, ed::ToIlda(point));
     if (tally_.Keeping())
         played.push_back(ed::ToIlda(point));
     return true;

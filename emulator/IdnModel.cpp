@@ -130,6 +130,8 @@ void IdnModel::TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_
         firstFrame_ = now;
     frameRate_ = duration > 0 ? samples.size() * 1e6 / duration : 0;
     tally_.Arrival(Seconds(now - *firstFrame_));
+    if (!samples.empty())
+        tally_.FrameStart(idn::ToIlda(samples.front()), now);
     tally_.Update([&](EmulatorFigures &f) {
         f.connections += opening ? 1 : 0;
         ++f.messages;

@@ -31,6 +31,18 @@ void Tally::RateChange(std::uint64_t point, std::uint32_t rate)
         figures_.rateChanges.emplace_back(point, rate);
 }
 
+void Tally::FrameStart(const ilda::Point &first, dac::Clock::time_point at)
+{
+    if (first.Blanked() || first.x != -32768)
+        return;
+    std::lock_guard lock(mutex_);
+    auto &starts = figures_.frameStarts;
+    // An Ether Dream shows no frame boundaries: a frame repeated is one start.
+    if (starts.size() >= kMostArrivals || (!starts.empty() && starts.back().second == first.y))
+        return;
+    starts.emplace_back(std::chrono::duration<double>(at.time_since_epoch()).count(), first.y);
+}
+
 void Tally::KeepFrame(std::vector<ilda::Point> frame)
 {
     if (!keep_)

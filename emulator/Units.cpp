@@ -10,7 +10,7 @@ namespace emu {
 
 rtl::Result<Bound> Bind(const EmulatorOptions &options, std::uint16_t ownPort, bool stream)
 {
-    const std::uint16_t port = options.port ? options.port : ownPort;
+    const std::uint16_t port = options.port ? options.port : options.anyPort ? 0 : ownPort;
     const auto address = dac::Resolve(options.address, port);
     if (!address)
         return rtl::Fail("cannot use the address " + options.address);

@@ -7,6 +7,7 @@
 #include "ilda/Codec.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -54,6 +55,9 @@ struct StreamOptions {
     // Ether Dream: queue the rate before the first points, so that a DAC
     // whose maximum is not known refuses a rate above it before any is sent.
     bool askRate = false;
+    // When slot 0 starts at the DAC's output, for several senders playing
+    // one show in step; none: as soon as the DAC is ready.
+    std::optional<std::chrono::steady_clock::time_point> showStart;
 };
 
 struct StreamStatus {
@@ -104,6 +108,9 @@ public:
     bool Ending() const { return phase_ == Phase::LeadOut || phase_ == Phase::Done; }
     // From here on only the lead-out.
     void Finish();
+    // While in the lead-in: it lasts seconds in all (at least its own
+    // time, and what was taken of it already).
+    void LeadIn(double seconds);
     // After a reconnection: the lead-in again, then the show at time
     // seconds after its start.
     void Resume(double seconds);

@@ -40,7 +40,10 @@ private:
     void Respond(std::uint8_t answer, std::uint8_t command, std::vector<std::uint8_t> &out);
     void EnterEstop(std::uint16_t flag);
     void Play(dac::Clock::time_point now);
-    bool PlayOne(std::vector<ilda::Point> &played);
+    // count: the points this tick played before; a marked frame's first
+    // point goes to marks with it.
+    bool PlayOne(std::vector<ilda::Point> &played, std::vector<std::pair<std::uint64_t, ilda::Point>> &marks,
+                 std::uint64_t count);
     void Publish();
 
     const EmulatorOptions options_;

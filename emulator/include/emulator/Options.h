@@ -14,7 +14,7 @@ struct EmulatorOptions {
     dac::Kind kind = dac::Kind::EtherDream;
     std::string address = "127.0.0.1";
     std::uint16_t port = 0; // 0: the protocol's own
-    bool anyPort = false;   // LaserCube: any free pair of ports instead (tests on a shared machine)
+    bool anyPort = false;   // a free port the system picks (a LaserCube: a free pair), told by Port()
     std::string name = "lumivex-emulator";
     std::uint32_t capacity = 1800; // points (Ether Dream)
     std::uint32_t maxRate = 100000;
@@ -53,6 +53,10 @@ struct EmulatorFigures {
     // said so, counted from the last prepare) and the rate (the first
     // kMostArrivals).
     std::vector<std::pair<std::uint64_t, std::uint32_t>> rateChanges;
+    // When marked frames began to play, by this machine's steady clock
+    // (the first kMostArrivals): a frame is marked by a lit first point at
+    // x = -32768, and its y names it; a marked frame repeated counts once.
+    std::vector<std::pair<double, std::int16_t>> frameStarts;
 };
 
 constexpr std::size_t kMostLogged = 4096;

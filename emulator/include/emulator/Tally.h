@@ -3,6 +3,7 @@
 // unit must not grow its memory.
 #pragma once
 
+#include "dac/Net.h"
 #include "emulator/Options.h"
 #include "ilda/Codec.h"
 
@@ -31,6 +32,8 @@ public:
     void Count(std::uint64_t EmulatorFigures::*field, std::uint64_t by = 1);
     void Arrival(double seconds);
     void RateChange(std::uint64_t point, std::uint32_t rate);
+    // A marked frame began to play at (see EmulatorFigures::frameStarts).
+    void FrameStart(const ilda::Point &first, dac::Clock::time_point at);
     // One frame as it came (IDN), cut to what an ILDA frame holds.
     void KeepFrame(std::vector<ilda::Point> frame);
     // Points as they played (Ether Dream), perFrame to a frame.
