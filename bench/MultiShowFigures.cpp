@@ -4,9 +4,9 @@
 // 99th percentile.
 #include "Figures.h"
 
-#include "emulator/Emulator.h"
 #include "dac/MultiShow.h"
 #include "dac/Show.h"
+#include "emulator/Emulator.h"
 
 #include <algorithm>
 #include <cmath>

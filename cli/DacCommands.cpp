@@ -302,8 +302,9 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
         }
     const auto untargeted = [](const PlayOutput &o) { return !o.target; };
     if (request.outputs.empty() || std::any_of(request.outputs.begin(), request.outputs.end(), untargeted))
-        return PlayUsage("play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or "
-                         "helios[:N]");
+        return PlayUsage(
+            "play needs --dac etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or "
+            "helios[:N]");
     request.target = request.outputs.front().target;
     if (request.outputs.size() == 1)
         request.stage = request.outputs.front().stage;

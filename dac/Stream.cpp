@@ -32,7 +32,8 @@ std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
     else if (kind == "lasercube")
         target = {Kind::LaserCube, "", lasercube::kCommandPort};
     if (colon == std::string::npos || (kind != "etherdream" && kind != "idn" && kind != "lasercube")) {
-        problem = "--dac wants etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or helios[:N], not '" + text + "'";
+        problem = "--dac wants etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT] or helios[:N], not '" +
+                  text + "'";
         return std::nullopt;
     }
     std::string rest = text.substr(colon + 1);

@@ -208,8 +208,8 @@ void EtherDreamModel::Play(dac::Clock::time_point now)
     for (const auto &[before, point] : marks) {
         // This tick's points were due between the last tick and now.
         const double after = owed_ + static_cast<double>(count - before - 1);
-        tally_.FrameStart(point, now - std::chrono::duration_cast<dac::Clock::duration>(
-                                           std::chrono::duration<double>(after / rate)));
+        tally_.FrameStart(
+            point, now - std::chrono::duration_cast<dac::Clock::duration>(std::chrono::duration<double>(after / rate)));
     }
     tally_.Update([&](EmulatorFigures &f) {
         f.pointsPlayed += count;

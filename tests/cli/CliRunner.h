@@ -12,22 +12,20 @@
 #include <string>
 #include <vector>
 
-namespace clitest
-{
+namespace clitest {
 
 using Result = testsupport::RunResult;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
 // A test with its own empty folder, removed afterwards.
-class CliTest : public ::testing::Test
-{
-  protected:
-      // Runs lumivex with args (each passed as one argument) inside Dir().
-      // prelude: shell text run first (limits).
-      Result Run(const std::vector<std::string> &args, const std::string &prelude = {}) const
-      {
-          return testsupport::RunProgram(Dir(), LUMIVEX_CLI, args, prelude);
+class CliTest : public ::testing::Test {
+protected:
+    // Runs lumivex with args (each passed as one argument) inside Dir().
+    // prelude: shell text run first (limits).
+    Result Run(const std::vector<std::string> &args, const std::string &prelude = {}) const
+    {
+        return testsupport::RunProgram(Dir(), LUMIVEX_CLI, args, prelude);
     }
     const std::filesystem::path &Dir() const { return dir_.Path(); }
     std::filesystem::path Put(const std::string &name, const std::vector<std::uint8_t> &bytes) const
@@ -38,7 +36,7 @@ class CliTest : public ::testing::Test
         return file;
     }
 
-  private:
+private:
     testsupport::TempDir dir_{"lumivex-cli"};
 };
 

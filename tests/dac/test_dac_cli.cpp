@@ -2,8 +2,8 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
-#include "emulator/Emulator.h"
 #include "dac/Net.h"
+#include "emulator/Emulator.h"
 #include "ilda/Writing.h"
 
 #include <gtest/gtest.h>

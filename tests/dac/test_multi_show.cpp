@@ -3,9 +3,9 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
-#include "emulator/Emulator.h"
 #include "dac/MultiShow.h"
 #include "dac/Show.h"
+#include "emulator/Emulator.h"
 #include "ilda/Writing.h"
 
 #include <gtest/gtest.h>

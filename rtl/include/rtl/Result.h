@@ -53,6 +53,9 @@ private:
     bool ok_ = true;
 };
 
-inline Failure Fail(std::string message, int code = 1) { return Failure{std::move(message), code}; }
+inline Failure Fail(std::string message, int code = 1)
+{
+    return Failure{std::move(message), code};
+}
 
 } // namespace rtl
