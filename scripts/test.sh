@@ -4,8 +4,9 @@
 # a Release build with clang++ (benchmarks included), whose Debian package
 # is then built, installed and run. Warnings are errors in all of them. The
 # two test builds keep only line tables for debugging (-g1), and the
-# sanitizer build optimises at -O1, as AddressSanitizer advises: most of a
-# build's time goes into debug information and optimising test code. Lines changed since
+# sanitizer build optimises at -O1, as AddressSanitizer advises; the test
+# code itself is optimised in the normal build only: most of a build's time
+# goes into debug information and optimising test code. Lines changed since
 # .ci/format-base must follow .clang-format. When FUZZ_SECONDS is set, the
 # fuzzers run last. The benchmarks run once, briefly, as a test of the
 # normal build.
