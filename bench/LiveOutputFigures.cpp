@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -52,19 +53,27 @@ emu::EmulatorOptions EmulatorFor(dac::Kind kind)
     return options;
 }
 
+// An emulator on loopback that broadcasts nowhere; null, told, when it
+// cannot start.
+std::unique_ptr<emu::Emulator> StartEmulator(emu::EmulatorOptions options)
+{
+    options.broadcastTo.clear();
+    auto emulator = std::make_unique<emu::Emulator>(options);
+    std::string problem;
+    if (emulator->Start(problem))
+        return emulator;
+    std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+    return nullptr;
+}
+
 bool StreamFigures(dac::Kind kind, double seconds)
 {
     const std::string name = std::string("live_") + dac::KindName(kind);
-    emu::EmulatorOptions emulatorOptions = EmulatorFor(kind);
-    emulatorOptions.broadcastTo.clear();
-    emu::Emulator emulator(emulatorOptions);
-    std::string problem;
-    if (!emulator.Start(problem)) {
-        std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+    const auto emulator = StartEmulator(EmulatorFor(kind));
+    if (!emulator)
         return false;
-    }
     dac::StreamOptions options;
-    options.target = {kind, "127.0.0.1", emulator.Port()};
+    options.target = {kind, "127.0.0.1", emulator->Port()};
     options.rate = kRate;
     options.fps = kFps;
     const auto slots = static_cast<std::uint64_t>(std::llround(seconds * kFps));
@@ -84,12 +93,12 @@ bool StreamFigures(dac::Kind kind, double seconds)
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    emulator.Stop();
+    emulator->Stop();
     if (outcome.end != dac::StreamEnd::Done) {
         std::fprintf(stderr, "lumivex-bench: %s stream ended early: %s\n", name.c_str(), outcome.message.c_str());
         return false;
     }
-    const auto figures = emulator.Figures();
+    const auto figures = emulator->Figures();
     // The show's points and the blanked ends: the lead-in whole, of the
     // lead-out what plays before the Ether Dream is stopped (a fifth), the
     // IDN channel is closed (nothing) or the LaserCube's output goes off
@@ -172,16 +181,11 @@ void DiscoveryFigures()
 // against when it should (seconds), and the frames shown and skipped.
 bool KeepTimeFigures(double seconds)
 {
-    emu::EmulatorOptions emulatorOptions;
-    emulatorOptions.broadcastTo.clear();
-    emu::Emulator emulator(emulatorOptions);
-    std::string problem;
-    if (!emulator.Start(problem)) {
-        std::fprintf(stderr, "lumivex-bench: %s\n", problem.c_str());
+    const auto emulator = StartEmulator({});
+    if (!emulator)
         return false;
-    }
     dac::StreamOptions options;
-    options.target = {dac::Kind::EtherDream, "127.0.0.1", emulator.Port()};
+    options.target = {dac::Kind::EtherDream, "127.0.0.1", emulator->Port()};
     options.rate = kRate;
     options.fps = kFps;
     options.timing = dac::Timing::Keep;
@@ -204,7 +208,7 @@ bool KeepTimeFigures(double seconds)
     };
     const auto outcome = dac::RunStream(options, source, stop, hooks);
     const double took = second ? std::chrono::duration<double>(*last - *second).count() + 4 / kFps : 0;
-    emulator.Stop();
+    emulator->Stop();
     if (outcome.end != dac::StreamEnd::Done) {
         std::fprintf(stderr, "lumivex-bench: live_keep stream ended early: %s\n", outcome.message.c_str());
         return false;

@@ -45,12 +45,6 @@ private:
     bool Recover();
     void Finish();
     void Report(bool force);
-    StreamOutcome &End(StreamEnd end, std::string message)
-    {
-        out_.end = end;
-        out_.message = std::move(message);
-        return out_;
-    }
 
     const StreamOptions &options_;
     const std::atomic<bool> &stop_;
@@ -153,7 +147,7 @@ bool HeliosRun::Recover()
     out_.status.connected = false;
     Report(true);
     if (options_.endOnLoss) {
-        End(StreamEnd::Lost, "the Helios unit was unplugged");
+        out_.Ended(StreamEnd::Lost, "the Helios unit was unplugged");
         return false;
     }
     while (!stop_ && !feed_.Ending()) {
@@ -186,8 +180,8 @@ void HeliosRun::Finish()
 StreamOutcome HeliosRun::Run()
 {
     if (auto opened = Open(); !opened)
-        return End(StreamEnd::Failed,
-                   "no Helios unit " + std::to_string(options_.target.unit) + ": " + opened.message());
+        return out_.Ended(StreamEnd::Failed,
+                          "no Helios unit " + std::to_string(options_.target.unit) + ": " + opened.message());
     showStart_ =
         usb_.Now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
     bool open = true;

@@ -62,12 +62,6 @@ private:
     void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
     idn::FrameMessage Message(bool config);
     void Report(bool force);
-    StreamOutcome &End(StreamEnd end, std::string message)
-    {
-        out_.end = end;
-        out_.message = std::move(message);
-        return out_;
-    }
 
     const StreamOptions &options_;
     FrameSource &source_;
@@ -164,7 +158,7 @@ bool IdnRun::Watch(Clock::time_point now)
     out_.status.connected = answering;
     Report(true);
     if (!answering && options_.endOnLoss) {
-        End(StreamEnd::Lost, "the IDN unit stopped answering");
+        out_.Ended(StreamEnd::Lost, "the IDN unit stopped answering");
         return false;
     }
     if (answering) {
@@ -185,7 +179,7 @@ bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point due)
         if (out_.status.connected)
             out_.end = StreamEnd::Done;
         else
-            End(StreamEnd::Lost, "the show ended while the IDN unit was silent");
+            out_.Ended(StreamEnd::Lost, "the show ended while the IDN unit was silent");
         return false;
     }
     out_.status.frame = slot;
@@ -244,19 +238,19 @@ StreamOutcome IdnRun::Run()
 {
     const auto address = Resolve(options_.target.host, options_.target.port);
     if (!address)
-        return End(StreamEnd::Failed, "cannot find the host " + options_.target.host);
+        return out_.Ended(StreamEnd::Failed, "cannot find the host " + options_.target.host);
     socket_ = UdpSocket();
     if (!socket_.Valid() ||
         ::connect(socket_.Fd(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0)
-        return End(StreamEnd::Failed, "cannot open a socket to " + options_.target.host);
+        return out_.Ended(StreamEnd::Failed, "cannot open a socket to " + options_.target.host);
 
     // Nothing goes to the channel before the unit answers.
     while (lastHeard_ == Clock::time_point{}) {
         if (stop_)
-            return End(StreamEnd::Stopped, "");
+            return out_.Ended(StreamEnd::Stopped, "");
         if (Clock::now() - start_ > kFirstContactTime)
-            return End(StreamEnd::Failed, "no answer from the IDN unit at " + AddressText(*address) + " port " +
-                                              std::to_string(options_.target.port));
+            return out_.Ended(StreamEnd::Failed, "no answer from the IDN unit at " + AddressText(*address) + " port " +
+                                                     std::to_string(options_.target.port));
         Ping();
         Listen(100ms);
     }

@@ -71,12 +71,6 @@ private:
     void Drain();
     void Shutdown();
     void Report(bool force);
-    StreamOutcome &End(StreamEnd end, std::string message)
-    {
-        out_.end = end;
-        out_.message = std::move(message);
-        return out_;
-    }
 
     const StreamOptions &options_;
     FrameSource &source_;
@@ -142,14 +136,14 @@ std::optional<lc::Info> LaserCubeRun::FirstContact()
 bool LaserCubeRun::Accept(const lc::Info &info)
 {
     if (info.bufferSize == 0 || info.bufferFree > info.bufferSize) {
-        End(StreamEnd::Failed, "the LaserCube reports a buffer of " + std::to_string(info.bufferSize) +
-                                   " points with " + std::to_string(info.bufferFree) + " free");
+        out_.Ended(StreamEnd::Failed, "the LaserCube reports a buffer of " + std::to_string(info.bufferSize) +
+                                          " points with " + std::to_string(info.bufferFree) + " free");
         return false;
     }
     if (info.maxRate > 0 && options_.rate > info.maxRate) {
-        End(StreamEnd::Failed, "the rate " + std::to_string(static_cast<long long>(options_.rate)) +
-                                   " is above the LaserCube's maximum of " + std::to_string(info.maxRate) +
-                                   " points a second");
+        out_.Ended(StreamEnd::Failed, "the rate " + std::to_string(static_cast<long long>(options_.rate)) +
+                                          " is above the LaserCube's maximum of " + std::to_string(info.maxRate) +
+                                          " points a second");
         return false;
     }
     capacity_ = info.bufferSize;
@@ -281,7 +275,7 @@ bool LaserCubeRun::Watch()
     if (now - lastAsk_ >= kAskEvery)
         Ask();
     if (outputOff_) {
-        End(StreamEnd::EmergencyStop, "the LaserCube switched its output off");
+        out_.Ended(StreamEnd::EmergencyStop, "the LaserCube switched its output off");
         return false;
     }
     const bool answering = now - lastHeard_ < kSilence;
@@ -290,7 +284,7 @@ bool LaserCubeRun::Watch()
     out_.status.connected = answering;
     Report(true);
     if (!answering && options_.endOnLoss) {
-        End(StreamEnd::Lost, "the LaserCube stopped answering");
+        out_.Ended(StreamEnd::Lost, "the LaserCube stopped answering");
         return false;
     }
     if (answering) {
@@ -347,13 +341,13 @@ void LaserCubeRun::Report(bool force)
 StreamOutcome LaserCubeRun::Run()
 {
     if (!Open())
-        return End(StreamEnd::Failed, "cannot open a socket to the LaserCube at " + options_.target.host);
+        return out_.Ended(StreamEnd::Failed, "cannot open a socket to the LaserCube at " + options_.target.host);
     const auto info = FirstContact();
     if (stop_)
-        return End(StreamEnd::Stopped, "");
+        return out_.Ended(StreamEnd::Stopped, "");
     if (!info)
-        return End(StreamEnd::Failed, "no answer from the LaserCube at " + AddressText(command_) + " port " +
-                                          std::to_string(options_.target.port));
+        return out_.Ended(StreamEnd::Failed, "no answer from the LaserCube at " + AddressText(command_) + " port " +
+                                                 std::to_string(options_.target.port));
     if (!Accept(*info))
         return out_;
     lastHeard_ = Clock::now();
@@ -376,7 +370,8 @@ StreamOutcome LaserCubeRun::Run()
         if (out_.status.connected)
             Fill();
         else if (ShowOverWhileLost())
-            return End(StreamEnd::Lost, "the LaserCube stopped answering and the show ended before it answered again");
+            return out_.Ended(StreamEnd::Lost,
+                              "the LaserCube stopped answering and the show ended before it answered again");
         Report(false);
         Listen(1ms);
     }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dac {
@@ -78,6 +79,14 @@ struct StreamOutcome {
     StreamEnd end = StreamEnd::Done;
     std::string message; // why it ended, for Failed, Lost and EmergencyStop
     StreamStatus status;
+
+    // How and why the stream ends, for a sender to return.
+    StreamOutcome &Ended(StreamEnd how, std::string why)
+    {
+        end = how;
+        message = std::move(why);
+        return *this;
+    }
 };
 
 struct StreamHooks {
