@@ -70,6 +70,10 @@ private:
     bool WaitToConnect();
     // The show's clock starts now, or at the shared start after a lead-in.
     void StartShow();
+    // After a gap (a lost link, a dry buffer): no stale points, and the show
+    // comes back where its clock is once the lead-in has played, so that it
+    // keeps its time and its step with other senders.
+    void Rejoin();
     double ShowSeconds() const { return std::chrono::duration<double>(Clock::now() - showStart_).count(); }
     void Report(bool force);
     Step End(StreamEnd end, std::string message)
@@ -298,16 +302,10 @@ EtherDreamRun::Step EtherDreamRun::Prepare()
 EtherDreamRun::Step EtherDreamRun::Connected()
 {
     began_ = false;
-    carry_.clear();
-    carryRate_.reset();
     rateQueued_ = false;
     if (everConnected_) {
         ++out_.status.reconnects;
-        // In step with other senders, the show comes back where they are
-        // once the lead-in has played.
-        feed_.Resume(ShowSeconds() + (options_.showStart ? options_.leadSeconds : 0));
-        rate_ = static_cast<std::uint32_t>(std::lround(feed_.Rate()));
-        Aim();
+        Rejoin();
     } else {
         StartShow();
     }
@@ -326,6 +324,15 @@ EtherDreamRun::Step EtherDreamRun::Connected()
     out_.status.connected = true;
     Report(true);
     return Step::Go;
+}
+
+void EtherDreamRun::Rejoin()
+{
+    carry_.clear();
+    carryRate_.reset();
+    feed_.Resume(ShowSeconds() + (options_.showStart ? options_.leadSeconds : 0));
+    rate_ = static_cast<std::uint32_t>(std::lround(feed_.Rate()));
+    Aim();
 }
 
 void EtherDreamRun::StartShow()
@@ -514,10 +521,11 @@ StreamOutcome EtherDreamRun::Run()
             // The buffer ran dry: the DAC went idle and wants preparing again.
             ++out_.status.underflows;
             began_ = false;
-            beginRate_ = rate_;
             rateQueued_ = false; // a prepare forgets the queued rates
             if (last_.playback == ed::Playback::Idle)
                 step = Prepare();
+            Rejoin();
+            beginRate_ = rate_;
         }
         if (step == Step::End)
             break;

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -181,6 +183,42 @@ TEST(MultiShow, ADacThatAnswersLateJoinsWhereTheOthersAre)
     EXPECT_GT(outcomes[1].status.skipped, 5u); // the show's time went on without it
     const auto [spread, frames] = Spread(rig, 45);
     EXPECT_GE(frames, 25u);
+    EXPECT_LT(spread, kMostSpread);
+}
+
+// A source that takes its time over one frame, as a slow disk would: the
+// DAC it feeds runs dry meanwhile.
+class SlowOnce : public dac::FrameSource {
+public:
+    SlowOnce(std::unique_ptr<dac::FrameSource> inner, std::uint64_t slot) : inner_(std::move(inner)), slot_(slot) {}
+    const std::vector<ilda::Point> *Frame(std::uint64_t slot) override
+    {
+        if (slot >= slot_ && !slept_) {
+            slept_ = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        return inner_->Frame(slot);
+    }
+
+private:
+    std::unique_ptr<dac::FrameSource> inner_;
+    std::uint64_t slot_;
+    bool slept_ = false;
+};
+
+TEST(MultiShow, AnEtherDreamThatRanDryComesBackInStep)
+{
+    Rig rig;
+    rig.Add(dac::Kind::EtherDream, 90);
+    rig.Add(dac::Kind::Idn, 90);
+    rig.outputs[0].source = std::make_unique<SlowOnce>(std::move(rig.outputs[0].source), 30);
+    std::atomic<bool> stop{false};
+    const auto outcomes = rig.Run(stop);
+    for (const auto &outcome : outcomes)
+        EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    EXPECT_GE(outcomes[0].status.underflows, 1u);
+    const auto [spread, frames] = Spread(rig, 60); // 2 s in: long after the gap
+    EXPECT_GE(frames, 20u);
     EXPECT_LT(spread, kMostSpread);
 }
 
