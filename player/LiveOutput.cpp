@@ -57,6 +57,19 @@ private:
 
 namespace {
 
+// A DAC's buffer, or why it has none, in a word.
+QString BufferWord(const DacState &state)
+{
+    const dac::StreamStatus &s = state.status;
+    if (state.ended)
+        return QStringLiteral("ended");
+    if (!s.connected)
+        return state.wasConnected ? QStringLiteral("lost") : QStringLiteral("connecting");
+    if (s.capacity)
+        return QStringLiteral("%1/%2").arg(s.buffered).arg(s.capacity);
+    return QString::number(s.buffered);
+}
+
 bool Failed(const dac::StreamOutcome &outcome)
 {
     return outcome.end != dac::StreamEnd::Done && outcome.end != dac::StreamEnd::Stopped;
@@ -200,10 +213,28 @@ QString LiveOutput::StatusText() const
     if (states_.size() == 1)
         return QStringLiteral("%1  %2  %3")
             .arg(QString::fromStdString(states_.front().target), rate, DacStateText(states_.front()));
-    QStringList parts{rate};
+    // Several: short enough for the status bar; Details() has each in full.
+    QStringList buffers, underflows, away;
+    for (const DacState &state : states_) {
+        buffers << BufferWord(state);
+        underflows << QString::number(state.status.underflows);
+        if (state.ended || !state.status.connected)
+            away << QString::fromStdString(state.target);
+    }
+    QString text = QStringLiteral("%1 DACs at %2; ").arg(states_.size()).arg(rate);
+    if (!away.isEmpty()) // first, where a narrow window still shows it
+        text += QStringLiteral("not playing: %1; ").arg(away.join(QStringLiteral(", ")));
+    return text + QStringLiteral("buffers %1; underflows %2")
+                      .arg(buffers.join(QStringLiteral(", ")), underflows.join(QStringLiteral(", ")));
+}
+
+QString LiveOutput::Details() const
+{
+    std::lock_guard lock(stateMutex_);
+    QStringList lines;
     for (const DacState &state : states_)
-        parts << QStringLiteral("%1: %2").arg(QString::fromStdString(state.target), DacStateText(state));
-    return parts.join(QStringLiteral("  |  "));
+        lines << QStringLiteral("%1: %2").arg(QString::fromStdString(state.target), DacStateText(state));
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace player

@@ -22,11 +22,7 @@ namespace player {
 OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), live_(new LiveOutput(this))
 {
     menu_ = window->menuBar()->addMenu(QStringLiteral("&Output"));
-    dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
-    dacGroup_ = new QActionGroup(this);
-    dacGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None); // several DACs play together
-    connect(dacGroup_, &QActionGroup::triggered, this, &OutputMenu::Ticked);
-    connect(live_, &LiveOutput::Ended, this, &OutputMenu::StreamEnded);
+    AddDacMenu();
     menu_->addAction(QStringLiteral("&Find DACs"), this, &OutputMenu::FindDacs);
     menu_->addAction(QStringLiteral("Find DACs on &This Computer Only"), this, &OutputMenu::FindDacsHere);
     menu_->addAction(QStringLiteral("&Add DAC by Address..."), this, &OutputMenu::AskForTarget);
@@ -87,6 +83,15 @@ void OutputMenu::SetFrame(FramePoints points)
         frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
     }
     live_->SetFrame(std::move(frame), ProfileRate());
+}
+
+void OutputMenu::AddDacMenu()
+{
+    dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
+    dacGroup_ = new QActionGroup(this);
+    dacGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None); // several DACs play together
+    connect(dacGroup_, &QActionGroup::triggered, this, &OutputMenu::Ticked);
+    connect(live_, &LiveOutput::Ended, this, &OutputMenu::StreamEnded);
 }
 
 void OutputMenu::AddProjector(QMainWindow *window)
@@ -333,6 +338,7 @@ void OutputMenu::UpdateStatus()
 {
     label_->setText(OutputOn() ? live_->StatusText()
                                : (lastMessage_.isEmpty() ? QStringLiteral("Output off") : lastMessage_));
+    label_->setToolTip(OutputOn() ? live_->Details() : label_->text()); // whole, where the bar cuts it
 }
 
 } // namespace player

@@ -9,6 +9,7 @@
 #include "player/ProjectorSetupDialog.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMainWindow>
 #include <QSettings>
 #include <QSlider>
@@ -281,11 +282,16 @@ void TestPlayerOutput::playsToEveryTickedDacAndResumesALostOne()
     QVERIFY(output.OutputOn());
     QTRY_VERIFY_WITH_TIMEOUT(Received(*left, *frame) && Received(*right, *frame), 5000);
     QCOMPARE(spare->Figures().connections, 0u);
-    const QString status = output.StatusText();
-    QVERIFY2(status.contains(QString::fromStdString(ticked[0].Target())) &&
-                 status.contains(QString::fromStdString(ticked[1].Target())),
-             qPrintable(status));
+    QVERIFY2(output.StatusText().startsWith(QStringLiteral("2 DACs at 30000 pts/s; buffers ")),
+             qPrintable(output.StatusText()));
+    const QString details = window.findChild<QLabel *>(QStringLiteral("outputStatus"))->toolTip();
+    QVERIFY2(details.contains(QString::fromStdString(ticked[0].Target())) &&
+                 details.contains(QString::fromStdString(ticked[1].Target())),
+             qPrintable(details));
 
+    // The right one's loss is told by its name, while the left plays on.
+    const QString away = QStringLiteral("not playing: ") + QString::fromStdString(ticked[0].Target());
+    QTRY_VERIFY_WITH_TIMEOUT(output.StatusText().contains(away), 5000);
     // The right one comes back after its loss; the left plays on, on its first connection.
     QTRY_VERIFY_WITH_TIMEOUT(right->Figures().connections >= 2 && right->Figures().playing, 8000);
     QVERIFY(output.OutputOn());

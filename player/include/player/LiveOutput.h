@@ -49,8 +49,13 @@ public:
     // Stops every sender and waits for them (each sends its lead-out).
     void Stop();
     bool Running() const { return worker_.joinable(); }
-    // The rate and each DAC's state, for the status bar.
+    // The rate and each DAC's state, short for the status bar: one DAC
+    // "TARGET  30000 pts/s  buffer 900/1800  underflows 0", several
+    // "2 DACs at 30000 pts/s; not playing: TARGET; buffers 900/1800, lost;
+    // underflows 0, 2".
     QString StatusText() const;
+    // A line for each DAC: its target and state.
+    QString Details() const;
 
 signals:
     // The output ended by itself: an emergency stop on any DAC, the loss

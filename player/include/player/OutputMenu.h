@@ -77,6 +77,7 @@ private:
     void UpdateStatus();
     std::optional<scan::Profile> ChosenProfile() const;
     double ProfileRate() const; // "none": 30,000 points a second
+    void AddDacMenu();
     void AddProjector(QMainWindow *window);
 
     QMenu *menu_ = nullptr;
