@@ -219,10 +219,10 @@ void OutputMenu::FindDacsHere()
 void OutputMenu::AskForTarget()
 {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(qobject_cast<QWidget *>(parent()), QStringLiteral("Add DAC"),
-                              QStringLiteral("Target (etherdream:HOST, idn:HOST[:PORT], lasercube:HOST):"),
-                              QLineEdit::Normal, QString(), &ok);
+    const QString text = QInputDialog::getText(
+        qobject_cast<QWidget *>(parent()), QStringLiteral("Add DAC"),
+        QStringLiteral("Target (etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT]):"), QLineEdit::Normal,
+        QString(), &ok);
     if (!ok || text.trimmed().isEmpty())
         return;
     lastMessage_ = AddTarget(text.trimmed());
@@ -268,16 +268,26 @@ void OutputMenu::Find(dac::DiscoveryOptions options)
             this,
             [this, found = std::move(found)]() mutable {
                 finder_.join();
-                lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
-                for (const dac::FoundDac &d : dacs_) // typed ones stay unless found
-                    if (d.name == kTyped && std::none_of(found.begin(), found.end(), [&d](const dac::FoundDac &f) {
-                            return f.Target() == d.Target();
-                        }))
-                        found.push_back(d);
-                SetDacs(std::move(found));
+                Searched(std::move(found));
             },
             Qt::QueuedConnection);
     });
+}
+
+// What a search found, with the DACs typed or ticked that it did not
+// find: a search never drops a DAC the user chose.
+void OutputMenu::Searched(std::vector<dac::FoundDac> found)
+{
+    lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
+    std::set<std::string> ticked, kept;
+    for (const dac::FoundDac &d : TickedDacs())
+        ticked.insert(d.Target());
+    for (const dac::FoundDac &d : found)
+        kept.insert(d.Target());
+    for (const dac::FoundDac &d : dacs_)
+        if ((d.name == kTyped || ticked.count(d.Target())) && !kept.count(d.Target()))
+            found.push_back(d);
+    SetDacs(std::move(found));
 }
 
 bool OutputMenu::OutputOn() const

@@ -24,6 +24,7 @@ private slots:
     void findsALaserCubeOnThisComputerAndTakesATypedTarget();
     void playsToEveryTickedDacAndResumesALostOne();
     void anEmergencyStopOnOneTurnsOutputOffForAll();
+    void ticksChangedWhileOnTakeEffectAndTypedDacsStay();
 
 private:
     testsupport::TempDir dir_{"lumivex-player-output"};
@@ -330,6 +331,44 @@ void TestPlayerOutput::anEmergencyStopOnOneTurnsOutputOffForAll()
              qPrintable(status));
     QVERIFY(ActionNamed(window, QStringLiteral("&Clear emergency stop"))->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!calm->Figures().playing, 5000); // the other one was stopped too
+}
+
+void TestPlayerOutput::ticksChangedWhileOnTakeEffectAndTypedDacsStay()
+{
+    auto first = StartEmulator();
+    auto second = StartEmulator();
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    output.SetDacs({Found(*first, "first")});
+    std::shared_ptr<std::vector<ilda::Point>> frame;
+    ShowLine(output, frame);
+    output.LaserAction()->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(first->Figures().playing, 5000);
+
+    // A DAC added by address while on joins the output; the same address again adds nothing.
+    const QString typed = QStringLiteral("etherdream:127.0.0.1:%1").arg(second->Port());
+    QVERIFY(output.AddTarget(typed).isEmpty());
+    QVERIFY(output.AddTarget(typed).isEmpty());
+    QCOMPARE(output.TickedDacs().size(), 2u);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(second->Figures().playing && first->Figures().playing, 5000);
+
+    // A search that does not find them (they announce nowhere) keeps both, ticked.
+    output.FindDacsHere();
+    QTRY_VERIFY_WITH_TIMEOUT(!output.StatusText().startsWith(QStringLiteral("looking")), 10000);
+    const auto ticked = output.TickedDacs();
+    QCOMPARE(ticked.size(), 2u);
+    QCOMPARE(ticked[0].name, std::string("first"));
+    QCOMPARE(QString::fromStdString(ticked[1].name + " " + ticked[1].Target()), QStringLiteral("typed ") + typed);
+
+    // Every tick taken away: the output goes off.
+    for (QAction *a : window.findChildren<QAction *>())
+        if (a->isChecked() && a->text().contains(QStringLiteral("127.0.0.1:")))
+            a->trigger();
+    QVERIFY(output.TickedDacs().empty());
+    QVERIFY(!output.OutputOn());
+    QVERIFY(!output.LaserAction()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!first->Figures().playing && !second->Figures().playing, 5000);
 }
 
 QTEST_MAIN(TestPlayerOutput)

@@ -71,6 +71,7 @@ signals:
 
 private:
     void Find(dac::DiscoveryOptions options);
+    void Searched(std::vector<dac::FoundDac> found);
     void StreamEnded(bool emergencyStop, const QString &message);
     void Ticked(QAction *action);
     void UpdateLaser();
