@@ -67,7 +67,7 @@ QString BufferWord(const DacState &state)
         return state.wasConnected ? QStringLiteral("lost") : QStringLiteral("connecting");
     if (s.capacity)
         return QStringLiteral("%1/%2").arg(s.buffered).arg(s.capacity);
-    return QString::number(s.buffered);
+    return s.buffered ? QString::number(s.buffered) : QStringLiteral("-"); // IDN: frames, no buffer
 }
 
 bool Failed(const dac::StreamOutcome &outcome)
