@@ -45,6 +45,10 @@ std::vector<StreamOutcome> RunMultiShow(std::vector<ShowOutput> &outputs, const 
         threads.emplace_back([&, i] {
             const StreamHooks own = OutputHooks(i, hooks, hookMutex);
             outcomes[i] = RunStream(outputs[i].options, *outputs[i].source, stopAll, own);
+            if (hooks.onEnded) {
+                std::lock_guard lock(hookMutex);
+                hooks.onEnded(i, outcomes[i]);
+            }
             if (outcomes[i].end == StreamEnd::EmergencyStop)
                 stopAll = true; // one projector stopped for safety stops them all
             --running;

@@ -14,46 +14,15 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <set>
+
 namespace player {
 
-// The frame on show, prepared for the profile, handed to the sender's
-// thread with the profile's rate; the show never ends by itself.
-class OutputMenu::LiveSource : public dac::FrameSource {
-public:
-    void Set(std::vector<ilda::Point> frame, double rate)
-    {
-        std::lock_guard lock(mutex_);
-        next_ = std::move(frame);
-        nextRate_ = rate;
-    }
-    std::vector<ilda::Point> Next() const
-    {
-        std::lock_guard lock(mutex_);
-        return next_;
-    }
-    std::uint64_t Taken() const { return taken_; }
-    const std::vector<ilda::Point> *Frame(std::uint64_t) override
-    {
-        std::lock_guard lock(mutex_);
-        current_ = next_;
-        currentRate_ = nextRate_;
-        ++taken_;
-        return &current_;
-    }
-    double FrameRate() const override { return currentRate_; }
-
-private:
-    mutable std::mutex mutex_;
-    std::atomic<std::uint64_t> taken_{0};
-    std::vector<ilda::Point> next_, current_;
-    double nextRate_ = 0, currentRate_ = 0; // currentRate_: the sender's thread only
-};
-
-OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make_shared<LiveSource>())
+OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), live_(new LiveOutput(this))
 {
     menu_ = window->menuBar()->addMenu(QStringLiteral("&Output"));
-    dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
-    dacGroup_ = new QActionGroup(this);
+    AddDacMenu();
     menu_->addAction(QStringLiteral("&Find DACs"), this, &OutputMenu::FindDacs);
     menu_->addAction(QStringLiteral("Find DACs on &This Computer Only"), this, &OutputMenu::FindDacsHere);
     menu_->addAction(QStringLiteral("&Add DAC by Address..."), this, &OutputMenu::AskForTarget);
@@ -97,7 +66,7 @@ OutputMenu::OutputMenu(QMainWindow *window) : QObject(window), source_(std::make
 
 OutputMenu::~OutputMenu()
 {
-    StopStream();
+    live_->Stop();
     if (finder_.joinable())
         finder_.join();
 }
@@ -113,7 +82,16 @@ void OutputMenu::SetFrame(FramePoints points)
         const auto profile = ChosenProfile();
         frame = profile ? scan::PrepareFrame(*points, *profile) : *points;
     }
-    source_->Set(std::move(frame), ProfileRate());
+    live_->SetFrame(std::move(frame), ProfileRate());
+}
+
+void OutputMenu::AddDacMenu()
+{
+    dacMenu_ = menu_->addMenu(QStringLiteral("&DAC"));
+    dacGroup_ = new QActionGroup(this);
+    dacGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None); // several DACs play together
+    connect(dacGroup_, &QActionGroup::triggered, this, &OutputMenu::Ticked);
+    connect(live_, &LiveOutput::Ended, this, &OutputMenu::StreamEnded);
 }
 
 void OutputMenu::AddProjector(QMainWindow *window)
@@ -139,12 +117,12 @@ void OutputMenu::SetProjector(const std::optional<projector::Setup> &setup)
 
 std::vector<ilda::Point> OutputMenu::NextFrame() const
 {
-    return source_->Next();
+    return live_->NextFrame();
 }
 
 std::uint64_t OutputMenu::FramesTaken() const
 {
-    return source_->Taken();
+    return live_->FramesTaken();
 }
 
 double OutputMenu::ProfileRate() const
@@ -163,8 +141,19 @@ std::optional<scan::Profile> OutputMenu::ChosenProfile() const
     return scan::FindProfile(chosen->data().toString().toStdString());
 }
 
+namespace {
+
+// A DAC the user typed is kept when a search does not find it.
+const std::string kTyped = "typed";
+
+} // namespace
+
 void OutputMenu::SetDacs(std::vector<dac::FoundDac> dacs)
 {
+    std::set<std::string> ticked;
+    for (const dac::FoundDac &d : TickedDacs())
+        ticked.insert(d.Target());
+    const bool first = dacs_.empty();
     dacs_ = std::move(dacs);
     dacMenu_->clear();
     for (QAction *a : dacGroup_->actions())
@@ -174,13 +163,43 @@ void OutputMenu::SetDacs(std::vector<dac::FoundDac> dacs)
         QAction *a = dacMenu_->addAction(QString::fromStdString(d.name + "  " + d.Target()));
         a->setCheckable(true);
         a->setData(static_cast<int>(i));
-        a->setChecked(i == 0);
+        // One entry per DAC is ticked, so no DAC gets two senders.
+        a->setChecked(first ? i == 0 : ticked.erase(d.Target()) > 0);
         dacGroup_->addAction(a);
     }
     if (dacs_.empty())
         dacMenu_->addAction(QStringLiteral("(none found)"))->setEnabled(false);
-    laser_->setEnabled(!dacs_.empty());
+    UpdateLaser();
     UpdateStatus();
+}
+
+std::vector<dac::FoundDac> OutputMenu::TickedDacs() const
+{
+    std::vector<dac::FoundDac> ticked;
+    for (const QAction *a : dacGroup_->actions())
+        if (a->isChecked())
+            ticked.push_back(dacs_[static_cast<std::size_t>(a->data().toInt())]);
+    return ticked;
+}
+
+// A tick by the user: another entry for the same DAC is unticked; while
+// the laser is on, output goes on to the DACs now ticked.
+void OutputMenu::Ticked(QAction *action)
+{
+    const std::string target = dacs_[static_cast<std::size_t>(action->data().toInt())].Target();
+    for (QAction *a : dacGroup_->actions())
+        if (a != action && action->isChecked() && dacs_[static_cast<std::size_t>(a->data().toInt())].Target() == target)
+            a->setChecked(false);
+    if (OutputOn()) {
+        SetOutput(false);
+        SetOutput(!TickedDacs().empty());
+    }
+    UpdateLaser();
+}
+
+void OutputMenu::UpdateLaser()
+{
+    laser_->setEnabled(OutputOn() || !TickedDacs().empty());
 }
 
 void OutputMenu::FindDacs()
@@ -200,10 +219,10 @@ void OutputMenu::FindDacsHere()
 void OutputMenu::AskForTarget()
 {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(qobject_cast<QWidget *>(parent()), QStringLiteral("Add DAC"),
-                              QStringLiteral("Target (etherdream:HOST, idn:HOST[:PORT], lasercube:HOST):"),
-                              QLineEdit::Normal, QString(), &ok);
+    const QString text = QInputDialog::getText(
+        qobject_cast<QWidget *>(parent()), QStringLiteral("Add DAC"),
+        QStringLiteral("Target (etherdream:HOST[:PORT], idn:HOST[:PORT], lasercube:HOST[:PORT]):"), QLineEdit::Normal,
+        QString(), &ok);
     if (!ok || text.trimmed().isEmpty())
         return;
     lastMessage_ = AddTarget(text.trimmed());
@@ -218,13 +237,20 @@ QString OutputMenu::AddTarget(const QString &text)
         return QString::fromStdString(problem);
     dac::FoundDac typed;
     typed.kind = target->kind;
-    typed.name = "typed";
+    typed.name = kTyped;
     typed.address = target->host;
     typed.port = target->port;
+    typed.unit = target->unit;
     auto dacs = dacs_;
-    dacs.push_back(typed);
+    const auto same = std::find_if(dacs.begin(), dacs.end(), [&typed](const dac::FoundDac &d) {
+        return d.name == kTyped && d.Target() == typed.Target();
+    });
+    const auto at = static_cast<int>(same - dacs.begin());
+    if (same == dacs.end())
+        dacs.push_back(typed);
     SetDacs(std::move(dacs));
-    dacGroup_->actions().back()->setChecked(true);
+    dacGroup_->actions().at(at)->setChecked(true);
+    Ticked(dacGroup_->actions().at(at));
     return {};
 }
 
@@ -242,16 +268,31 @@ void OutputMenu::Find(dac::DiscoveryOptions options)
             this,
             [this, found = std::move(found)]() mutable {
                 finder_.join();
-                lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
-                SetDacs(std::move(found));
+                Searched(std::move(found));
             },
             Qt::QueuedConnection);
     });
 }
 
+// What a search found, with the DACs typed or ticked that it did not
+// find: a search never drops a DAC the user chose.
+void OutputMenu::Searched(std::vector<dac::FoundDac> found)
+{
+    lastMessage_ = found.empty() ? QStringLiteral("no DAC answered") : QString();
+    std::set<std::string> ticked, kept;
+    for (const dac::FoundDac &d : TickedDacs())
+        ticked.insert(d.Target());
+    for (const dac::FoundDac &d : found)
+        kept.insert(d.Target());
+    for (const dac::FoundDac &d : dacs_)
+        if ((d.name == kTyped || ticked.count(d.Target())) && !kept.count(d.Target()))
+            found.push_back(d);
+    SetDacs(std::move(found));
+}
+
 bool OutputMenu::OutputOn() const
 {
-    return worker_.joinable();
+    return live_->Running();
 }
 
 void OutputMenu::SetOutput(bool on)
@@ -261,65 +302,30 @@ void OutputMenu::SetOutput(bool on)
         return;
     }
     if (!on) {
-        StopStream();
+        live_->Stop();
+        timer_->stop();
         lastMessage_ = QStringLiteral("laser output off");
     } else {
-        const QAction *chosen = dacGroup_->checkedAction();
-        if (!chosen) {
+        const auto ticked = TickedDacs();
+        if (ticked.empty()) {
             laser_->setChecked(false);
             return;
         }
-        streaming_ = dacs_[static_cast<std::size_t>(chosen->data().toInt())];
-        dac::StreamOptions options;
-        options.target = {streaming_->kind, streaming_->address, streaming_->port};
-        options.target.unit = streaming_->unit;
-        options.rate = ProfileRate();
-        options.maxRate = streaming_->maxRate;
-        options.capacity = streaming_->capacity;
-        options.endOnLoss = true;
-        options.clearEstop = std::exchange(clearEstopNext_, false);
-        stop_ = false;
         lastMessage_.clear();
-        {
-            std::lock_guard lock(statusMutex_);
-            status_ = {};
-            status_.rate = options.rate; // until the sender's first report
-        }
-        worker_ = std::thread([this, options, source = source_] {
-            dac::StreamHooks hooks;
-            hooks.onStatus = [this](const dac::StreamStatus &s) {
-                std::lock_guard lock(statusMutex_);
-                status_ = s;
-            };
-            const auto outcome = dac::RunStream(options, *source, stop_, hooks);
-            if (!stop_)
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, end = static_cast<int>(outcome.end), message = QString::fromStdString(outcome.message)] {
-                        StreamEnded(end, message);
-                    },
-                    Qt::QueuedConnection);
-        });
+        live_->Start(ticked, ProfileRate(), std::exchange(clearEstopNext_, false));
         timer_->start();
     }
     const QSignalBlocker block(laser_);
     laser_->setChecked(OutputOn());
+    UpdateLaser();
     UpdateStatus();
     emit OutputChanged(OutputOn());
 }
 
-void OutputMenu::StopStream()
+void OutputMenu::StreamEnded(bool emergencyStop, const QString &message)
 {
-    stop_ = true;
-    if (worker_.joinable())
-        worker_.join();
     timer_->stop();
-}
-
-void OutputMenu::StreamEnded(int end, const QString &message)
-{
-    StopStream();
-    if (static_cast<dac::StreamEnd>(end) == dac::StreamEnd::EmergencyStop) {
+    if (emergencyStop) {
         clearEstop_->setEnabled(true);
         lastMessage_ = QStringLiteral("EMERGENCY STOP: %1; clear it to go on").arg(message);
     } else {
@@ -328,6 +334,7 @@ void OutputMenu::StreamEnded(int end, const QString &message)
     }
     const QSignalBlocker block(laser_);
     laser_->setChecked(false);
+    UpdateLaser();
     UpdateStatus();
     emit OutputChanged(false);
 }
@@ -339,25 +346,9 @@ QString OutputMenu::StatusText() const
 
 void OutputMenu::UpdateStatus()
 {
-    if (!OutputOn() || !streaming_) {
-        label_->setText(lastMessage_.isEmpty() ? QStringLiteral("Output off") : lastMessage_);
-        return;
-    }
-    dac::StreamStatus s;
-    {
-        std::lock_guard lock(statusMutex_);
-        s = status_;
-    }
-    QString text =
-        QStringLiteral("%1  %2 pts/s").arg(QString::fromStdString(streaming_->Target())).arg(s.rate, 0, 'f', 0);
-    if (!s.connected)
-        text += QStringLiteral("  connecting");
-    else if (s.capacity)
-        text += QStringLiteral("  buffer %1/%2").arg(s.buffered).arg(s.capacity);
-    else if (s.buffered)
-        text += QStringLiteral("  buffer %1").arg(s.buffered);
-    text += QStringLiteral("  underflows %1").arg(s.underflows);
-    label_->setText(text);
+    label_->setText(OutputOn() ? live_->StatusText()
+                               : (lastMessage_.isEmpty() ? QStringLiteral("Output off") : lastMessage_));
+    label_->setToolTip(OutputOn() ? live_->Details() : label_->text()); // whole, where the bar cuts it
 }
 
 } // namespace player

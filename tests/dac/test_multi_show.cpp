@@ -63,9 +63,9 @@ struct Rig {
         outputs.push_back(std::move(output));
         emulators.push_back(std::move(emulator));
     }
-    std::vector<dac::StreamOutcome> Run(const std::atomic<bool> &stop)
+    std::vector<dac::StreamOutcome> Run(const std::atomic<bool> &stop, const dac::MultiShowHooks &hooks = {})
     {
-        auto outcomes = dac::RunMultiShow(outputs, stop, {}, {0.3});
+        auto outcomes = dac::RunMultiShow(outputs, stop, hooks, {0.3});
         for (auto &emulator : emulators)
             emulator->Stop();
         return outcomes;
@@ -235,6 +235,27 @@ TEST(MultiShow, AnEmergencyStopOnOneStopsThemAll)
     EXPECT_EQ(outcomes[0].end, dac::StreamEnd::Stopped);
     EXPECT_EQ(outcomes[1].end, dac::StreamEnd::EmergencyStop);
     EXPECT_EQ(outcomes[2].end, dac::StreamEnd::Stopped);
+}
+
+TEST(MultiShow, EachOutputsEndIsToldWhileTheOthersPlayOn)
+{
+    Rig rig;
+    rig.Add(dac::Kind::Idn, 15);
+    rig.Add(dac::Kind::EtherDream, 60);
+    std::atomic<bool> stop{false};
+    std::vector<std::uint64_t> sent(2, 0);
+    std::vector<std::pair<std::size_t, std::uint64_t>> ends; // the output, and what the other had sent by then
+    dac::MultiShowHooks hooks;
+    hooks.onFrameSent = [&sent](std::size_t i, std::uint64_t) { ++sent[i]; };
+    hooks.onEnded = [&](std::size_t i, const dac::StreamOutcome &outcome) {
+        EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+        ends.emplace_back(i, sent[1 - i]);
+    };
+    rig.Run(stop, hooks);
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_EQ(ends[0].first, 0u);
+    EXPECT_LT(ends[0].second, 45u); // the longer show had most of its frames still to play
+    EXPECT_EQ(ends[1].first, 1u);
 }
 
 // The lead-in's length in all, set after taking some of it: where the first frame begins.

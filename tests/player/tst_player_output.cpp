@@ -1,6 +1,7 @@
-// The Output menu against an Ether Dream emulator on loopback: off at
-// start, the frame on show streamed while on, off by itself when the DAC
-// goes away; a profile change takes its rate without a new connection.
+// The Output menu against Ether Dream emulators on loopback: off at start,
+// the frame on show streamed while on, off by itself when the only DAC goes
+// away; a profile change takes its rate without a new connection; several
+// DACs ticked play together, and an emergency stop on one stops them all.
 #include "TempDir.h"
 #include "emulator/Emulator.h"
 #include "player/OutputMenu.h"
@@ -8,6 +9,7 @@
 #include "player/ProjectorSetupDialog.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMainWindow>
 #include <QSettings>
 #include <QSlider>
@@ -20,6 +22,9 @@ private slots:
     void streamsTheFrameOnShowAndTurnsOffOnLoss();
     void aProjectorsStageReachesTheDac();
     void findsALaserCubeOnThisComputerAndTakesATypedTarget();
+    void playsToEveryTickedDacAndResumesALostOne();
+    void anEmergencyStopOnOneTurnsOutputOffForAll();
+    void ticksChangedWhileOnTakeEffectAndTypedDacsStay();
 
 private:
     testsupport::TempDir dir_{"lumivex-player-output"};
@@ -197,6 +202,173 @@ void TestPlayerOutput::findsALaserCubeOnThisComputerAndTakesATypedTarget()
                         [](const ilda::Point &p) { return p.x > 0 && p.color == ilda::Rgb(255, 0, 0); }));
     output.SetOutput(false);
     QVERIFY(!output.OutputOn());
+}
+
+namespace {
+
+// An Ether Dream emulator on a free port, keeping what it receives.
+std::unique_ptr<emu::Emulator> StartEmulator(double dropAfter = -1, double estopAfter = -1)
+{
+    emu::EmulatorOptions options;
+    options.anyPort = true;
+    options.broadcastTo.clear();
+    options.keep = true;
+    options.dropAfter = dropAfter;
+    options.estopAfter = estopAfter;
+    auto emulator = std::make_unique<emu::Emulator>(options);
+    std::string problem;
+    if (!emulator->Start(problem))
+        qWarning("%s", problem.c_str());
+    return emulator;
+}
+
+dac::FoundDac Found(const emu::Emulator &emulator, const std::string &name)
+{
+    dac::FoundDac found;
+    found.name = name;
+    found.address = "127.0.0.1";
+    found.port = emulator.Port();
+    found.capacity = 1800;
+    found.maxRate = 100000;
+    return found;
+}
+
+QAction *ActionNamed(const QMainWindow &window, const QString &start)
+{
+    const auto actions = window.findChildren<QAction *>();
+    const auto it = std::find_if(actions.begin(), actions.end(),
+                                 [&start](const QAction *a) { return a->text().startsWith(start); });
+    return it == actions.end() ? nullptr : *it;
+}
+
+// The menu with a green line on show, its DACs the emulators' (the first ticked).
+void ShowLine(player::OutputMenu &output, std::shared_ptr<std::vector<ilda::Point>> &frame)
+{
+    frame = std::make_shared<std::vector<ilda::Point>>(60);
+    for (std::size_t i = 0; i < frame->size(); ++i) {
+        (*frame)[i].x = static_cast<std::int16_t>(i * 400 - 12000);
+        (*frame)[i].y = static_cast<std::int16_t>(i * 100);
+        (*frame)[i].color = ilda::Rgb(0, 255, 0);
+    }
+    output.SetFrame(frame);
+}
+
+} // namespace
+
+void TestPlayerOutput::playsToEveryTickedDacAndResumesALostOne()
+{
+    auto left = StartEmulator();
+    auto right = StartEmulator(1.0); // drops its connection a second in, for a second
+    auto spare = StartEmulator();
+    QVERIFY(left->Port() && right->Port() && spare->Port());
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    output.Projector()->Clear();                            // an earlier test's, kept in the settings
+    ActionNamed(window, QStringLiteral("none"))->trigger(); // the frames as they are
+    output.SetDacs({Found(*left, "left"), Found(*right, "right")});
+    QCOMPARE(output.TickedDacs().size(), 1u); // the first, as ever
+    ActionNamed(window, QStringLiteral("right"))->trigger();
+    QCOMPARE(output.TickedDacs().size(), 2u);
+
+    // Another search, in another order and with a DAC more: the ticks stay with their DACs.
+    output.SetDacs({Found(*spare, "spare"), Found(*right, "right"), Found(*left, "left")});
+    const auto ticked = output.TickedDacs();
+    QCOMPARE(ticked.size(), 2u);
+    QCOMPARE(ticked[0].port, right->Port());
+    QCOMPARE(ticked[1].port, left->Port());
+
+    std::shared_ptr<std::vector<ilda::Point>> frame;
+    ShowLine(output, frame);
+    output.LaserAction()->setChecked(true);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(Received(*left, *frame) && Received(*right, *frame), 5000);
+    QCOMPARE(spare->Figures().connections, 0u);
+    QVERIFY2(output.StatusText().startsWith(QStringLiteral("2 DACs at 30000 pts/s; buffers ")),
+             qPrintable(output.StatusText()));
+    const QString details = window.findChild<QLabel *>(QStringLiteral("outputStatus"))->toolTip();
+    QVERIFY2(details.contains(QString::fromStdString(ticked[0].Target())) &&
+                 details.contains(QString::fromStdString(ticked[1].Target())),
+             qPrintable(details));
+
+    // The right one's loss is told by its name, while the left plays on.
+    const QString away = QStringLiteral("not playing: ") + QString::fromStdString(ticked[0].Target());
+    QTRY_VERIFY_WITH_TIMEOUT(output.StatusText().contains(away), 5000);
+    // The right one comes back after its loss; the left plays on, on its first connection.
+    QTRY_VERIFY_WITH_TIMEOUT(right->Figures().connections >= 2 && right->Figures().playing, 8000);
+    QVERIFY(output.OutputOn());
+    QCOMPARE(left->Figures().connections, 1u);
+    const std::uint64_t before = left->Figures().pointsPlayed;
+    QTRY_VERIFY_WITH_TIMEOUT(left->Figures().pointsPlayed > before + 3000, 5000);
+
+    output.SetOutput(false);
+    QVERIFY(!output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(!left->Figures().playing && !right->Figures().playing, 5000);
+    QCOMPARE(output.StatusText(), QStringLiteral("laser output off"));
+}
+
+void TestPlayerOutput::anEmergencyStopOnOneTurnsOutputOffForAll()
+{
+    auto calm = StartEmulator();
+    auto stopping = StartEmulator(-1, 0.8);
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    output.SetDacs({Found(*calm, "calm"), Found(*stopping, "stopping")});
+    ActionNamed(window, QStringLiteral("stopping"))->trigger();
+    std::shared_ptr<std::vector<ilda::Point>> frame;
+    ShowLine(output, frame);
+    QSignalSpy changes(&output, &player::OutputMenu::OutputChanged);
+    output.LaserAction()->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(calm->Figures().playing, 5000);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!output.OutputOn(), 8000);
+    QVERIFY(!output.LaserAction()->isChecked());
+    QCOMPARE(changes.size(), 2);
+    QCOMPARE(changes.last().first().toBool(), false);
+    const QString status = output.StatusText();
+    QVERIFY2(status.startsWith(QStringLiteral("EMERGENCY STOP: ")) &&
+                 status.contains(QString::fromStdString(Found(*stopping, "").Target())) &&
+                 status.contains(QStringLiteral("every DAC was stopped")),
+             qPrintable(status));
+    QVERIFY(ActionNamed(window, QStringLiteral("&Clear emergency stop"))->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!calm->Figures().playing, 5000); // the other one was stopped too
+}
+
+void TestPlayerOutput::ticksChangedWhileOnTakeEffectAndTypedDacsStay()
+{
+    auto first = StartEmulator();
+    auto second = StartEmulator();
+    QMainWindow window;
+    player::OutputMenu output(&window);
+    output.SetDacs({Found(*first, "first")});
+    std::shared_ptr<std::vector<ilda::Point>> frame;
+    ShowLine(output, frame);
+    output.LaserAction()->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(first->Figures().playing, 5000);
+
+    // A DAC added by address while on joins the output; the same address again adds nothing.
+    const QString typed = QStringLiteral("etherdream:127.0.0.1:%1").arg(second->Port());
+    QVERIFY(output.AddTarget(typed).isEmpty());
+    QVERIFY(output.AddTarget(typed).isEmpty());
+    QCOMPARE(output.TickedDacs().size(), 2u);
+    QVERIFY(output.OutputOn());
+    QTRY_VERIFY_WITH_TIMEOUT(second->Figures().playing && first->Figures().playing, 5000);
+
+    // A search that does not find them (they announce nowhere) keeps both, ticked.
+    output.FindDacsHere();
+    QTRY_VERIFY_WITH_TIMEOUT(!output.StatusText().startsWith(QStringLiteral("looking")), 10000);
+    const auto ticked = output.TickedDacs();
+    QCOMPARE(ticked.size(), 2u);
+    QCOMPARE(ticked[0].name, std::string("first"));
+    QCOMPARE(QString::fromStdString(ticked[1].name + " " + ticked[1].Target()), QStringLiteral("typed ") + typed);
+
+    // Every tick taken away: the output goes off.
+    for (QAction *a : window.findChildren<QAction *>())
+        if (a->isChecked() && a->text().contains(QStringLiteral("127.0.0.1:")))
+            a->trigger();
+    QVERIFY(output.TickedDacs().empty());
+    QVERIFY(!output.OutputOn());
+    QVERIFY(!output.LaserAction()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!first->Figures().playing && !second->Figures().playing, 5000);
 }
 
 QTEST_MAIN(TestPlayerOutput)

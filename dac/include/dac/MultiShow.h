@@ -23,6 +23,8 @@ struct MultiShowHooks {
     // Called from the senders' threads, one call at a time.
     std::function<void(std::size_t output, const StreamStatus &)> onStatus;
     std::function<void(std::size_t output, std::uint64_t slot)> onFrameSent;
+    // An output's end, as it comes: the others may play on after it.
+    std::function<void(std::size_t output, const StreamOutcome &)> onEnded;
 };
 
 struct MultiShowOptions {

@@ -1,21 +1,20 @@
 // The player's Output menu: the DACs found (on the network, or on this
-// computer only, which sends no broadcast) or typed, a scanner profile, and the
-// "Laser output" switch. While it is on, the frame on show (playing or
-// paused) streams to the chosen DAC from a thread of its own; any loss of
-// the connection or emergency stop turns it off. A label in the status bar
-// shows the DAC, rate, buffer and underflows.
+// computer only, which sends no broadcast) or typed, each ticked or not, a
+// scanner profile, and the "Laser output" switch. While it is on, the frame
+// on show (playing or paused) streams to every ticked DAC (a LiveOutput);
+// an emergency stop on any, or the loss of the only one, turns it off. A
+// label in the status bar shows the rate and each DAC's buffer and
+// underflows.
 #pragma once
 
 #include "dac/Discovery.h"
 #include "player/FrameCache.h"
+#include "player/LiveOutput.h"
 #include "projector/Stage.h"
 #include "scan/Profile.h"
 
 #include <QObject>
 
-#include <atomic>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -38,12 +37,16 @@ public:
 
     // The frame now on show.
     void SetFrame(FramePoints points);
-    // The DACs offered (what Find DACs found); the first is chosen.
+    // The DACs offered (what Find DACs found): the ones ticked before stay
+    // ticked; the first is ticked when none was offered before.
     void SetDacs(std::vector<dac::FoundDac> dacs);
     // A DAC by its target ("lasercube:HOST", as lumivex dacs prints it),
-    // added and chosen; the problem when text is no target.
+    // added and ticked (the others keep their ticks); the problem when
+    // text is no target.
     QString AddTarget(const QString &text);
-    // Turns output on or off; on needs a DAC.
+    // The DACs ticked, in the menu's order.
+    std::vector<dac::FoundDac> TickedDacs() const;
+    // Turns output on or off; on needs a ticked DAC.
     void SetOutput(bool on);
     bool OutputOn() const;
     QAction *LaserAction() const { return laser_; }
@@ -67,13 +70,15 @@ signals:
     void OutputChanged(bool on);
 
 private:
-    class LiveSource;
     void Find(dac::DiscoveryOptions options);
-    void StreamEnded(int end, const QString &message);
+    void Searched(std::vector<dac::FoundDac> found);
+    void StreamEnded(bool emergencyStop, const QString &message);
+    void Ticked(QAction *action);
+    void UpdateLaser();
     void UpdateStatus();
     std::optional<scan::Profile> ChosenProfile() const;
     double ProfileRate() const; // "none": 30,000 points a second
-    void StopStream();
+    void AddDacMenu();
     void AddProjector(QMainWindow *window);
 
     QMenu *menu_ = nullptr;
@@ -92,13 +97,8 @@ private:
     class ProjectorMenu *projector_ = nullptr;
     std::optional<projector::OutputStage> stage_;
 
-    std::shared_ptr<LiveSource> source_;
-    std::thread worker_;
+    LiveOutput *live_ = nullptr;
     std::thread finder_;
-    std::atomic<bool> stop_{false};
-    mutable std::mutex statusMutex_;
-    dac::StreamStatus status_;
-    std::optional<dac::FoundDac> streaming_;
 };
 
 } // namespace player
