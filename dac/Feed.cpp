@@ -45,13 +45,16 @@ void PointFeed::Resume(double seconds)
 {
     if (Ending())
         return;
+    // The lead-in lasts until the show can come back on a slot's start.
+    const double back = clock_.ComeBackAt(seconds);
     phase_ = Phase::LeadIn;
-    leadPoints_ = static_cast<std::size_t>(std::ceil(rate_ * leadSeconds_));
+    // (A millionth of a point of rounding is no point more.)
+    leadPoints_ = static_cast<std::size_t>(std::ceil(rate_ * (leadSeconds_ + (back - seconds)) - 1e-6));
     leadLeft_ = leadPoints_;
     pending_.clear();
     pendingAt_ = 0;
     lastStarted_.reset();
-    baseSeconds_ = seconds;
+    baseSeconds_ = back;
     showPoints_ = 0;
     clock_.Resume();
 }

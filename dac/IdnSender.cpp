@@ -50,7 +50,7 @@ private:
     }
     // A ping response for one of the last pings sent.
     bool Answers(std::span<const std::uint8_t> reply) const;
-    void Listen(std::chrono::milliseconds wait);
+    void Listen(std::chrono::microseconds wait);
     // Returns the time one pass of the frame takes.
     Clock::duration SendFrame(const std::vector<ilda::Point> &frame);
     // The show until it ends (null), or the outcome when nothing more may be sent.
@@ -94,11 +94,11 @@ bool IdnRun::Answers(std::span<const std::uint8_t> reply) const
            pings_.begin() + static_cast<std::ptrdiff_t>(sent);
 }
 
-void IdnRun::Listen(std::chrono::milliseconds wait)
+void IdnRun::Listen(std::chrono::microseconds wait)
 {
     std::uint8_t buffer[2048];
     while (WaitReadable(socket_.Fd(), wait)) {
-        wait = 0ms;
+        wait = 0us;
         const ssize_t got = ::recv(socket_.Fd(), buffer, sizeof buffer, 0);
         if (got > 0 && Answers({buffer, static_cast<std::size_t>(got)}))
             lastHeard_ = Clock::now();
@@ -230,7 +230,7 @@ StreamOutcome *IdnRun::Show()
         Report(false);
         const auto untilNext = std::max(clock.SlotEnd() - std::chrono::duration<double>(now - showStart_).count(),
                                         std::chrono::duration<double>(frameEnds_ - now).count());
-        Listen(std::chrono::milliseconds(std::clamp<long long>(std::llround(untilNext * 1000), 0, 5)));
+        Listen(std::chrono::microseconds(std::clamp<long long>(std::llround(untilNext * 1e6), 0, 5000)));
     }
 }
 

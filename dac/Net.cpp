@@ -7,6 +7,7 @@
 #include <netdb.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <time.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -117,10 +118,12 @@ Socket TcpListen(const sockaddr_in &address)
     return socket;
 }
 
-bool WaitReadable(int fd, std::chrono::milliseconds timeout)
+bool WaitReadable(int fd, std::chrono::microseconds timeout)
 {
     pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, static_cast<int>(std::max<long long>(0, timeout.count()))) == 1;
+    const long long us = std::max<long long>(0, timeout.count());
+    const timespec wait{static_cast<time_t>(us / 1'000'000), static_cast<long>(us % 1'000'000 * 1000)};
+    return ::ppoll(&p, 1, &wait, nullptr) == 1;
 }
 
 bool SendAll(int fd, std::span<const std::uint8_t> bytes)
@@ -139,7 +142,7 @@ bool SendAll(int fd, std::span<const std::uint8_t> bytes)
 bool ReceiveExact(int fd, std::span<std::uint8_t> out, Clock::time_point deadline)
 {
     while (!out.empty()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
         if (left.count() < 0 || !WaitReadable(fd, left))
             return false;
         const ssize_t got = ::recv(fd, out.data(), out.size(), 0);

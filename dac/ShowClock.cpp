@@ -38,6 +38,13 @@ std::uint64_t ShowClock::DueAt(double seconds) const
     return slot_ + 1 + static_cast<std::uint64_t>(std::floor((seconds - end) * fps_));
 }
 
+double ShowClock::ComeBackAt(double seconds) const
+{
+    if (timing_ == Timing::Every)
+        return seconds;
+    return std::ceil(seconds * fps_ - 1e-9) / fps_; // a hair past a start is that start
+}
+
 std::uint64_t ShowClock::Resume()
 {
     const double now = now_();

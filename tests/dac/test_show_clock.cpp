@@ -1,12 +1,14 @@
 // Which frame is due and which are skipped, on a clock the test turns, and
 // an ILDA file's frames read as they are due.
 #include "dac/FileShow.h"
+#include "dac/Show.h"
 #include "dac/ShowClock.h"
 #include "ilda/Writing.h"
 #include "rtl/Classes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -92,6 +94,34 @@ std::unique_ptr<CountingStream> File(std::size_t frames, std::size_t points)
     stream->WriteBuffer(writer.Bytes().data(), writer.Bytes().size());
     stream->SetPosition(0);
     return stream;
+}
+
+// A show that comes back mid-slot waits, blanked, for the next slot's
+// start when it keeps its time; showing every frame, it goes on at once.
+TEST(PointFeed, ComesBackOnASlotsStartWhenItKeepsItsTime)
+{
+    std::vector<std::vector<ilda::Point>> frames(40, std::vector<ilda::Point>(100));
+    for (std::size_t k = 0; k < frames.size(); ++k)
+        for (std::size_t i = 0; i < 100; ++i)
+            frames[k][i].x = static_cast<std::int16_t>(k * 100 + i);
+    for (const dac::Timing timing : {dac::Timing::Keep, dac::Timing::Every}) {
+        dac::ShowSource source(frames, false);
+        dac::PointFeed feed(source, 1000, 10, 0.003, timing); // 100 points a slot, 3 blanked
+        std::vector<ilda::Point> out;
+        feed.Take(150, out);
+        feed.Resume(2.035); // slot 20 began 35 ms before
+        out.clear();
+        feed.Take(200, out);
+        const auto lit = std::find_if(out.begin(), out.end(), [](const ilda::Point &p) { return !p.Blanked(); });
+        ASSERT_NE(lit, out.end());
+        if (timing == dac::Timing::Keep) {
+            EXPECT_EQ(lit - out.begin(), 3 + 65); // until 2.1 s, when slot 21 starts
+            EXPECT_EQ(lit->x, 2100);
+        } else {
+            EXPECT_EQ(lit - out.begin(), 3);
+            EXPECT_EQ(lit->x, 100); // the slot on show again, from its start
+        }
+    }
 }
 
 TEST(FileShow, ReadsEachFrameWhenItIsDueInThePlannedOrder)

@@ -43,8 +43,9 @@ Socket UdpSocket(const sockaddr_in *bindTo = nullptr, bool broadcast = false, bo
 Socket TcpConnect(const sockaddr_in &address, std::chrono::milliseconds timeout);
 Socket TcpListen(const sockaddr_in &address);
 
-// True when fd has something to read within timeout.
-bool WaitReadable(int fd, std::chrono::milliseconds timeout);
+// True when fd has something to read within timeout (to the microsecond:
+// a sender waiting for its next slot must not wake up to a millisecond late).
+bool WaitReadable(int fd, std::chrono::microseconds timeout);
 // The whole of bytes, or false (the peer is gone or the send failed).
 bool SendAll(int fd, std::span<const std::uint8_t> bytes);
 // Exactly out.size() bytes by deadline, or false.

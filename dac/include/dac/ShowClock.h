@@ -35,6 +35,11 @@ public:
     std::uint64_t Resume();
     // The slot due at seconds were frames shown one slot each from now on.
     std::uint64_t DueAt(double seconds) const;
+    // Where a show lost at seconds comes back: the next slot's start when
+    // it keeps its time (a frame begun mid-slot plays whole and would keep
+    // every frame after it late by as much), seconds itself when it shows
+    // every frame.
+    double ComeBackAt(double seconds) const;
     // Slots whose time passed without their frame going out.
     std::uint64_t Skipped() const { return skipped_; }
 

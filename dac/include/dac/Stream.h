@@ -121,7 +121,8 @@ public:
     // time, and what was taken of it already).
     void LeadIn(double seconds);
     // After a reconnection: the lead-in again, then the show at time
-    // seconds after its start.
+    // seconds after its start (keeping its time: at the next slot's start,
+    // the lead-in longer by the wait).
     void Resume(double seconds);
     // Whether the show is over at seconds after its start, by the clock,
     // whatever was sent meanwhile.
