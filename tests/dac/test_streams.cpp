@@ -1,6 +1,9 @@
 // The senders against our emulators on loopback: the order of each
 // protocol, what arrives point for point, dropout and resume, the
 // emergency stop, and discovery.
+#include "HeldPort.h"
+#include "LoopbackEmulator.h"
+
 #include "dac/Discovery.h"
 #include "dac/Show.h"
 #include "emulator/Emulator.h"
@@ -57,8 +60,6 @@ Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ild
                dac::StreamOptions options = {})
 {
     emulatorOptions.keep = true;
-    emulatorOptions.port = 0;
-    emulatorOptions.broadcastTo.clear();
     emu::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;
@@ -76,9 +77,7 @@ Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ild
 
 emu::EmulatorOptions Kind(dac::Kind kind)
 {
-    emu::EmulatorOptions o;
-    o.kind = kind;
-    return o;
+    return testsupport::LoopbackEmulator(kind);
 }
 
 TEST(PointFeed, RepeatsWholeFramesAndKeepsTheSlotsOnTime)
@@ -245,16 +244,19 @@ TEST(IdnStream, KeepaliveWhileIdleAndLossEndsWhenAsked)
 
 TEST(Discovery, FindsBothEmulatorsOnLoopback)
 {
+    // The beacon goes to a port of this test's own, where discovery listens.
+    const testsupport::HeldPort beacon(testsupport::HeldPort::Protocol::Udp);
     auto ed = Kind(dac::Kind::EtherDream);
-    ed.port = 0; // the broadcast goes to 127.0.0.1:7654
+    ed.broadcastTo = "127.0.0.1";
+    ed.broadcastPort = beacon.Number();
     auto idn = Kind(dac::Kind::Idn);
-    idn.port = 0;
     idn.name = "loopback idn";
     emu::Emulator etherDream(ed), idnUnit(idn);
     std::string problem;
     ASSERT_TRUE(etherDream.Start(problem) && idnUnit.Start(problem)) << problem;
     dac::DiscoveryOptions options;
     options.broadcast = false;
+    options.etherDreamPort = beacon.Number();
     options.addresses = {"127.0.0.1:" + std::to_string(idnUnit.Port())};
     const auto found = dac::Discover(options, problem);
     const auto has = [&](dac::Kind kind, const std::string &name) {
