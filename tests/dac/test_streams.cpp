@@ -128,7 +128,9 @@ TEST_P(BothKinds, WhatArrivesIsTheShowBetweenBlankedEnds)
         // channel closed last.
         EXPECT_EQ(run.figures.log.substr(0, 5), "c1+1+");
         EXPECT_EQ(run.figures.log.back(), 'x');
-        EXPECT_EQ(run.recording.size(), 8u + 2u); // the slots and the two blanked ends
+        // The slots and the two blanked ends; a slot the show's clock
+        // skipped on a loaded machine is told, not sent.
+        EXPECT_EQ(run.recording.size(), 8u + 2u - run.outcome.status.skipped);
     } else {
         // Prepared, data before the beginning, stopped at the end.
         const std::string &log = run.figures.log;
@@ -148,7 +150,11 @@ TEST_P(BothKinds, ResumesAfterTheDacDropsOut)
     EXPECT_GT(run.figures.pointsPlayed, 30000u); // well over a second after the resume
     if (GetParam() == dac::Kind::EtherDream) {
         EXPECT_EQ(run.figures.connections, 2u);
-        EXPECT_EQ(std::count(run.figures.log.begin(), run.figures.log.end(), 'p'), 2);
+        // Prepared on each connection, and again only after a buffer run
+        // dry (a loaded machine may starve the sender).
+        const auto prepares = std::count(run.figures.log.begin(), run.figures.log.end(), 'p');
+        EXPECT_GE(prepares, 2);
+        EXPECT_LE(prepares, 2 + static_cast<std::ptrdiff_t>(run.outcome.status.underflows));
     } else {
         // The configuration again and a blanked lead-in before the frames.
         const auto leadIns = std::count_if(run.recording.begin(), run.recording.end(), [](const auto &frame) {
