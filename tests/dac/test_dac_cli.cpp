@@ -1,4 +1,5 @@
 // lumivex play and dacs as a user runs them, against an emulator.
+#include "LoopbackEmulator.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -25,9 +26,7 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
     writer.AddEndMarker(header);
     writer.SaveToFile((dir.Path() / "show.ild").string());
 
-    emu::EmulatorOptions options;
-    options.broadcastTo.clear();
-    emu::Emulator emulator(options);
+    emu::Emulator emulator(testsupport::LoopbackEmulator());
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const std::string target = "etherdream:127.0.0.1:" + std::to_string(emulator.Port());
@@ -57,8 +56,7 @@ namespace {
 TEST(DacsCommand, ListsAnIdnUnitScannedAtAnAddressAsJson)
 {
     testsupport::TempDir dir("lumivex-dac");
-    emu::EmulatorOptions options;
-    options.kind = dac::Kind::Idn;
+    auto options = testsupport::LoopbackEmulator(dac::Kind::Idn);
     options.name = "stage left";
     emu::Emulator emulator(options);
     std::string problem;
@@ -79,17 +77,6 @@ TEST(DacsCommand, ListsAnIdnUnitScannedAtAnAddressAsJson)
 
 namespace {
 
-// A port nobody listens on now, for an emulator of our own.
-std::uint16_t FreePort(bool tcp)
-{
-    const auto any = *dac::Resolve("127.0.0.1", 0);
-    dac::Socket probe = tcp ? dac::TcpListen(any) : dac::UdpSocket(&any);
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    getsockname(probe.Fd(), reinterpret_cast<sockaddr *>(&bound), &length);
-    return ntohs(bound.sin_port);
-}
-
 // Frames of 2,000 points: two slots each at 30,000 points and 30 frames a second.
 void WriteLongFrames(const std::filesystem::path &file)
 {
@@ -109,10 +96,7 @@ TEST(PlayCommand, KeepsTheShowsTimeOrShowsEveryFrame)
 {
     testsupport::TempDir dir("lumivex-dac");
     WriteLongFrames(dir.Path() / "long.ild");
-    emu::EmulatorOptions options;
-    options.broadcastTo.clear();
-    options.port = FreePort(true);
-    emu::Emulator emulator(options);
+    emu::Emulator emulator(testsupport::LoopbackEmulator());
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     const std::string target = "etherdream:127.0.0.1:" + std::to_string(emulator.Port());
@@ -140,9 +124,7 @@ TEST(PlayCommand, TellsWhenAnIdnUnitFallsSilentAndGoesOnWhenItAnswers)
 {
     testsupport::TempDir dir("lumivex-dac");
     WriteLongFrames(dir.Path() / "long.ild");
-    emu::EmulatorOptions options;
-    options.kind = dac::Kind::Idn;
-    options.port = FreePort(false);
+    auto options = testsupport::LoopbackEmulator(dac::Kind::Idn);
     options.dropAfter = 0.8; // silent for a second
     emu::Emulator emulator(options);
     std::string problem;
@@ -161,9 +143,7 @@ TEST(PlayCommand, TellsWhenAnIdnUnitFallsSilentAndGoesOnWhenItAnswers)
 TEST(DacsCommand, ShowsControlCharactersInANameEscaped)
 {
     testsupport::TempDir dir("lumivex-dac");
-    emu::EmulatorOptions options;
-    options.kind = dac::Kind::Idn;
-    options.port = FreePort(false);
+    auto options = testsupport::LoopbackEmulator(dac::Kind::Idn);
     options.name = "\x1b]2;owned\x07\x1b[2J";
     emu::Emulator emulator(options);
     std::string problem;
@@ -192,11 +172,9 @@ TEST(LaserCubeCommands, ListedByItsTargetPlayedAndAnUnreadableTargetRefused)
     writer.AddEndMarker(header);
     writer.SaveToFile((dir.Path() / "show.ild").string());
 
-    emu::EmulatorOptions options;
-    options.kind = dac::Kind::LaserCube;
+    auto options = testsupport::LoopbackEmulator(dac::Kind::LaserCube);
     options.name = "cube";
     options.capacity = 6000;
-    options.anyPort = true;
     emu::Emulator emulator(options);
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;

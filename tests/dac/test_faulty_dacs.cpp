@@ -1,5 +1,7 @@
 // DACs that fail or lie, played by the test on loopback: the senders end,
 // resume or refuse as a technician needs, and never trust what cannot be.
+#include "HeldPort.h"
+
 #include "dac/Discovery.h"
 #include "dac/EtherDream.h"
 #include "dac/Idn.h"
@@ -394,10 +396,8 @@ namespace {
 
 TEST(Discovery, SeveralListenersHereAllHearABroadcastSentToOneAddress)
 {
-    const auto any = Loopback(0);
-    dac::Socket probe = dac::UdpSocket(&any);
-    const std::uint16_t port = PortOf(probe.Fd());
-    probe.Close();
+    const testsupport::HeldPort held(testsupport::HeldPort::Protocol::Udp);
+    const std::uint16_t port = held.Number();
     std::atomic<bool> done{false};
     std::thread dacUnit([&] {
         dac::Socket sender = dac::UdpSocket();

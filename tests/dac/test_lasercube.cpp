@@ -1,5 +1,7 @@
 // The LaserCube: its byte layouts against vectors worked out by hand, and
 // the sender against the emulator on loopback (on any free ports).
+#include "LoopbackEmulator.h"
+
 #include "dac/Discovery.h"
 #include "dac/LaserCube.h"
 #include "dac/Show.h"
@@ -140,11 +142,9 @@ struct Session {
 
 emu::EmulatorOptions Cube()
 {
-    emu::EmulatorOptions o;
-    o.kind = dac::Kind::LaserCube;
+    auto o = testsupport::LoopbackEmulator(dac::Kind::LaserCube);
     o.capacity = 6000;
     o.keep = true;
-    o.anyPort = true;
     return o;
 }
 
@@ -278,6 +278,7 @@ TEST(LaserCubeDiscovery, FindsTheEmulatorAskedAtLoopback)
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     dac::DiscoveryOptions options;
     options.broadcast = false; // nothing leaves this computer
+    options.etherDreamPort = 0; // no other test's Ether Dream beacon
     options.timeout = std::chrono::milliseconds(600);
     options.laserCubeAddresses = {"127.0.0.1:" + std::to_string(emulator.Port())};
     const auto found = dac::Discover(options, problem);

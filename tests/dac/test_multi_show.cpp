@@ -1,5 +1,6 @@
 // One show to several emulators at once: in step, a lost DAC resumed while
 // the others play on, an emergency stop on one ending all.
+#include "LoopbackEmulator.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -46,10 +47,7 @@ struct Rig {
     // An emulator of kind on a free port and an output to it playing slots frames.
     void Add(dac::Kind kind, std::uint64_t slots, double dropAfter = -1, double estopAfter = -1)
     {
-        emu::EmulatorOptions options;
-        options.kind = kind;
-        options.anyPort = true;
-        options.broadcastTo.clear();
+        auto options = testsupport::LoopbackEmulator(kind);
         options.dropAfter = dropAfter;
         options.estopAfter = estopAfter;
         auto emulator = std::make_unique<emu::Emulator>(options);

@@ -223,7 +223,7 @@ emu::EmulatorFigures StreamToEmulator(emu::EmulatorOptions emulatorOptions, dac:
 {
     emulatorOptions.broadcastTo.clear();
     emulatorOptions.keep = recording != nullptr;
-    emulatorOptions.port = 0;
+    emulatorOptions.anyPort = true;
     emu::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;

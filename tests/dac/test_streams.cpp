@@ -1,6 +1,9 @@
 // The senders against our emulators on loopback: the order of each
 // protocol, what arrives point for point, dropout and resume, the
 // emergency stop, and discovery.
+#include "HeldPort.h"
+#include "LoopbackEmulator.h"
+
 #include "dac/Discovery.h"
 #include "dac/Show.h"
 #include "emulator/Emulator.h"
@@ -57,8 +60,6 @@ Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ild
                dac::StreamOptions options = {})
 {
     emulatorOptions.keep = true;
-    emulatorOptions.port = 0;
-    emulatorOptions.broadcastTo.clear();
     emu::Emulator emulator(emulatorOptions);
     std::string problem;
     EXPECT_TRUE(emulator.Start(problem)) << problem;
@@ -76,9 +77,7 @@ Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ild
 
 emu::EmulatorOptions Kind(dac::Kind kind)
 {
-    emu::EmulatorOptions o;
-    o.kind = kind;
-    return o;
+    return testsupport::LoopbackEmulator(kind);
 }
 
 TEST(PointFeed, RepeatsWholeFramesAndKeepsTheSlotsOnTime)
@@ -129,7 +128,9 @@ TEST_P(BothKinds, WhatArrivesIsTheShowBetweenBlankedEnds)
         // channel closed last.
         EXPECT_EQ(run.figures.log.substr(0, 5), "c1+1+");
         EXPECT_EQ(run.figures.log.back(), 'x');
-        EXPECT_EQ(run.recording.size(), 8u + 2u); // the slots and the two blanked ends
+        // The slots and the two blanked ends; a slot the show's clock
+        // skipped on a loaded machine is told, not sent.
+        EXPECT_EQ(run.recording.size(), 8u + 2u - run.outcome.status.skipped);
     } else {
         // Prepared, data before the beginning, stopped at the end.
         const std::string &log = run.figures.log;
@@ -149,7 +150,11 @@ TEST_P(BothKinds, ResumesAfterTheDacDropsOut)
     EXPECT_GT(run.figures.pointsPlayed, 30000u); // well over a second after the resume
     if (GetParam() == dac::Kind::EtherDream) {
         EXPECT_EQ(run.figures.connections, 2u);
-        EXPECT_EQ(std::count(run.figures.log.begin(), run.figures.log.end(), 'p'), 2);
+        // Prepared on each connection, and again only after a buffer run
+        // dry (a loaded machine may starve the sender).
+        const auto prepares = std::count(run.figures.log.begin(), run.figures.log.end(), 'p');
+        EXPECT_GE(prepares, 2);
+        EXPECT_LE(prepares, 2 + static_cast<std::ptrdiff_t>(run.outcome.status.underflows));
     } else {
         // The configuration again and a blanked lead-in before the frames.
         const auto leadIns = std::count_if(run.recording.begin(), run.recording.end(), [](const auto &frame) {
@@ -245,16 +250,19 @@ TEST(IdnStream, KeepaliveWhileIdleAndLossEndsWhenAsked)
 
 TEST(Discovery, FindsBothEmulatorsOnLoopback)
 {
+    // The beacon goes to a port of this test's own, where discovery listens.
+    const testsupport::HeldPort beacon(testsupport::HeldPort::Protocol::Udp);
     auto ed = Kind(dac::Kind::EtherDream);
-    ed.port = 0; // the broadcast goes to 127.0.0.1:7654
+    ed.broadcastTo = "127.0.0.1";
+    ed.broadcastPort = beacon.Number();
     auto idn = Kind(dac::Kind::Idn);
-    idn.port = 0;
     idn.name = "loopback idn";
     emu::Emulator etherDream(ed), idnUnit(idn);
     std::string problem;
     ASSERT_TRUE(etherDream.Start(problem) && idnUnit.Start(problem)) << problem;
     dac::DiscoveryOptions options;
     options.broadcast = false;
+    options.etherDreamPort = beacon.Number();
     options.addresses = {"127.0.0.1:" + std::to_string(idnUnit.Port())};
     const auto found = dac::Discover(options, problem);
     const auto has = [&](dac::Kind kind, const std::string &name) {

@@ -6,6 +6,8 @@
 #include "dac/Net.h"
 #include "emulator/Emulator.h"
 
+#include "LoopbackEmulator.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -23,8 +25,7 @@ class EtherDreamEmulator : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        emu::EmulatorOptions options;
-        options.broadcastTo.clear();
+        auto options = testsupport::LoopbackEmulator();
         options.capacity = 100;
         options.maxRate = 50000;
         emulator_ = std::make_unique<emu::Emulator>(options);
@@ -91,8 +92,7 @@ TEST_F(EtherDreamEmulator, ARateChangeStartsAtThePointThatSaysSo)
 
 TEST(IdnEmulator, AFrameMissingAFragmentIsDroppedNotGlued)
 {
-    emu::EmulatorOptions options;
-    options.kind = dac::Kind::Idn;
+    auto options = testsupport::LoopbackEmulator(dac::Kind::Idn);
     options.keep = true;
     emu::Emulator emulator(options);
     std::string problem;
@@ -137,8 +137,7 @@ bool Greeted(const dac::Socket &socket)
 
 std::unique_ptr<emu::Emulator> StartEtherDream(double idleLimit = 5)
 {
-    emu::EmulatorOptions options;
-    options.broadcastTo.clear();
+    auto options = testsupport::LoopbackEmulator();
     options.idleLimit = idleLimit;
     auto emulator = std::make_unique<emu::Emulator>(options);
     std::string problem;

@@ -1,5 +1,7 @@
 // lumivex-dac-emulator as a user runs it: SIGTERM ends it at once, even
 // while a host floods it and never reads an answer.
+#include "HeldPort.h"
+
 #include "dac/EtherDream.h"
 #include "dac/Net.h"
 
@@ -21,16 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A port nobody listens on now.
-std::uint16_t FreePort()
-{
-    const dac::Socket probe = dac::TcpListen(*dac::Resolve("127.0.0.1", 0));
-    sockaddr_in at{};
-    socklen_t length = sizeof at;
-    ::getsockname(probe.Fd(), reinterpret_cast<sockaddr *>(&at), &length);
-    return ntohs(at.sin_port);
-}
-
 // The exit status, or -1 when it has not ended by the deadline.
 int WaitEnd(pid_t pid, dac::Clock::time_point deadline)
 {
@@ -45,7 +37,9 @@ int WaitEnd(pid_t pid, dac::Clock::time_point deadline)
 
 TEST(EmulatorProgram, SigtermEndsItWhileAHostNeverReads)
 {
-    const std::string port = std::to_string(FreePort());
+    // Held until the test ends: no other test takes it before the program listens.
+    const testsupport::HeldPort held(testsupport::HeldPort::Protocol::Tcp);
+    const std::string port = std::to_string(held.Number());
     std::vector<std::string> args = {LUMIVEX_DAC_EMULATOR, "--kind", "etherdream", "--port", port,
                                      "--broadcast-to",     "none"};
     std::vector<char *> argv;
@@ -61,7 +55,7 @@ TEST(EmulatorProgram, SigtermEndsItWhileAHostNeverReads)
 
     dac::Socket host;
     for (int i = 0; i < 100 && !host.Valid(); ++i) {
-        host = dac::TcpConnect(*dac::Resolve("127.0.0.1", static_cast<std::uint16_t>(std::stoi(port))), 100ms);
+        host = dac::TcpConnect(*dac::Resolve("127.0.0.1", held.Number()), 100ms);
         if (!host.Valid())
             std::this_thread::sleep_for(20ms);
     }
