@@ -7,8 +7,8 @@
 #include <netdb.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <time.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -25,8 +25,8 @@ dac::Clock::time_point ArrivedAt(msghdr &message)
         timespec stamp{}, wall{};
         std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
         ::clock_gettime(CLOCK_REALTIME, &wall);
-        const auto waited = std::chrono::seconds(wall.tv_sec - stamp.tv_sec) +
-                            std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
+        const auto waited =
+            std::chrono::seconds(wall.tv_sec - stamp.tv_sec) + std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
         if (waited > 0s && waited < 1s) // the wall clock may have been set meanwhile
             return now - std::chrono::duration_cast<dac::Clock::duration>(waited);
     }

@@ -277,7 +277,7 @@ TEST(LaserCubeDiscovery, FindsTheEmulatorAskedAtLoopback)
     std::string problem;
     ASSERT_TRUE(emulator.Start(problem)) << problem;
     dac::DiscoveryOptions options;
-    options.broadcast = false; // nothing leaves this computer
+    options.broadcast = false;  // nothing leaves this computer
     options.etherDreamPort = 0; // no other test's Ether Dream beacon
     options.timeout = std::chrono::milliseconds(600);
     options.laserCubeAddresses = {"127.0.0.1:" + std::to_string(emulator.Port())};
