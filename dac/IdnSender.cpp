@@ -228,8 +228,11 @@ StreamOutcome *IdnRun::Show()
             lastConfig_ = now;
         }
         Report(false);
-        const auto untilNext = std::max(clock.SlotEnd() - std::chrono::duration<double>(now - showStart_).count(),
-                                        std::chrono::duration<double>(frameEnds_ - now).count());
+        // Until the show's start, else the slot's end or the frame's, whichever is later.
+        const double shown = std::chrono::duration<double>(now - showStart_).count();
+        const auto untilNext = shown < 0 ? -shown
+                                         : std::max(clock.SlotEnd() - shown,
+                                                    std::chrono::duration<double>(frameEnds_ - now).count());
         Listen(std::chrono::microseconds(std::clamp<long long>(std::llround(untilNext * 1e6), 0, 5000)));
     }
 }
