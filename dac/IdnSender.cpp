@@ -230,9 +230,9 @@ StreamOutcome *IdnRun::Show()
         Report(false);
         // Until the show's start, else the slot's end or the frame's, whichever is later.
         const double shown = std::chrono::duration<double>(now - showStart_).count();
-        const auto untilNext = shown < 0 ? -shown
-                                         : std::max(clock.SlotEnd() - shown,
-                                                    std::chrono::duration<double>(frameEnds_ - now).count());
+        const auto untilNext =
+            shown < 0 ? -shown
+                      : std::max(clock.SlotEnd() - shown, std::chrono::duration<double>(frameEnds_ - now).count());
         Listen(std::chrono::microseconds(std::clamp<long long>(std::llround(untilNext * 1e6), 0, 5000)));
     }
 }
