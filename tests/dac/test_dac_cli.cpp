@@ -11,20 +11,33 @@
 
 namespace {
 
-TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
+// count points along x, step apart, lit in color.
+std::vector<ilda::Point> Line(std::size_t count, int step, ilda::Color color)
 {
-    testsupport::TempDir dir("lumivex-dac");
+    std::vector<ilda::Point> points(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        points[i].x = static_cast<std::int16_t>(static_cast<int>(i) * step);
+        points[i].color = color;
+    }
+    return points;
+}
+
+// A true-colour ILDA file of frame, copies times.
+void WriteShow(const std::filesystem::path &file, const std::vector<ilda::Point> &frame, int copies = 1)
+{
     ilda::SectionWriter writer;
     ilda::Header header;
     header.format = ilda::kFormat2dTrueColor;
-    std::vector<ilda::Point> points(20);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        points[i].x = static_cast<std::int16_t>(i * 100);
-        points[i].color = ilda::Rgb(255, 0, 0);
-    }
-    writer.AddFrame(header, points);
+    for (int f = 0; f < copies; ++f)
+        writer.AddFrame(header, frame);
     writer.AddEndMarker(header);
-    writer.SaveToFile((dir.Path() / "show.ild").string());
+    writer.SaveToFile(file.string());
+}
+
+TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
+{
+    testsupport::TempDir dir("lumivex-dac");
+    WriteShow(dir.Path() / "show.ild", Line(20, 100, ilda::Rgb(255, 0, 0)));
 
     emu::Emulator emulator(testsupport::LoopbackEmulator());
     std::string problem;
@@ -80,16 +93,7 @@ namespace {
 // Frames of 2,000 points: two slots each at 30,000 points and 30 frames a second.
 void WriteLongFrames(const std::filesystem::path &file)
 {
-    ilda::SectionWriter writer;
-    ilda::Header header;
-    header.format = ilda::kFormat2dTrueColor;
-    std::vector<ilda::Point> points(2000);
-    for (std::size_t i = 0; i < points.size(); ++i)
-        points[i].x = static_cast<std::int16_t>(i * 10);
-    for (int f = 0; f < 4; ++f)
-        writer.AddFrame(header, points);
-    writer.AddEndMarker(header);
-    writer.SaveToFile(file.string());
+    WriteShow(file, Line(2000, 10, ilda::Point{}.color), 4);
 }
 
 TEST(PlayCommand, KeepsTheShowsTimeOrShowsEveryFrame)
@@ -160,17 +164,7 @@ TEST(DacsCommand, ShowsControlCharactersInANameEscaped)
 TEST(LaserCubeCommands, ListedByItsTargetPlayedAndAnUnreadableTargetRefused)
 {
     testsupport::TempDir dir("lumivex-dac");
-    ilda::SectionWriter writer;
-    ilda::Header header;
-    header.format = ilda::kFormat2dTrueColor;
-    std::vector<ilda::Point> points(20);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        points[i].x = static_cast<std::int16_t>(i * 160);
-        points[i].color = ilda::Rgb(0, 0, 255);
-    }
-    writer.AddFrame(header, points);
-    writer.AddEndMarker(header);
-    writer.SaveToFile((dir.Path() / "show.ild").string());
+    WriteShow(dir.Path() / "show.ild", Line(20, 160, ilda::Rgb(0, 0, 255)));
 
     auto options = testsupport::LoopbackEmulator(dac::Kind::LaserCube);
     options.name = "cube";

@@ -1,6 +1,7 @@
 // The LaserCube: its byte layouts against vectors worked out by hand, and
 // the sender against the emulator on loopback (on any free ports).
 #include "LoopbackEmulator.h"
+#include "StreamSession.h"
 
 #include "dac/Discovery.h"
 #include "dac/LaserCube.h"
@@ -17,14 +18,11 @@ namespace {
 namespace lc = dac::lasercube;
 using Bytes = std::vector<std::uint8_t>;
 
-ilda::Point Lit(std::int16_t x, std::int16_t y, ilda::Color color)
-{
-    ilda::Point p;
-    p.x = x;
-    p.y = y;
-    p.color = color;
-    return p;
-}
+using streamtest::BlankCentre;
+using streamtest::Flatten;
+using streamtest::Lit;
+using streamtest::Session;
+using streamtest::Stream;
 
 TEST(LaserCubeLayout, DataPacketHeaderAndPoints)
 {
@@ -134,37 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, LaserCubeDatagrams,
 
 // The sender against the emulator.
 
-struct Session {
-    dac::StreamOutcome outcome;
-    emu::EmulatorFigures figures;
-    std::vector<ilda::Point> played;
-};
-
 emu::EmulatorOptions Cube()
 {
     auto o = testsupport::LoopbackEmulator(dac::Kind::LaserCube);
     o.capacity = 6000;
-    o.keep = true;
     return o;
-}
-
-Session Stream(const emu::EmulatorOptions &cube, std::vector<std::vector<ilda::Point>> frames, std::uint64_t slots,
-               dac::StreamOptions options = {})
-{
-    emu::Emulator emulator(cube);
-    std::string problem;
-    EXPECT_TRUE(emulator.Start(problem)) << problem;
-    options.target = {dac::Kind::LaserCube, "127.0.0.1", emulator.Port()};
-    dac::ShowSource source(std::move(frames), true, slots);
-    std::atomic<bool> stop{false};
-    Session run;
-    run.outcome = dac::RunStream(options, source, stop);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the last datagrams land
-    emulator.Stop();
-    run.figures = emulator.Figures();
-    for (const auto &frame : emulator.Recording())
-        run.played.insert(run.played.end(), frame.begin(), frame.end());
-    return run;
 }
 
 std::vector<ilda::Point> Line(std::size_t points)
@@ -173,11 +145,6 @@ std::vector<ilda::Point> Line(std::size_t points)
     for (std::size_t i = 0; i < points; ++i)
         out.push_back(Lit(static_cast<std::int16_t>(i * 160), 1600, ilda::Rgb(0, 255, 0)));
     return out;
-}
-
-bool BlankCentre(const ilda::Point &p)
-{
-    return p.Blanked() && p.x == 0 && p.y == 0;
 }
 
 TEST(LaserCubeStream, SetUpThenTheShowBetweenBlankedEndsThenOff)
@@ -198,12 +165,13 @@ TEST(LaserCubeStream, SetUpThenTheShowBetweenBlankedEndsThenOff)
     EXPECT_EQ(tail, "OROR") << log;
     EXPECT_EQ(run.figures.rate, 30000.0);
     // Everything sent played, a second of show and its blanked ends.
-    ASSERT_EQ(run.played.size(), run.figures.pointsReceived);
-    ASSERT_GE(run.played.size(), 15000u);
-    EXPECT_TRUE(std::all_of(run.played.begin(), run.played.begin() + 300, BlankCentre));
-    EXPECT_TRUE(std::all_of(run.played.end() - 300, run.played.end(), BlankCentre));
+    const auto played = Flatten(run.recording);
+    ASSERT_EQ(played.size(), run.figures.pointsReceived);
+    ASSERT_GE(played.size(), 15000u);
+    EXPECT_TRUE(std::all_of(played.begin(), played.begin() + 300, BlankCentre));
+    EXPECT_TRUE(std::all_of(played.end() - 300, played.end(), BlankCentre));
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const ilda::Point &p = run.played[300 + i];
+        const ilda::Point &p = played[300 + i];
         ASSERT_TRUE(p.x == line[i].x && p.y == line[i].y && p.color == line[i].color) << i;
     }
 }

@@ -3,6 +3,7 @@
 // emergency stop, and discovery.
 #include "HeldPort.h"
 #include "LoopbackEmulator.h"
+#include "StreamSession.h"
 
 #include "dac/Discovery.h"
 #include "dac/Show.h"
@@ -14,14 +15,11 @@
 
 namespace {
 
-ilda::Point Lit(std::int16_t x, std::int16_t y, ilda::Color color = ilda::Rgb(200, 100, 50))
-{
-    ilda::Point p;
-    p.x = x;
-    p.y = y;
-    p.color = color;
-    return p;
-}
+using streamtest::BlankCentre;
+using streamtest::Flatten;
+using streamtest::Lit;
+using streamtest::Session;
+using streamtest::Stream;
 
 std::vector<ilda::Point> Square(std::int16_t size, std::size_t points)
 {
@@ -34,45 +32,6 @@ std::vector<ilda::Point> Square(std::int16_t size, std::size_t points)
 bool SameDrawing(const ilda::Point &a, const ilda::Point &b)
 {
     return a.x == b.x && a.y == b.y && a.color == b.color;
-}
-
-bool BlankCentre(const ilda::Point &p)
-{
-    return p.Blanked() && p.x == 0 && p.y == 0;
-}
-
-std::vector<ilda::Point> Flatten(const std::vector<std::vector<ilda::Point>> &frames)
-{
-    std::vector<ilda::Point> out;
-    for (const auto &f : frames)
-        out.insert(out.end(), f.begin(), f.end());
-    return out;
-}
-
-struct Session {
-    dac::StreamOutcome outcome;
-    emu::EmulatorFigures figures;
-    std::vector<std::vector<ilda::Point>> recording;
-};
-
-// Streams frames (slots of them) to a fresh emulator and stops it after.
-Session Stream(emu::EmulatorOptions emulatorOptions, std::vector<std::vector<ilda::Point>> frames, std::uint64_t slots,
-               dac::StreamOptions options = {})
-{
-    emulatorOptions.keep = true;
-    emu::Emulator emulator(emulatorOptions);
-    std::string problem;
-    EXPECT_TRUE(emulator.Start(problem)) << problem;
-    options.target = {emulatorOptions.kind, "127.0.0.1", emulator.Port()};
-    dac::ShowSource source(std::move(frames), true, slots);
-    std::atomic<bool> stop{false};
-    Session run;
-    run.outcome = dac::RunStream(options, source, stop);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the last datagrams land
-    emulator.Stop();
-    run.figures = emulator.Figures();
-    run.recording = emulator.Recording();
-    return run;
 }
 
 emu::EmulatorOptions Kind(dac::Kind kind)
