@@ -1,7 +1,7 @@
 // One show to two and to four emulators of mixed kinds on loopback, in
 // step (60 s, or 3 s with quick): how far apart a frame starts across the
 // DACs, by the emulators' clocks. The largest spread, its median and its
-// 99th percentile.
+// 99th percentile; with IDN units that hold frames, and that do not.
 #include "Figures.h"
 
 #include "dac/MultiShow.h"
@@ -53,7 +53,8 @@ double Percentile(std::vector<double> values, double p)
     return values[static_cast<std::size_t>(std::round(p * static_cast<double>(values.size() - 1)))];
 }
 
-bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, const std::string &name)
+// hold: how long the IDN units hold each frame past its timestamp.
+bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, double hold, const std::string &name)
 {
     std::vector<std::unique_ptr<emu::Emulator>> emulators;
     std::vector<dac::ShowOutput> outputs;
@@ -63,6 +64,7 @@ bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, const std:
         options.kind = kind;
         options.anyPort = true;
         options.broadcastTo.clear();
+        options.holdSeconds = hold;
         emulators.push_back(std::make_unique<emu::Emulator>(options));
         std::string problem;
         if (!emulators.back()->Start(problem)) {
@@ -73,6 +75,7 @@ bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, const std:
         output.options.target = {kind, "127.0.0.1", emulators.back()->Port()};
         output.options.rate = kRate;
         output.options.fps = kFps;
+        output.options.idnHoldSeconds = hold;
         output.source = std::make_unique<MarkedShow>(slots);
         outputs.push_back(std::move(output));
     }
@@ -115,6 +118,10 @@ bool bench::MultiShowFigures(bool quick)
 {
     const double seconds = quick ? 3 : 60;
     using dac::Kind;
-    return SyncFigures({Kind::EtherDream, Kind::Idn}, seconds, "live_sync_2") &&
-           SyncFigures({Kind::EtherDream, Kind::Idn, Kind::EtherDream, Kind::Idn}, seconds, "live_sync_4");
+    const std::vector<Kind> two = {Kind::EtherDream, Kind::Idn};
+    const std::vector<Kind> four = {Kind::EtherDream, Kind::Idn, Kind::EtherDream, Kind::Idn};
+    // IDN units that hold frames 40 ms (as long as the Ether Dreams' buffer
+    // is kept), and units that play them as they arrive.
+    return SyncFigures(two, seconds, 0.040, "live_sync_2") && SyncFigures(four, seconds, 0.040, "live_sync_4") &&
+           SyncFigures(four, seconds, 0, "live_sync_4_on_arrival");
 }

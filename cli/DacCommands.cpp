@@ -238,6 +238,11 @@ rtl::Result<void> PlayOption(PlayRequest &request, const std::string &name, cons
         request.loop = true;
     } else if (name == "--clear-estop") {
         request.options.clearEstop = true;
+    } else if (name == "--idn-hold-ms") {
+        const auto hold = dac::ParseHoldMs(name, value, problem);
+        if (!hold)
+            return PlayUsage(problem);
+        request.options.idnHoldSeconds = *hold;
     } else if (name == "--timing") {
         const auto timing = dac::ParseTiming(value);
         if (!timing)
@@ -286,6 +291,7 @@ rtl::Result<PlayRequest> PlayOptions(const Args &args)
                                                {"--clear-estop"},
                                                {"--buffer-ms", true},
                                                {"--timing", true},
+                                               {"--idn-hold-ms", true},
                                                {"--projector", true}});
     if (!parsed.problem.empty())
         return PlayUsage(parsed.problem);

@@ -1,7 +1,9 @@
 // The IDN sender: a channel in frame mode. Each slot's frame goes out as
-// one message (fragmented when large) with the time one pass of it takes;
-// the configuration rides along with the first message and at least every
-// 200 ms; pings tell whether the unit still answers.
+// one message (fragmented when large) with the time one pass of it takes,
+// stamped with when it starts; the configuration rides along with the
+// first message and at least every 200 ms; pings tell whether the unit
+// still answers. For a unit that holds frames past their timestamps, all
+// runs that hold ahead: the show's clock is read at the unit's time.
 #include "SenderLoops.h"
 
 #include "dac/Idn.h"
@@ -51,8 +53,11 @@ private:
     // A ping response for one of the last pings sent.
     bool Answers(std::span<const std::uint8_t> reply) const;
     void Listen(std::chrono::microseconds wait);
-    // Returns the time one pass of the frame takes.
-    Clock::duration SendFrame(const std::vector<ilda::Point> &frame);
+    // What the unit plays at when what is sent now arrives in time.
+    Clock::time_point UnitNow() const { return Clock::now() + hold_; }
+    // Stamped with when it starts (by default: as it arrives); returns the
+    // time one pass of it takes.
+    Clock::duration SendFrame(const std::vector<ilda::Point> &frame, std::optional<Clock::time_point> starts = {});
     // The show until it ends (null), or the outcome when nothing more may be sent.
     StreamOutcome *Show();
     // due: when the slot began by the show's clock.
@@ -60,7 +65,7 @@ private:
     // Whether the unit answers, told when it changes; true to go on.
     bool Watch(Clock::time_point now);
     void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
-    idn::FrameMessage Message(bool config);
+    idn::FrameMessage Message(bool config, Clock::time_point stamp);
     void Report(bool force);
 
     const StreamOptions &options_;
@@ -73,10 +78,12 @@ private:
         return std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(rate_ * options_.leadSeconds)));
     }
     double rate_ = options_.rate; // of the frame on show: its duration
+    const Clock::duration hold_ =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.idnHoldSeconds));
     Socket socket_;
     std::uint16_t sequence_ = 0;
     Clock::time_point start_ = Clock::now(), lastHeard_{}, lastPing_{}, lastSent_{}, lastConfig_{}, lastReport_{};
-    Clock::time_point showStart_{}, frameEnds_{};
+    Clock::time_point showStart_{}, frameEnds_{}; // by the unit's time
     bool configDue_ = true;
     std::array<std::uint16_t, 8> pings_{}; // the sequence numbers of the last pings
     std::size_t pingCount_ = 0;
@@ -105,21 +112,22 @@ void IdnRun::Listen(std::chrono::microseconds wait)
     }
 }
 
-idn::FrameMessage IdnRun::Message(bool config)
+idn::FrameMessage IdnRun::Message(bool config, Clock::time_point stamp)
 {
     idn::FrameMessage m;
     m.config = config;
-    m.timestamp = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_).count());
+    // Microseconds, wrapping after 71 minutes as the field does.
+    m.timestamp =
+        static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(stamp - start_).count());
     m.sequence = sequence_;
     return m;
 }
 
-Clock::duration IdnRun::SendFrame(const std::vector<ilda::Point> &frame)
+Clock::duration IdnRun::SendFrame(const std::vector<ilda::Point> &frame, std::optional<Clock::time_point> starts)
 {
     const auto now = Clock::now();
     const bool config = configDue_ || now - lastConfig_ >= kConfigEvery;
-    idn::FrameMessage m = Message(config);
+    idn::FrameMessage m = Message(config, starts.value_or(now + hold_));
     std::vector<idn::Sample> samples(frame.size());
     std::transform(frame.begin(), frame.end(), samples.begin(), idn::FromIlda);
     if (samples.empty())
@@ -165,7 +173,7 @@ bool IdnRun::Watch(Clock::time_point now)
         // Back: the configuration again, and a blanked lead-in.
         ++out_.status.reconnects;
         configDue_ = true;
-        frameEnds_ = now + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()));
+        frameEnds_ = now + hold_ + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()));
     }
     return true;
 }
@@ -188,7 +196,8 @@ bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point due)
     if (out_.status.connected) {
         // Played from its slot's start, or after the frame before: a late
         // wake-up does not push the rest of the show later.
-        frameEnds_ = std::max(due, frameEnds_) + SendFrame(*frame);
+        const auto starts = std::max(due, frameEnds_);
+        frameEnds_ = starts + SendFrame(*frame, starts);
         if (hooks_.onFrameSent)
             hooks_.onFrameSent(slot);
     } else {
@@ -202,15 +211,16 @@ bool IdnRun::ShowSlot(std::uint64_t slot, Clock::time_point due)
 StreamOutcome *IdnRun::Show()
 {
     ShowClock clock(options_.fps, options_.timing,
-                    [this] { return std::chrono::duration<double>(Clock::now() - showStart_).count(); });
+                    [this] { return std::chrono::duration<double>(UnitNow() - showStart_).count(); });
     std::optional<std::uint64_t> lastSlot;
     for (;;) {
-        const auto now = Clock::now();
+        const auto sent = Clock::now();
+        const auto now = sent + hold_;
         if (stop_) {
             out_.end = StreamEnd::Stopped;
             return nullptr;
         }
-        if (!Watch(now))
+        if (!Watch(sent))
             return &out_;
         // A frame goes once it has played whole and its slot is over.
         if (now >= showStart_ && now >= frameEnds_) {
@@ -222,10 +232,10 @@ StreamOutcome *IdnRun::Show()
             lastSlot = slot;
             out_.status.skipped = clock.Skipped() + silentSlots_;
         }
-        if (now - lastSent_ >= kKeepaliveEvery) {
-            Send(idn::EncodeVoid(Message(true)));
+        if (sent - lastSent_ >= kKeepaliveEvery) {
+            Send(idn::EncodeVoid(Message(true, now)));
             ++sequence_;
-            lastConfig_ = now;
+            lastConfig_ = sent;
         }
         Report(false);
         // Until the show's start, else the slot's end or the frame's, whichever is later.
@@ -260,14 +270,19 @@ StreamOutcome IdnRun::Run()
     out_.status.connected = true;
     Report(true);
     SendBlank(LeadPoints());
-    showStart_ = options_.showStart.value_or(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                                std::chrono::duration<double>(options_.leadSeconds)));
+    showStart_ = options_.showStart.value_or(
+        UnitNow() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds)));
     if (StreamOutcome *ended = Show())
         return *ended;
-    // The end blanked, then the channel closed.
+    // The end blanked after the last frame, then the channel closed once
+    // the unit has played what it holds.
     configDue_ = true;
-    SendBlank(LeadPoints());
-    idn::FrameMessage close = Message(true);
+    const auto leadOut = std::max(UnitNow(), frameEnds_);
+    const auto ends = leadOut + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()), leadOut);
+    while (hold_ > Clock::duration::zero() && Clock::now() < ends && !stop_)
+        Listen(std::chrono::duration_cast<std::chrono::microseconds>(
+            std::min<Clock::duration>(ends - Clock::now(), std::chrono::milliseconds(5))));
+    idn::FrameMessage close = Message(true, UnitNow());
     close.close = true;
     Send(idn::EncodeVoid(close, idn::kChannelClose));
     ++sequence_;

@@ -56,6 +56,19 @@ std::optional<Target> ParseTarget(const std::string &text, std::string &problem)
     return target;
 }
 
+std::optional<double> ParseHoldMs(const std::string &option, const std::string &text, std::string &problem)
+{
+    constexpr double kMostMs = 500;
+    double ms = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), ms);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(ms >= 0 && ms <= kMostMs)) {
+        problem = option + " wants milliseconds from 0 to " + std::to_string(static_cast<int>(kMostMs)) + ", not '" +
+                  text + "'";
+        return std::nullopt;
+    }
+    return ms / 1000;
+}
+
 StreamOutcome RunStream(const StreamOptions &options, FrameSource &source, const std::atomic<bool> &stop,
                         const StreamHooks &hooks)
 {

@@ -21,7 +21,7 @@ double Seconds(dac::Clock::duration d)
 
 IdnModel::IdnModel(const EmulatorOptions &options, std::uint16_t port, Tally &tally, dac::Clock::time_point start)
     : options_(options), port_(port), tally_(tally), start_(start), lastTick_(start), lastMessage_(start),
-      silentUntil_(start)
+      silentUntil_(start), hostClock_(options.holdSeconds)
 {
 }
 
@@ -82,14 +82,16 @@ void IdnModel::Take(const idn::Received &message, dac::Clock::time_point now)
     lastMessage_ = now;
     gapCounted_ = false;
     LogMessage(message);
+    const auto plays = hostClock_.Plays(message.timestamp, now);
     if (!message.configValid) {
         tally_.Count(&EmulatorFigures::malformed);
     } else if (message.chunk == idn::kChunkFrame) {
-        TakeFrame(message.sampleBytes, message.duration, now);
+        TakeFrame(message.sampleBytes, message.duration, now, plays);
     } else if (message.chunk == idn::kChunkFrameFirst) {
         reassembling_ = true;
         reassembly_.assign(message.sampleBytes.begin(), message.sampleBytes.end());
         reassemblyDuration_ = message.duration;
+        reassemblyPlays_ = plays;
         nextTimestamp_ = message.timestamp + 1;
     } else if (message.chunk == idn::kChunkFrameSequel) {
         TakeSequel(message, now);
@@ -117,11 +119,12 @@ void IdnModel::TakeSequel(const idn::Received &message, dac::Clock::time_point n
     nextTimestamp_ = message.timestamp + 1;
     if (message.configOrLast) {
         reassembling_ = false;
-        TakeFrame(reassembly_, reassemblyDuration_, now);
+        TakeFrame(reassembly_, reassemblyDuration_, now, std::max(now, reassemblyPlays_));
     }
 }
 
-void IdnModel::TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_t duration, dac::Clock::time_point now)
+void IdnModel::TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_t duration, dac::Clock::time_point now,
+                         dac::Clock::time_point plays)
 {
     const auto samples = idn::DecodeSamples(sampleBytes);
     const bool opening = !open_;
@@ -131,7 +134,7 @@ void IdnModel::TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_
     frameRate_ = duration > 0 ? samples.size() * 1e6 / duration : 0;
     tally_.Arrival(Seconds(now - *firstFrame_));
     if (!samples.empty())
-        tally_.FrameStart(idn::ToIlda(samples.front()), now);
+        tally_.FrameStart(idn::ToIlda(samples.front()), plays);
     tally_.Update([&](EmulatorFigures &f) {
         f.connections += opening ? 1 : 0;
         ++f.messages;

@@ -43,6 +43,9 @@ constexpr const char *kHelp =
     "  --drop-after S    drop the connection (IDN: fall silent) once, after S s\n"
     "  --estop-after S   an emergency stop after S s (Ether Dream; LaserCube:\n"
     "                    its output goes off)\n"
+    "  --hold-ms MS      IDN: play each frame MS past its timestamp, evening\n"
+    "                    out the network's delays (0 to 500; default 0: as it\n"
+    "                    arrives)\n"
     "  --seconds S       end after S seconds (default: at Ctrl+C or SIGTERM)\n";
 
 std::atomic<bool> gStop{false};
@@ -125,6 +128,7 @@ int main(int argc, char **argv)
                                                                  {"--max-rate", true},
                                                                  {"--drop-after", true},
                                                                  {"--estop-after", true},
+                                                                 {"--hold-ms", true},
                                                                  {"--seconds", true}});
     if (!parsed.problem.empty())
         return Usage(parsed.problem);
@@ -155,6 +159,12 @@ int main(int argc, char **argv)
         } else if (arg == "--record") {
             record = value;
             options.keep = true;
+        } else if (arg == "--hold-ms") {
+            std::string problem;
+            const auto hold = dac::ParseHoldMs(arg, value, problem);
+            if (!hold)
+                return Usage(problem);
+            options.holdSeconds = *hold;
         } else if (!Number(value, number)) {
             return Usage(arg + " wants a number, not '" + value + "'");
         } else if (arg == "--port") {

@@ -59,6 +59,11 @@ TEST(PlayCommand, StreamsAFileToAnEmulatorAndSumsUp)
     const auto wrong = testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, {"play", "show.ild", "--dac", "laser:1"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_NE(wrong.err.find("etherdream:HOST"), std::string::npos);
+    const auto longHold =
+        testsupport::RunProgram(dir.Path(), LUMIVEX_CLI, {"play", "show.ild", "--dac", target, "--idn-hold-ms", "501"});
+    EXPECT_EQ(longHold.exitCode, 2);
+    EXPECT_NE(longHold.err.find("--idn-hold-ms wants milliseconds from 0 to 500, not '501'"), std::string::npos)
+        << longHold.err;
     emulator.Stop();
 }
 

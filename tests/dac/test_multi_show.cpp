@@ -43,6 +43,7 @@ std::vector<std::vector<ilda::Point>> MarkedFrames(int count)
 struct Rig {
     std::vector<std::unique_ptr<emu::Emulator>> emulators;
     std::vector<dac::ShowOutput> outputs;
+    double idnHold = 0; // seconds the IDN units hold each frame past its timestamp
 
     // An emulator of kind on a free port and an output to it playing slots frames.
     void Add(dac::Kind kind, std::uint64_t slots, double dropAfter = -1, double estopAfter = -1)
@@ -50,6 +51,7 @@ struct Rig {
         auto options = testsupport::LoopbackEmulator(kind);
         options.dropAfter = dropAfter;
         options.estopAfter = estopAfter;
+        options.holdSeconds = idnHold;
         auto emulator = std::make_unique<emu::Emulator>(options);
         std::string problem;
         ASSERT_TRUE(emulator->Start(problem)) << problem;
@@ -57,6 +59,7 @@ struct Rig {
         output.options.target = {kind, "127.0.0.1", emulator->Port()};
         output.options.rate = kRate;
         output.options.fps = kFps;
+        output.options.idnHoldSeconds = idnHold;
         output.source = std::make_unique<dac::ShowSource>(MarkedFrames(static_cast<int>(slots)), false, slots);
         outputs.push_back(std::move(output));
         emulators.push_back(std::move(emulator));
@@ -147,6 +150,22 @@ INSTANTIATE_TEST_SUITE_P(Kinds, InStep,
                          testing::Values(std::vector{dac::Kind::EtherDream, dac::Kind::Idn},
                                          std::vector{dac::Kind::EtherDream, dac::Kind::EtherDream, dac::Kind::Idn,
                                                      dac::Kind::Idn}));
+
+// Frames sent ahead, each played on its slot by its timestamp: not the
+// hold late, nor early.
+TEST(IdnStream, AUnitThatHoldsFramesPlaysThemInStep)
+{
+    Rig rig;
+    rig.idnHold = 0.040;
+    rig.Add(dac::Kind::EtherDream, 60);
+    rig.Add(dac::Kind::Idn, 60);
+    std::atomic<bool> stop{false};
+    for (const auto &outcome : rig.Run(stop))
+        EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    const auto [spread, frames] = Spread(rig);
+    EXPECT_GE(frames, 54u);
+    EXPECT_LT(spread, rig.idnHold / 2);
+}
 
 TEST(MultiShow, ADacLostIsResumedInStepWhileTheOthersPlayOn)
 {

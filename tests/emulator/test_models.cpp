@@ -1,6 +1,7 @@
 // The emulators' protocol models on a clock the test sets, and the bounds
 // on what they keep: no sockets, nothing timed.
 #include "emulator/EtherDreamModel.h"
+#include "emulator/HostClock.h"
 #include "emulator/IdnModel.h"
 #include "emulator/Tally.h"
 
@@ -121,6 +122,47 @@ TEST(IdnModel, FallsSilentForASecondAndAHalfWhenToldToDrop)
     EXPECT_FALSE(dac::idn::DecodeScanResponse(model.Receive(Bytes{dac::idn::kScanRequest, 0, 0, 2}, kStart + 3s))
                      ->hostName.empty());
 }
+
+// When an IDN unit that holds frames plays each: the host's stamps on the
+// unit's clock, hold past the earliest arrival for its stamp.
+struct Held {
+    const char *name;
+    double holdMs;
+    std::vector<std::uint32_t> stamps; // microseconds on the host's clock
+    std::vector<double> arrivals;      // milliseconds on the unit's
+    std::vector<double> plays;
+};
+
+class HostClockPlays : public ::testing::TestWithParam<Held> {};
+
+TEST_P(HostClockPlays, EachMessageWhenItsStampSays)
+{
+    emu::HostClock clock(GetParam().holdMs / 1000);
+    for (std::size_t i = 0; i < GetParam().stamps.size(); ++i) {
+        const auto arrived = kStart + std::chrono::duration_cast<dac::Clock::duration>(
+                                          std::chrono::duration<double, std::milli>(GetParam().arrivals[i]));
+        const double plays =
+            std::chrono::duration<double, std::milli>(clock.Plays(GetParam().stamps[i], arrived) - kStart).count();
+        EXPECT_NEAR(plays, GetParam().plays[i], 0.01) << i; // the relation relaxes a few µs a frame
+    }
+}
+
+constexpr std::uint32_t kBeforeTheWrap = 0xFFFFFFFFu - 9999;
+
+INSTANTIATE_TEST_SUITE_P(
+    Emulator, HostClockPlays,
+    ::testing::Values(
+        Held{"LateArrivalsPlayOnTheirStamps",
+             40,
+             {0, 33333, 66666, 100000},
+             {0, 58.333, 69.666, 100},
+             {40, 73.333, 106.666, 140}},
+        Held{"AnEarlierArrivalMovesTheRelation", 40, {0, 33333}, {10, 33.333}, {50, 73.333}},
+        Held{"LaterThanTheHoldOnArrival", 40, {0, 33333}, {0, 93.333}, {40, 93.333}},
+        Held{"AcrossTheFieldsWrap", 40, {kBeforeTheWrap, kBeforeTheWrap + 33333u}, {0, 33.333}, {40, 73.333}},
+        Held{"AHostStartedAgainIsLearntAgain", 40, {10000000, 0}, {0, 33.333}, {40, 73.333}},
+        Held{"WithoutAHoldOnArrival", 0, {0, 33333}, {5, 30}, {5, 30}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // However long a sender floods it, what the unit keeps stays bounded.
 struct Flood {

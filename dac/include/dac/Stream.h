@@ -30,6 +30,11 @@ struct Target {
 std::optional<Target> ParseTarget(const std::string &text, std::string &problem);
 const char *KindName(Kind kind);
 
+// How long an IDN unit holds each frame past its timestamp before it plays
+// it, in milliseconds from 0 to 500 (what option names in the problem);
+// in seconds.
+std::optional<double> ParseHoldMs(const std::string &option, const std::string &text, std::string &problem);
+
 // The frames on show, by slot: slot k is on show from k/fps to (k+1)/fps
 // seconds after the lead-in. A null frame ends the show. Called from the
 // sender's thread only.
@@ -56,6 +61,11 @@ struct StreamOptions {
     // Ether Dream: queue the rate before the first points, so that a DAC
     // whose maximum is not known refuses a rate above it before any is sent.
     bool askRate = false;
+    // IDN: the unit holds each frame this long past its timestamp, so each
+    // goes this much ahead, stamped with when it starts; a stall of the
+    // sending computer shorter than that cannot make it late. 0: the unit
+    // plays a frame as it arrives, and it goes when due.
+    double idnHoldSeconds = 0;
     // When slot 0 starts at the DAC's output, for several senders playing
     // one show in step; none: as soon as the DAC is ready.
     std::optional<std::chrono::steady_clock::time_point> showStart;

@@ -1,11 +1,12 @@
 // An IDN unit as its protocol has it, without sockets: datagrams and the
 // time in, replies out. It answers scans and pings, takes frames (whole or
 // in fragments) on its channel and plays the latest over and over at the
-// pace its duration sets.
+// pace its duration sets: from its arrival, or held past its timestamp.
 #pragma once
 
 #include "dac/Idn.h"
 #include "dac/Net.h"
+#include "emulator/HostClock.h"
 #include "emulator/Options.h"
 #include "emulator/Tally.h"
 
@@ -29,7 +30,9 @@ private:
     std::vector<std::uint8_t> ScanReply(std::uint16_t sequence) const;
     void Take(const dac::idn::Received &message, dac::Clock::time_point now);
     void TakeSequel(const dac::idn::Received &message, dac::Clock::time_point now);
-    void TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_t duration, dac::Clock::time_point now);
+    // now: when it arrived; plays: when it begins to play.
+    void TakeFrame(std::span<const std::uint8_t> sampleBytes, std::uint32_t duration, dac::Clock::time_point now,
+                   dac::Clock::time_point plays);
     void LogMessage(const dac::idn::Received &message);
 
     const EmulatorOptions options_;
@@ -42,6 +45,8 @@ private:
     double frameRate_ = 0, owed_ = 0;
     std::vector<std::uint8_t> reassembly_; // at most kMostFrameBytes
     std::uint32_t reassemblyDuration_ = 0, nextTimestamp_ = 0;
+    dac::Clock::time_point reassemblyPlays_{};
+    HostClock hostClock_;
     bool reassembling_ = false;
 };
 

@@ -26,6 +26,9 @@ struct EmulatorOptions {
     // Ether Dream: a host that sends nothing this long (seconds) is let go,
     // so one silent host cannot keep the others out.
     double idleLimit = 5;
+    // IDN: hold each frame this long past its timestamp (seconds), as a
+    // unit that evens out the network's delays does; 0: play on arrival.
+    double holdSeconds = 0;
     bool keep = false; // keep what is received, for Recording()
 };
 
