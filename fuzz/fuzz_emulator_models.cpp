@@ -2,10 +2,12 @@
 // network could send it: an Ether Dream command stream cut into pieces
 // (even first byte), or IDN datagrams (odd). They answer only in whole
 // responses, never hold more than their buffer, and keep frames an ILDA
-// file can hold.
+// file can hold; an IDN unit that holds frames plays each within its hold
+// of its arrival, whatever the stamps.
 #include "Check.h"
 
 #include "emulator/EtherDreamModel.h"
+#include "emulator/HostClock.h"
 #include "emulator/IdnModel.h"
 
 #include <cstddef>
@@ -54,12 +56,21 @@ void EtherDream(std::span<const std::uint8_t> input)
 void Idn(std::span<const std::uint8_t> input)
 {
     emu::Tally tally(true);
-    emu::IdnModel model(Options(dac::Kind::Idn), 7255, tally, kStart);
+    auto options = Options(dac::Kind::Idn);
+    options.holdSeconds = 0.040;
+    emu::IdnModel model(options, 7255, tally, kStart);
+    emu::HostClock clock(options.holdSeconds);
     auto now = kStart;
     while (input.size() >= 2) {
         const std::size_t n = std::min<std::size_t>(input[0] << 8 | input[1], input.size() - 2);
         const auto datagram = input.subspan(2, n);
         const auto reply = model.Receive(datagram, now += 1ms);
+        if (datagram.size() >= 4) {
+            const std::uint32_t stamp = std::uint32_t{datagram[0]} << 24 | std::uint32_t{datagram[1]} << 16 |
+                                        std::uint32_t{datagram[2]} << 8 | datagram[3];
+            const auto plays = clock.Plays(stamp, now);
+            FUZZ_CHECK(plays >= now && plays <= now + 40ms + 1us);
+        }
         input = input.subspan(2 + n);
         if (!reply.empty() && reply[0] == dac::idn::kScanResponse)
             FUZZ_CHECK(dac::idn::DecodeScanResponse(reply).has_value());
