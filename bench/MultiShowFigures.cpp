@@ -17,9 +17,11 @@ namespace {
 
 constexpr double kRate = 30000;
 constexpr double kFps = 30;
+constexpr std::uint64_t kMarkStep = 16;
 
 // Ten frames of one slot each, looped; each frame's first point marks it
-// with its slot (y), so a frame is matched across DACs even when skipped.
+// with its slot (y, in steps of 16, which a LaserCube's 12 bits keep), so a
+// frame is matched across DACs even when skipped.
 class MarkedShow : public dac::FrameSource {
 public:
     explicit MarkedShow(std::uint64_t slots) : slots_(slots), frame_(static_cast<std::size_t>(kRate / kFps))
@@ -36,7 +38,7 @@ public:
     {
         if (slot >= slots_)
             return nullptr;
-        frame_[0].y = static_cast<std::int16_t>(slot);
+        frame_[0].y = static_cast<std::int16_t>(slot * kMarkStep);
         return &frame_;
     }
 
@@ -81,7 +83,7 @@ bool SyncFigures(const std::vector<dac::Kind> &kinds, double seconds, double hol
     }
     std::atomic<bool> stop{false};
     const auto outcomes = dac::RunMultiShow(outputs, stop);
-    // Each frame's first start on each DAC (y wraps after 32,767 slots: 18 min at 30 fps).
+    // Each frame's first start on each DAC (y wraps after 2,047 slots: 68 s at 30 fps).
     std::map<std::int16_t, std::vector<double>> starts;
     for (auto &emulator : emulators) {
         emulator->Stop();
@@ -119,7 +121,7 @@ bool bench::MultiShowFigures(bool quick)
     const double seconds = quick ? 3 : 60;
     using dac::Kind;
     const std::vector<Kind> two = {Kind::EtherDream, Kind::Idn};
-    const std::vector<Kind> four = {Kind::EtherDream, Kind::Idn, Kind::EtherDream, Kind::Idn};
+    const std::vector<Kind> four = {Kind::EtherDream, Kind::Idn, Kind::LaserCube, Kind::Idn};
     // IDN units that hold frames 40 ms (as long as the Ether Dreams' buffer
     // is kept), and units that play them as they arrive.
     return SyncFigures(two, seconds, 0.040, "live_sync_2") && SyncFigures(four, seconds, 0.040, "live_sync_4") &&

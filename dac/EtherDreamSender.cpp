@@ -339,13 +339,8 @@ void EtherDreamRun::StartShow()
 {
     everConnected_ = true;
     showStart_ = options_.showStart.value_or(Clock::now());
-    if (!options_.showStart)
-        return;
-    const double until = -ShowSeconds();
-    if (until >= options_.leadSeconds)
-        feed_.LeadIn(until);
-    else // connected late: join the others where they are
-        feed_.Resume(-until + options_.leadSeconds);
+    if (options_.showStart)
+        JoinSharedStart(feed_, options_);
 }
 
 EtherDreamRun::Step EtherDreamRun::Begin()

@@ -1,3 +1,4 @@
+#include "SenderLoops.h"
 #include "dac/Stream.h"
 
 #include <algorithm>
@@ -57,6 +58,16 @@ void PointFeed::Resume(double seconds)
     baseSeconds_ = back;
     showPoints_ = 0;
     clock_.Resume();
+}
+
+double JoinSharedStart(PointFeed &feed, const StreamOptions &options)
+{
+    const double until = std::chrono::duration<double>(*options.showStart - std::chrono::steady_clock::now()).count();
+    if (until >= options.leadSeconds)
+        feed.LeadIn(until);
+    else // connected late
+        feed.Resume(options.leadSeconds - until);
+    return until;
 }
 
 std::vector<std::uint64_t> PointFeed::TakeStartedSlots()

@@ -2,6 +2,7 @@
 // status says whether that second place is free. Frames are cut from the
 // point feed at about one slot's length, so the show keeps its time.
 #include "dac/HeliosSender.h"
+#include "SenderLoops.h"
 
 #include "dac/Helios.h"
 
@@ -156,7 +157,7 @@ bool HeliosRun::Recover()
             ++out_.status.reconnects;
             pending_.clear();
             later_.clear();
-            feed_.Resume(std::chrono::duration<double>(usb_.Now() - showStart_).count());
+            feed_.Resume(std::chrono::duration<double>(usb_.Now() - showStart_).count() + options_.leadSeconds);
             return true;
         }
     }
@@ -182,8 +183,10 @@ StreamOutcome HeliosRun::Run()
     if (auto opened = Open(); !opened)
         return out_.Ended(StreamEnd::Failed,
                           "no Helios unit " + std::to_string(options_.target.unit) + ": " + opened.message());
-    showStart_ =
-        usb_.Now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
+    // The first frame plays as it is sent, so the show starts a lead-in
+    // from now, or at the start it shares with others (on the unit's clock).
+    showStart_ = usb_.Now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                                  options_.showStart ? JoinSharedStart(feed_, options_) : options_.leadSeconds));
     bool open = true;
     while (open && !(feed_.Done() && pending_.empty() && later_.empty())) {
         if (stop_ && !feed_.Ending()) {

@@ -292,7 +292,7 @@ bool LaserCubeRun::Watch()
         // show where its clock has got to.
         ++out_.status.reconnects;
         Setup();
-        feed_.Resume(Seconds(now - showStart_));
+        feed_.Resume(Seconds(now - showStart_) + options_.leadSeconds);
     }
     return true;
 }
@@ -354,8 +354,10 @@ StreamOutcome LaserCubeRun::Run()
     out_.status.connected = true;
     Setup();
     Report(true);
-    showStart_ =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.leadSeconds));
+    // Its first points play as they arrive, so the show starts a lead-in
+    // from now, or at the start it shares with others.
+    showStart_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                                    options_.showStart ? JoinSharedStart(feed_, options_) : options_.leadSeconds));
     while (!feed_.Done()) {
         if (stop_ && !feed_.Ending()) {
             feed_.Finish();

@@ -169,6 +169,22 @@ TEST(HeliosSender, PollsSendsOnlyWhenReadyAndStopsAtTheEnd)
     EXPECT_EQ(unit.pointsPlayed, outcome.status.pointsSent);
 }
 
+// In a show played in step, the lead-in lasts until the start shared with
+// the other DACs: the unit plays each frame as it comes.
+TEST(HeliosSender, InStepItsLeadInLastsUntilTheSharedStart)
+{
+    emu::SimulatedHelios unit;
+    dac::ShowSource source(Circles(3, 100), false);
+    std::atomic<bool> stop{false};
+    auto options = HeliosOptions();
+    options.showStart = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    const auto outcome = dac::RunHelios(options, source, stop, {}, unit);
+    EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    // 200 ms of blanked points at 30,000 a second, less what opening took.
+    EXPECT_GT(outcome.status.pointsSent, 5500u + 3000u + 300u);
+    EXPECT_LE(outcome.status.pointsSent, 6000u + 3000u + 300u);
+}
+
 struct LossCase {
     bool endOnLoss;
     std::uint64_t reconnects;
