@@ -64,8 +64,9 @@ private:
     std::optional<std::string> Implausible(const ed::Status &status) const;
     // The buffer by our own count: what was sent less what its rate played.
     double Model(Clock::time_point now) const;
-    // Follows the DAC's buffer while it agrees with our count.
-    void Compare(Clock::time_point now);
+    // Follows the DAC's buffer, after the command just answered, while it
+    // agrees with our count.
+    void Compare();
     std::size_t Estimated(Clock::time_point now) const;
     bool WaitToConnect();
     // The show's clock starts now, or at the shared start after a lead-in.
@@ -96,6 +97,7 @@ private:
     std::uint64_t sincePrepare_ = 0, inFlight_ = 0; // points sent since the prepare; in the command out
     bool prepared_ = false;
     double model_ = 0;
+    double modelDoubt_ = 0; // points: the DAC's figure it follows was taken somewhere in a round trip
     Clock::time_point modelAt_{}, disagreeSince_{}, nextAttempt_{};
     unsigned failures_ = 0; // connections in a row that carried no point
     sockaddr_in address_{};
@@ -158,25 +160,30 @@ double EtherDreamRun::Model(Clock::time_point now) const
     return std::max(0.0, model_ - rate_ * std::chrono::duration<double>(now - modelAt_).count());
 }
 
-void EtherDreamRun::Compare(Clock::time_point now)
+void EtherDreamRun::Compare()
 {
-    model_ = Model(now);
-    modelAt_ = now;
-    // What the round trip and its jitter may account for: the DAC played
-    // on while its answer travelled.
-    const double roundTrip = std::chrono::duration<double>(now - lastCommand_).count();
-    const double slack = 2.0 * static_cast<double>(chunk_) + rate_ * (0.020 + roundTrip);
-    const double difference = last_.bufferFullness - model_;
+    // The DAC took its figure somewhere between the command and the answer
+    // read: taken as halfway, and a long round trip (a stall on either
+    // side) leaves that much doubt in the count that follows it.
+    const auto roundTrip = lastAt_ - lastCommand_;
+    const auto answered = lastCommand_ + roundTrip / 2;
+    const double seconds = std::chrono::duration<double>(roundTrip).count();
+    const double expected = Model(answered);
+    const double slack = 2.0 * static_cast<double>(chunk_) + rate_ * (0.020 + seconds) + modelDoubt_;
+    const double difference = last_.bufferFullness - expected;
     if (std::abs(difference) <= slack || !prepared_) {
         model_ = last_.bufferFullness; // the DAC's clock is the one that plays
+        modelAt_ = answered;
+        modelDoubt_ = rate_ * seconds / 2;
         disagreeSince_ = {};
         return;
     }
+    const auto now = lastAt_;
     if (disagreeSince_ == Clock::time_point{})
         disagreeSince_ = now;
     else if (now - disagreeSince_ > kDisagreement)
         distrust_ = "the DAC reports " + std::to_string(last_.bufferFullness) + " points in its buffer where " +
-                    std::to_string(std::lround(model_)) + " are left to play" +
+                    std::to_string(std::lround(expected)) + " are left to play" +
                     (difference > 0 ? " (it does not play them)" : "") + "; it cannot be trusted";
 }
 
@@ -293,7 +300,7 @@ EtherDreamRun::Step EtherDreamRun::Prepare()
     const std::uint8_t prepare[] = {ed::kPrepare};
     sincePrepare_ = inFlight_ = 0;
     prepared_ = true;
-    model_ = 0;
+    model_ = modelDoubt_ = 0;
     disagreeSince_ = {};
     return Check(Command(prepare), "prepare");
 }
@@ -364,7 +371,7 @@ EtherDreamRun::Step EtherDreamRun::Idle(Clock::time_point now)
         const std::uint8_t ping[] = {ed::kPing};
         const auto response = Command(ping);
         if (response)
-            Compare(Clock::now());
+            Compare();
         return Check(response, "ping");
     }
     std::this_thread::sleep_for(1ms);
@@ -423,7 +430,7 @@ EtherDreamRun::Step EtherDreamRun::Send(std::size_t count)
         modelAt_ = Clock::now();
     }
     if (response)
-        Compare(Clock::now());
+        Compare();
     if (response && response->response == ed::kNakFull && distrust_.empty()) {
         // Smaller than we thought: aim below what it holds now.
         if (last_.bufferFullness == 0 && count == 1)

@@ -179,6 +179,25 @@ TEST(FaultyEtherDream, AnHonestFakePlaysTheWholeShow)
     EXPECT_EQ(fake.Connections(), 1);
 }
 
+// A late answer is no lie: the figure in one that comes 30 ms late (a
+// stall of the DAC's or of this computer) is as old as that.
+TEST(FaultyEtherDream, AnAnswerThatComesLateIsStillBelieved)
+{
+    Faults faults;
+    int answers = 0;
+    faults.lie = [&answers](ed::Response &, std::uint8_t) {
+        if (++answers == 300)
+            std::this_thread::sleep_for(30ms);
+    };
+    FakeEtherDream fake(faults);
+    dac::StreamOptions options;
+    options.bufferSeconds = 0.100; // the stalls never run it dry
+    const auto outcome = Play(fake, 3, options);
+    EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    EXPECT_EQ(outcome.status.underflows, 0u);
+    EXPECT_GE(answers, 300);
+}
+
 TEST(FaultyEtherDream, OneThatHangsUpOnEveryConnectionEndsTheShowByTheClock)
 {
     Faults faults;
