@@ -337,7 +337,15 @@ void EtherDreamRun::Rejoin()
 {
     carry_.clear();
     carryRate_.reset();
-    feed_.Resume(ShowSeconds() + (options_.showStart ? options_.leadSeconds : 0));
+    if (options_.showStart) {
+        // Back a slot or more later than the buffer takes to fill, the
+        // lead-in lasting until then, so that Begin can still make it end on
+        // the show's clock however long the filling took.
+        feed_.Resume(ShowSeconds() + options_.leadSeconds + 2 * options_.bufferSeconds);
+        feed_.LeadIn(feed_.ResumesAt() - ShowSeconds());
+    } else {
+        feed_.Resume(ShowSeconds());
+    }
     rate_ = static_cast<std::uint32_t>(std::lround(feed_.Rate()));
     Aim();
 }
@@ -357,8 +365,8 @@ EtherDreamRun::Step EtherDreamRun::Begin()
     model_ = Model(Clock::now());
     modelAt_ = Clock::now();
     began_ = true;
-    if (options_.showStart && !out_.status.reconnects && !out_.status.underflows)
-        feed_.LeadIn(-ShowSeconds()); // the first point plays now: the show starts on time, however long this took
+    if (options_.showStart) // the first point plays now: the show starts on time, however long this took
+        feed_.LeadIn(feed_.ResumesAt() - ShowSeconds());
     return Step::Go;
 }
 

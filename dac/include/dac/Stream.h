@@ -138,6 +138,8 @@ public:
     // whatever was sent meanwhile.
     bool OverAt(double seconds) { return Ending() || !source_.Frame(clock_.DueAt(seconds)); }
     std::uint64_t Slot() const { return clock_.Slot(); }
+    // While in the lead-in: the show's time its first frame plays at.
+    double ResumesAt() const { return baseSeconds_; }
     std::uint64_t Skipped() const { return clock_.Skipped(); }
     // Slots whose first point went out since the last call.
     std::vector<std::uint64_t> TakeStartedSlots();
