@@ -196,6 +196,32 @@ TEST(MultiShow, ADacLostIsResumedInStepWhileTheOthersPlayOn)
     EXPECT_LT(spread, kMostSpread);
 }
 
+// However long an Ether Dream back after a loss takes to fill its buffer
+// again (here its thread stalls 25 ms once it is connected), it plays on
+// the show's clock.
+TEST(MultiShow, AnEtherDreamSlowToRefillComesBackInStep)
+{
+    Rig rig;
+    rig.idnHold = 0.040; // the stall holds up the IDN sender's hooks too
+    rig.Add(dac::Kind::EtherDream, 90, 0.9);
+    rig.Add(dac::Kind::Idn, 90);
+    bool stalled = false;
+    dac::MultiShowHooks hooks;
+    hooks.onStatus = [&stalled](std::size_t output, const dac::StreamStatus &status) {
+        if (output == 0 && status.connected && status.reconnects > 0 && !stalled) {
+            stalled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    };
+    std::atomic<bool> stop{false};
+    for (const auto &outcome : rig.Run(stop, hooks))
+        EXPECT_EQ(outcome.end, dac::StreamEnd::Done) << outcome.message;
+    EXPECT_TRUE(stalled);
+    const auto [spread, frames] = Spread(rig, 75);
+    EXPECT_GE(frames, 10u);
+    EXPECT_LT(spread, 0.010);
+}
+
 TEST(MultiShow, ADacThatAnswersLateJoinsWhereTheOthersAre)
 {
     Rig rig;
