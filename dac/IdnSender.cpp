@@ -64,7 +64,11 @@ private:
     bool ShowSlot(std::uint64_t slot, Clock::time_point due);
     // Whether the unit answers, told when it changes; true to go on.
     bool Watch(Clock::time_point now);
-    void SendBlank(std::size_t points) { SendFrame(std::vector<ilda::Point>(points, BlankCentre())); }
+    // Blanked points at the centre; returns the time they take.
+    Clock::duration SendBlank(std::size_t points, std::optional<Clock::time_point> starts = {})
+    {
+        return SendFrame(std::vector<ilda::Point>(points, BlankCentre()), starts);
+    }
     idn::FrameMessage Message(bool config, Clock::time_point stamp);
     void Report(bool force);
 
@@ -173,7 +177,7 @@ bool IdnRun::Watch(Clock::time_point now)
         // Back: the configuration again, and a blanked lead-in.
         ++out_.status.reconnects;
         configDue_ = true;
-        frameEnds_ = now + hold_ + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()));
+        frameEnds_ = now + hold_ + SendBlank(LeadPoints());
     }
     return true;
 }
@@ -278,7 +282,7 @@ StreamOutcome IdnRun::Run()
     // the unit has played what it holds.
     configDue_ = true;
     const auto leadOut = std::max(UnitNow(), frameEnds_);
-    const auto ends = leadOut + SendFrame(std::vector<ilda::Point>(LeadPoints(), BlankCentre()), leadOut);
+    const auto ends = leadOut + SendBlank(LeadPoints(), leadOut);
     while (hold_ > Clock::duration::zero() && Clock::now() < ends && !stop_)
         Listen(std::chrono::duration_cast<std::chrono::microseconds>(
             std::min<Clock::duration>(ends - Clock::now(), std::chrono::milliseconds(5))));

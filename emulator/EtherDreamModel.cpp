@@ -205,12 +205,8 @@ void EtherDreamModel::Play(dac::Clock::time_point now)
     while (owed_ >= 1 && PlayOne(played, marks, count))
         ++count;
     const double rate = status_.pointRate;
-    for (const auto &[before, point] : marks) {
-        // This tick's points were due between the last tick and now.
-        const double after = owed_ + static_cast<double>(count - before - 1);
-        tally_.FrameStart(
-            point, now - std::chrono::duration_cast<dac::Clock::duration>(std::chrono::duration<double>(after / rate)));
-    }
+    for (const auto &[before, point] : marks)
+        tally_.FrameStart(point, now, owed_ + static_cast<double>(count - before - 1), rate);
     tally_.Update([&](EmulatorFigures &f) {
         f.pointsPlayed += count;
         f.rate = rate;

@@ -70,11 +70,8 @@ void LaserCubeModel::Tick(dac::Clock::time_point now)
     std::vector<ilda::Point> points(played);
     std::transform(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(played), points.begin(), lc::ToIlda);
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(played));
-    // This tick's points were due between the last tick and now.
     for (std::size_t i = 0; i < played; ++i)
-        tally_.FrameStart(
-            points[i], now - std::chrono::duration_cast<dac::Clock::duration>(
-                                 std::chrono::duration<double>((owed_ + static_cast<double>(played - i - 1)) / rate_)));
+        tally_.FrameStart(points[i], now, owed_ + static_cast<double>(played - i - 1), rate_);
     tally_.KeepPoints(points, rate_);
     tally_.Update([&](EmulatorFigures &f) {
         f.pointsPlayed += played;

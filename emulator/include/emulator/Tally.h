@@ -34,6 +34,14 @@ public:
     void RateChange(std::uint64_t point, std::uint32_t rate);
     // A marked frame began to play at (see EmulatorFigures::frameStarts).
     void FrameStart(const ilda::Point &first, dac::Clock::time_point at);
+    // The same for a point played in a tick that ended at now, with
+    // pointsAfter points after it at rate: a tick's points were due between
+    // the last tick and now.
+    void FrameStart(const ilda::Point &first, dac::Clock::time_point now, double pointsAfter, double rate)
+    {
+        FrameStart(first, now - std::chrono::duration_cast<dac::Clock::duration>(
+                                    std::chrono::duration<double>(pointsAfter / rate)));
+    }
     // One frame as it came (IDN), cut to what an ILDA frame holds.
     void KeepFrame(std::vector<ilda::Point> frame);
     // Points as they played (Ether Dream), perFrame to a frame.
